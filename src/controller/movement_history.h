@@ -1,0 +1,13 @@
+#pragma once
+// How the player was moving on each of the last six recorded ticks.
+
+#include <cstdint>
+#include <string_view>
+
+// Shifts this tick's status word ("Walking", "Running", "Sprinting", "Still")
+// into the history; entry 0 is the newest, entry -5 the oldest.
+void recordMovementStatus();
+// The word stored under `key` (-5 to 0); empty until that many ticks were recorded.
+std::string_view movementStatusAt(int32_t key);
+// Exact comparison: same length, same bytes.
+bool movementStatusIs(int32_t key, std::string_view word);

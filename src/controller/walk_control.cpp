@@ -1,0 +1,4 @@
+#include "controller/walk_control.h"
+
+// Placeholder until the walk-control key lands.
+void walkControlUpdate() {}

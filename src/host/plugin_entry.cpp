@@ -1,0 +1,51 @@
+#include "host/plugin_entry.h"
+
+#include "config/settings.h"
+#include "controller/controller_tick.h"
+#include "host/host_interface.h"
+#include "host/key_dispatcher.h"
+#include "host/key_state_table.h"
+
+namespace {
+
+constexpr uint32_t processDetach = 0;
+constexpr uint32_t processAttach = 1;
+
+}  // namespace
+
+void loadSettingsGuarded()
+{
+    try {
+        loadSettings();
+    } catch (...) {
+        // A failed conversion keeps the rows loaded before it; memory
+        // exhaustion while reading the file leaves the settings as they were.
+        // Either way the game must not go down with us.
+    }
+}
+
+void scriptEntry()
+{
+    loadSettingsGuarded();
+    for (;;) {
+        controllerTick();
+        dispatchKeys();
+        scriptWait(0);
+    }
+}
+
+#if defined(_WIN32)
+extern "C" int __stdcall DllMain(void* module, unsigned long reason, void* /*reserved*/)
+#else
+extern "C" int32_t DllMain(void* module, uint32_t reason, void* /*reserved*/)
+#endif
+{
+    if (reason == processAttach) {
+        scriptRegister(module, scriptEntry);
+        keyboardHandlerRegister(handleKeyboardMessage);
+    } else if (reason == processDetach) {
+        scriptUnregister(module);
+        keyboardHandlerUnregister(handleKeyboardMessage);
+    }
+    return 1;
+}
