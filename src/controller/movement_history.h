@@ -11,3 +11,6 @@ void recordMovementStatus();
 std::string_view movementStatusAt(int32_t key);
 // Exact comparison: same length, same bytes.
 bool movementStatusIs(int32_t key, std::string_view word);
+// Empties all six entries, as they are at load. The plug-in itself never
+// clears the history; tests use this to start from a fresh load.
+void clearMovementHistory();
