@@ -1,0 +1,115 @@
+// Keyboard messages from a second thread, as fast as it can send them, while
+// the script context ticks the controller and the dispatcher reads and resets
+// the same key slots. Built into its own program so ThreadSanitizer can watch
+// it; it fails on a crash, on a race report (under TSan) or when the table
+// reads wrongly once the keyboard thread has stopped.
+//
+// The fake host's clock stays constant during the run: the keyboard thread
+// reads it for every message, and a clock moved by the script thread would be
+// a race in the fake host, not in the plug-in.
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <thread>
+
+#include "config/settings.h"
+#include "controller/controller_state.h"
+#include "controller/controller_tick.h"
+#include "host/key_dispatcher.h"
+#include "host/key_state_table.h"
+#include "host/plugin_entry.h"
+#include "support/fake_game.h"
+
+namespace {
+
+constexpr int scriptTicks = 20000;
+
+// The keys a player would press here, and two codes without a slot.
+constexpr uint32_t stressKeys[] = {0x10, 0x12, 0x23, 0x61, 0x62, 0x41, 0x00, 0xFE, 0xFF, 0x100};
+
+std::atomic<bool> scriptDone{false};
+std::atomic<uint64_t> messagesSent{0};
+
+// The host's keyboard path: presses and releases in a fixed, busy pattern.
+void keyboardThread(KeyboardHandler handler)
+{
+    uint64_t sent = 0;
+    while (!scriptDone.load(std::memory_order_acquire)) {
+        for (uint32_t key : stressKeys) {
+            const int32_t released = static_cast<int32_t>((sent / 3) & 1);
+            handler(key, 1, 0x2a, 0, static_cast<int32_t>(sent & 1), released, released);
+            ++sent;
+        }
+    }
+    messagesSent.store(sent, std::memory_order_relaxed);
+}
+
+// The script context: the loop's two steps, plus direct reads and resets of
+// the slots the keyboard thread is writing.
+void scriptLoop(int& shiftHeldTicks, int& walkKeyTicks)
+{
+    for (int tick = 0; tick < scriptTicks; ++tick) {
+        controllerTick();
+        dispatchKeys();
+        shiftHeldTicks += controllerState.shiftHeld ? 1 : 0;
+        walkKeyTicks += controllerState.walkKeyHeld || controllerState.walkKeyReleased ? 1 : 0;
+        for (uint32_t key : stressKeys) {
+            if (isKeyHeld(key) || isKeyJustReleased(key))
+                clearKeySlot(key);
+        }
+        // End+Numpad1 and End+Numpad2 flip the plug-in; keep it on so the
+        // controller does its whole work in most ticks.
+        settings.enabled = true;
+        fake::host().calls.clear();
+    }
+}
+
+int fail(const char* what)
+{
+    std::fprintf(stderr, "keyboard_stress: %s\n", what);
+    return 1;
+}
+
+}  // namespace
+
+int main()
+{
+    fake::startFreshPlugin();
+    fake::setMoveInput(true);
+    fake::game().desiredSpeed = 2.0f;
+    fake::game().running = true;
+
+    int module = 0;
+    DllMain(&module, 1, nullptr);
+    const KeyboardHandler handler = fake::host().registeredKeyboard;
+    if (handler == nullptr)
+        return fail("no keyboard handler registered");
+
+    int shiftHeldTicks = 0;
+    int walkKeyTicks = 0;
+    std::thread keyboard(keyboardThread, handler);
+    scriptLoop(shiftHeldTicks, walkKeyTicks);
+    scriptDone.store(true, std::memory_order_release);
+    keyboard.join();
+    DllMain(&module, 0, nullptr);
+
+    std::printf("keyboard_stress: %d ticks, %llu messages, Shift held in %d ticks, walk key seen in %d ticks\n",
+                scriptTicks, static_cast<unsigned long long>(messagesSent.load()), shiftHeldTicks, walkKeyTicks);
+    if (!fake::host().fault.empty())
+        return fail(fake::host().fault.c_str());
+
+    // Quiet again: the table must answer exactly for the last message of a key.
+    handleKeyboardMessage(0x10, 1, 0x2a, 0, 0, 0, 0);
+    if (!isKeyHeld(0x10) || isKeyJustReleased(0x10))
+        return fail("a press after the storm does not read as down");
+    handleKeyboardMessage(0x10, 1, 0x2a, 0, 0, 1, 1);
+    if (isKeyHeld(0x10) || !isKeyJustReleased(0x10))
+        return fail("a release after the storm does not read as just up");
+    clearKeySlot(0x10);
+    if (isKeyHeld(0x10) || isKeyJustReleased(0x10))
+        return fail("a cleared slot does not read as empty");
+    if (isKeyHeld(0xFF) || isKeyHeld(0x100))
+        return fail("a code without a slot reads as down");
+    return 0;
+}
