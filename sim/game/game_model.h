@@ -1,0 +1,61 @@
+#pragma once
+// The game behind the 21 natives: answers each call from the scenario's
+// GameState and remembers what the plug-in imposed. One tick at a time:
+// beginTick derives the tick's answers (desired speed, gait) from the state
+// and from what the plug-in imposed in the previous tick.
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+
+#include "game/game_state.h"
+#include "host/call_checker.h"
+
+namespace sim {
+
+class GameModel {
+public:
+    // Set by the session before each tick.
+    GameState state;
+    // Whether the Shift key is down (the host's own key tracking), for the
+    // sprint control of the automatic desired speed.
+    bool shiftKeyDown = false;
+    // How booleans and the result slots' high halves come back.
+    uint32_t trueValue = 1;
+    uint32_t resultHighBits = 0;
+
+    // Starts a tick: what was imposed becomes the previous tick's, the
+    // tick's answers are derived.
+    void beginTick();
+    // Ends a tick: remembers the pressed controls (for "just pressed").
+    void endTick();
+
+    // The 64-bit result slot for a checked call, with its printed form; a
+    // call without a result gets 0 and an empty text.
+    uint64_t answer(const CheckedCall& call, std::string& shown, std::string& name);
+
+    // The control name of a hash this model made, or "".
+    std::string controlNameOf(uint32_t hash) const;
+
+    const ImposedState& imposed() const { return imposed_; }
+    const DerivedState& derived() const { return derived_; }
+
+    // Forgets everything imposed and remembered (a new session).
+    void reset();
+
+private:
+    bool controlPressed(const std::string& name) const;
+    bool controlJustPressed(const std::string& name) const;
+
+    ImposedState imposed_;
+    ImposedState previousImposed_;
+    DerivedState derived_;
+    std::set<std::string> previousPressed_;
+    std::map<uint32_t, std::string> hashNames_;
+};
+
+// Upper-cases ASCII letters (control names are compared in upper case).
+std::string upperCase(std::string text);
+
+}  // namespace sim

@@ -1,0 +1,55 @@
+#include "platform/process.h"
+
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstring>
+
+namespace sim::platform {
+
+bool readTextAt(uint64_t address, std::string& text, size_t maxLength)
+{
+    // process_vm_readv on our own process copies what is mapped and reports
+    // EFAULT for what is not, so a wild pointer cannot crash the host.
+    text.clear();
+    const pid_t self = getpid();
+    uint64_t at = address;
+    while (text.size() < maxLength) {
+        char chunk[64];
+        // Stay within one 64-byte aligned block, so a read never crosses into
+        // an unmapped page past the terminator.
+        const size_t want = 64 - static_cast<size_t>(at % 64);
+        iovec local{chunk, want};
+        iovec remote{reinterpret_cast<void*>(static_cast<uintptr_t>(at)), want};
+        const ssize_t got = process_vm_readv(self, &local, 1, &remote, 1, 0);
+        if (got <= 0)
+            return false;
+        for (ssize_t i = 0; i < got; ++i) {
+            if (chunk[i] == '\0')
+                return true;
+            text.push_back(chunk[i]);
+            if (text.size() >= maxLength)
+                return false;
+        }
+        at += static_cast<uint64_t>(got);
+    }
+    return false;
+}
+
+void setBinaryStdout()
+{
+}
+
+std::string executableDirectory()
+{
+    char buffer[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (length <= 0)
+        return ".";
+    std::string path(buffer, static_cast<size_t>(length));
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+}  // namespace sim::platform

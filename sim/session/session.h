@@ -1,0 +1,48 @@
+#pragma once
+// Plays a scenario through the real plug-in: a fresh working directory with
+// its Ambleworks.ini, the plug-in loaded, every tick's game state, keyboard
+// messages and plug-in actions carried out, the plug-in unloaded at the end.
+// The result is the trace (structured and as text) and the verdict of the
+// scenario's expectations.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "scenario/scenario.h"
+#include "trace/trace.h"
+
+namespace sim {
+
+struct SessionOptions {
+    std::string pluginPath;                 // the plug-in to load
+    std::optional<std::string> userIni;     // start from this Ambleworks.ini instead
+};
+
+struct SessionResult {
+    Trace trace;
+    std::string error;                      // the run could not be made (plug-in, folder)
+    std::vector<std::string> failures;      // failed expectations, "PATH:LINE: …"
+
+    bool passed() const { return error.empty() && failures.empty() && trace.faultCount == 0; }
+};
+
+// Plays the scenario and judges it. False when the run could not be made
+// (result.error says why).
+bool playScenario(const Scenario& scenario, const SessionOptions& options, SessionResult& result);
+
+// The failed expectations of a played trace, "PATH:LINE: …".
+std::vector<std::string> judgeExpectations(const Scenario& scenario, const Trace& trace);
+
+// Does the event match the pattern? (Exposed for tests.)
+bool matchesPattern(const CallPattern& pattern, const TraceEvent& event);
+
+// The keyboard messages a scenario makes, with the tick before which each is
+// delivered (Exposed for tests.)
+struct TimedKeyMessage {
+    int tick = 1;
+    KeyMessage message;
+};
+std::vector<TimedKeyMessage> scheduleKeyMessages(const Scenario& scenario);
+
+}  // namespace sim
