@@ -1,0 +1,82 @@
+#pragma once
+// The plug-in's own small INI reader: a file of [sections] holding
+// key = value lines, read into memory once. Section and key names are
+// case-insensitive (stored trimmed and lower-cased); values are the file's
+// text, trimmed. A lookup of something that is not there creates it empty, so
+// a lookup never fails.
+
+#include <cstddef>
+#include <deque>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+
+// What one line of the file is.
+enum class IniLineKind {
+    blank = 0,
+    comment = 1,
+    section = 2,
+    keyValue = 3,
+    unrecognised = 4,
+};
+
+// The keys of one section with their values, in the order the keys first
+// appeared. References returned by `value` stay valid while the section lives
+// (entries are only ever appended, to a deque).
+class IniSection {
+public:
+    // The value text of `key` (trimmed and lower-cased first); appends the
+    // key with an empty value when the section has no such key.
+    std::string& value(std::string key);
+
+    std::deque<std::pair<std::string, std::string>> entries;
+    std::unordered_map<std::string, std::size_t> keyIndex;
+};
+
+// A whole file in memory: its sections in the order their names were first
+// seen. References returned by `section` stay valid until the next `read`.
+class IniDocument {
+public:
+    // The section named `name` (trimmed and lower-cased first); appends an
+    // empty one when the document has none of that name.
+    IniSection& section(std::string name);
+
+    std::deque<std::pair<std::string, IniSection>> sections;
+    std::unordered_map<std::string, std::size_t> sectionIndex;
+};
+
+// Reads one file, given by its path, into a document.
+class IniReader {
+public:
+    explicit IniReader(std::string path);
+
+    // Replaces the document's contents with what the file holds. False, with
+    // the document left empty, when the path is empty or does not name a
+    // regular file that can be opened and measured; true otherwise, whatever
+    // the file contains. Throws nothing but memory exhaustion.
+    bool read(IniDocument& document);
+
+private:
+    // Takes in the whole file with one size query and one bulk read and
+    // returns its text with CR and NUL bytes removed; LF bytes still separate
+    // the lines. False when the file's size cannot be taken.
+    bool readLines(std::string& lines);
+
+    std::string path;
+    std::ifstream file;
+    bool hasByteOrderMark = false;
+};
+
+// Removes the six blank bytes (space, TAB, LF, CR, FF, VT) from both ends.
+void trimBlanks(std::string& text);
+
+// Says what one line is. For a section header `name` receives the section
+// name; for a key/value line `name` receives the key and `value` the value;
+// both are emptied first.
+IniLineKind classifyLine(std::string line, std::string& name, std::string& value);
+
+// Lower-cases the ASCII letters A to Z only, whatever locale the process has
+// set: the same bytes the C library's tolower changes in the "C" locale.
+void lowerCaseAscii(std::string& text);

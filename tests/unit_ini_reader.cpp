@@ -1,0 +1,223 @@
+// The INI reader: what each line means, what a whole file gives, and what a
+// player's file system can throw at it.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "config/ini_reader.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+// A fresh folder under /tmp, removed with its contents afterwards.
+struct TempFolder {
+    std::string path;
+    TempFolder()
+    {
+        char pattern[] = "/tmp/ambleworks-ini-XXXXXX";
+        path = mkdtemp(pattern);
+        chmod(path.c_str(), 0777);  // the unprivileged case writes here too
+    }
+    ~TempFolder() { std::system(("rm -rf '" + path + "'").c_str()); }
+    std::string file(const std::string& bytes, const std::string& name = "test.ini") const
+    {
+        std::string where = path + "/" + name;
+        std::ofstream(where, std::ios::binary) << bytes;
+        return where;
+    }
+};
+
+// The document as one line of text: "section{key=value,...}" per section.
+std::string describe(const IniDocument& document)
+{
+    std::string text;
+    for (const auto& [name, section] : document.sections) {
+        text += name + "{";
+        for (const auto& [key, value] : section.entries)
+            text += key + "=" + value + ",";
+        text += "}";
+    }
+    return text;
+}
+
+struct LineCase {
+    std::string line;
+    IniLineKind kind;
+    std::string name;
+    std::string value;
+};
+
+TEST(IniReader, ClassifiesEachKindOfLine)
+{
+    const LineCase cases[] = {
+        {"", IniLineKind::blank, "", ""},
+        {" \t\f\v\r\n", IniLineKind::blank, "", ""},
+        {"   ; a remark", IniLineKind::comment, "", ""},
+        {"KEY = 1 ; a remark", IniLineKind::keyValue, "KEY", "1 ; a remark"},
+        {"# a remark", IniLineKind::unrecognised, "", ""},
+        {"#KEY=1", IniLineKind::keyValue, "#KEY", "1"},
+        {"[ General ] ; remark", IniLineKind::section, "General", ""},
+        {"[General] other text", IniLineKind::section, "General", ""},
+        {"[a]b]", IniLineKind::section, "a]b", ""},
+        {"[]", IniLineKind::section, "", ""},
+        {"[Gen;eral]", IniLineKind::unrecognised, "", ""},
+        {"[a=b", IniLineKind::keyValue, "[a", "b"},
+        {"[a=b ; c]", IniLineKind::keyValue, "[a", "b"},  // cut at the semicolon first
+        {"A\\=B = C", IniLineKind::keyValue, "A=B", "C"},
+        {"A = B\\=C", IniLineKind::keyValue, "A", "B\\=C"},
+        {"A\\=B", IniLineKind::unrecognised, "", ""},
+        {"A\\\\=B", IniLineKind::unrecognised, "", ""},
+        {"==x", IniLineKind::keyValue, "", "=x"},
+        {"  Speed_Increment  =  0.1  ", IniLineKind::keyValue, "Speed_Increment", "0.1"},
+        {"\xA0KEY\xA0=\xA0" "1", IniLineKind::keyValue, "\xA0KEY\xA0", "\xA0" "1"},  // only six blanks
+    };
+    for (const LineCase& c : cases) {
+        std::string name = "stale";
+        std::string value = "stale";
+        EXPECT_EQ(classifyLine(c.line, name, value), c.kind) << c.line;
+        EXPECT_EQ(name, c.name) << c.line;
+        EXPECT_EQ(value, c.value) << c.line;
+    }
+}
+
+struct FileCase {
+    const char* what;
+    std::string bytes;
+    std::string document;
+};
+
+TEST(IniReader, ReadsWholeFiles)
+{
+    const std::string bom = "\xEF\xBB\xBF";
+    const FileCase cases[] = {
+        {"LF", "[General]\nENABLED = 0\n[Shift]\nA=1", "general{enabled=0,}shift{a=1,}"},
+        {"CRLF", "[General]\r\nENABLED = 0\r\n[Shift]\r\nA=1\r\n", "general{enabled=0,}shift{a=1,}"},
+        {"CR only is one line", "[General]\rENABLED = 0\rA=1\r", "general{}"},
+        {"byte-order mark", bom + "[General]\nA=1", "general{a=1,}"},
+        {"mark elsewhere is text", "[G]\n" + bom + "A=1", "g{" + bom + "a=1,}"},
+        {"NUL bytes join", "[Gen\0eral]\nA=\0" "1\0"s, "general{a=1,}"},
+        {"empty file", "", ""},
+        {"only the mark", bom, ""},
+        {"two bytes", "[]", "{}"},
+        {"blanks and comments", "\n  ; x\n\t\n;[General]\n", ""},
+        {"keys before a header are lost", "A=1\n[S]\nB=2", "s{b=2,}"},
+        {"repeated header merges, first place, last value",
+         "[S]\nB=1\nA=2\n[T]\n[ s ]\nb=3\nC=4", "s{b=3,a=2,c=4,}t{}"},
+        {"names lower-cased, values kept", "[GeNeRaL]\nKeY = VaLuE", "general{key=VaLuE,}"},
+    };
+    TempFolder folder;
+    for (const FileCase& c : cases) {
+        IniDocument document;
+        document.section("left over from before");
+        EXPECT_TRUE(IniReader(folder.file(c.bytes)).read(document)) << c.what;
+        EXPECT_EQ(describe(document), c.document) << c.what;
+    }
+}
+
+TEST(IniReader, LookupsTrimLowerCaseAndCreate)
+{
+    IniDocument document;
+    document.section("General").value("ENABLED") = "0";
+    EXPECT_EQ(document.section(" GENERAL\t").value(" enabled "), "0");
+    EXPECT_EQ(document.section("general").value("Missing"), "");
+    EXPECT_EQ(document.section("Other").value("X"), "");
+    EXPECT_EQ(describe(document), "general{enabled=0,missing=,}other{x=,}");
+    // Bytes above 0x7F are never lower-cased: they are not the same name.
+    document.section("\xC4").value("k") = "1";
+    EXPECT_EQ(document.section("\xE4").value("k"), "");
+    // A reference stays good while more sections and keys are added.
+    std::string& enabled = document.section("general").value("enabled");
+    for (int i = 0; i < 1000; ++i)
+        document.section("s" + std::to_string(i)).value("k" + std::to_string(i));
+    enabled = "1";
+    EXPECT_EQ(document.section("general").value("enabled"), "1");
+}
+
+// Reads `path` into a document that had content; true when the read fails
+// as for a missing file: false, and nothing left in the document.
+bool readsAsUnopenable(const std::string& path)
+{
+    IniDocument document;
+    document.section("stale").value("k") = "v";
+    bool opened = IniReader(path).read(document);
+    return !opened && document.sections.empty();
+}
+
+TEST(IniReaderBadInput, MissingDirectoryOrPipeReadAsUnopenable)
+{
+    TempFolder folder;
+    EXPECT_TRUE(readsAsUnopenable(""));
+    EXPECT_TRUE(readsAsUnopenable(folder.path + "/missing.ini"));
+    EXPECT_TRUE(readsAsUnopenable(folder.path));
+    EXPECT_TRUE(readsAsUnopenable("/dev/null"));
+    // A pipe nobody writes to would block the game for ever if opened.
+    std::string pipe = folder.path + "/pipe.ini";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_TRUE(readsAsUnopenable(pipe));
+}
+
+TEST(IniReaderBadInput, FiftyMegabytesAndBinaryGarbageAreRead)
+{
+    TempFolder folder;
+    std::mt19937 random(7);
+    std::string garbage(50 * 1024 * 1024, '\0');
+    for (char& c : garbage)
+        c = static_cast<char>(random());
+    IniDocument document;
+    EXPECT_TRUE(IniReader(folder.file(garbage + "\n[General]\nENABLED=0\n")).read(document));
+    EXPECT_EQ(document.section("General").value("ENABLED"), "0");
+
+    // Fifty megabytes of line ends, and one line of fifty megabytes.
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_TRUE(IniReader(folder.file(std::string(50 * 1024 * 1024, '\n') + "[S]\nA=1")).read(document));
+    EXPECT_EQ(describe(document), "s{a=1,}");
+    EXPECT_TRUE(IniReader(folder.file("[S]\nA=" + std::string(50 * 1024 * 1024, 'x'))).read(document));
+    EXPECT_EQ(document.section("S").value("A").size(), 50u * 1024 * 1024);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+}
+
+// Run as the current user: 0 when a file without read permission reads as
+// one that cannot be opened, 1 when it does not.
+int unreadableFileCheck(const std::string& folder)
+{
+    std::string path = folder + "/unreadable.ini";
+    std::ofstream(path) << "[General]\nENABLED=0\n";
+    chmod(path.c_str(), 0);
+    return readsAsUnopenable(path) ? 0 : 1;
+}
+
+TEST(IniReaderBadInput, UnreadableFileReadsAsUnopenable)
+{
+    TempFolder folder;
+    if (geteuid() != 0) {
+        EXPECT_EQ(unreadableFileCheck(folder.path), 0);
+        return;
+    }
+    // Root reads every file whatever its mode: check as the user nobody.
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(77);
+        _exit(unreadableFileCheck(folder.path));
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77)
+        GTEST_SKIP() << "cannot become the user nobody";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+}  // namespace
