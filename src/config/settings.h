@@ -24,6 +24,8 @@ struct Settings {
     bool ableToOverrideBoundaries = true;             // [Advanced] ABLE_TO_OVERRIDE_BOUNDARIES
     bool disableAutoRunInFirstPersonCamera = false;   // [Optional] DISABLE_AUTO_RUN_IN_FIRST_PERSON_CAMERA
     float minimumSpeed = 0.3f;                        // [Optional] MINIMUM_SPEED
+
+    bool operator==(const Settings&) const = default;
 };
 
 // The one process-wide settings record.
