@@ -103,6 +103,7 @@ TEST(IniReader, ReadsWholeFiles)
     const FileCase cases[] = {
         {"LF", "[General]\nENABLED = 0\n[Shift]\nA=1", "general{enabled=0,}shift{a=1,}"},
         {"CRLF", "[General]\r\nENABLED = 0\r\n[Shift]\r\nA=1\r\n", "general{enabled=0,}shift{a=1,}"},
+        {"CR inside a line is dropped", "[S]\nA=1\r2\r\n", "s{a=12,}"},
         {"CR only is one line", "[General]\rENABLED = 0\rA=1\r", "general{}"},
         {"byte-order mark", bom + "[General]\nA=1", "general{a=1,}"},
         {"mark elsewhere is text", "[G]\n" + bom + "A=1", "g{" + bom + "a=1,}"},

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <locale>
 #include <optional>
 #include <random>
 #include <stdexcept>
@@ -178,14 +179,18 @@ TEST(SettingsConversions, DecimalFloatIgnoresTheProcessLocale)
         unsetenv("LOCPATH");
         GTEST_SKIP() << "no decimal-comma locale available";
     }
+    // The C++ global locale too: its grouping would let a stream read "1.000"
+    // as one thousand hexadecimal.
+    std::locale previous = std::locale::global(std::locale("de_DE.UTF-8"));
     float comma = std::strtof("1,5", nullptr);
     float ours = convertDecimalFloat("1.5");
-    int32_t key = convertHexInteger("0x12");
+    int32_t key = convertHexInteger("1.000");
+    std::locale::global(previous);
     std::setlocale(LC_ALL, "C");
     unsetenv("LOCPATH");
     ASSERT_EQ(comma, 1.5f) << "the locale did not take effect";
     EXPECT_EQ(ours, 1.5f);
-    EXPECT_EQ(key, 0x12);
+    EXPECT_EQ(key, 1);
 }
 
 struct IntegerCase {
