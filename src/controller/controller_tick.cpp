@@ -42,12 +42,13 @@ constexpr float settleArmAbove = 2.0f;
 constexpr int32_t settleDelay = 3;
 constexpr std::string_view stillWord = "Still";
 
-// The ped's desired speed, asked afresh every time.
-float desiredSpeed()
+// Asks the game for the ped's desired speed; every call is a fresh reading.
+float askDesiredSpeed()
 {
     return NativeInvoker::getPedDesiredSpeed(playerPed());
 }
 
+// KEEP_CUSTOM_SPEED_AFTER_STOPPING_MODE as loaded.
 int32_t keepMode()
 {
     return settings.keepCustomSpeedAfterStoppingMode;
@@ -211,13 +212,14 @@ bool holdOrReleaseLastingSpeed()
 }
 
 // The speed the settle check corrects to, when the game will not reach the
-// target: the ped's desired speed if it is a run, else the fast walk.
+// target: the ped's desired speed if it is a run, else the fast walk. The
+// speed adopted is a reading of its own, taken after the three tests.
 void settleTargetSpeed()
 {
-    if (controllerState.targetSpeed > desiredSpeed() && desiredSpeed() < settleHighestDesired) {
-        if (desiredSpeed() > settleAdoptAbove)
-            engagePersistentSpeed(desiredSpeed());
-        else if (controllerState.targetSpeed > settleFallbackSpeed && desiredSpeed() < settleAdoptAbove)
+    if (controllerState.targetSpeed > askDesiredSpeed() && askDesiredSpeed() < settleHighestDesired) {
+        if (askDesiredSpeed() > settleAdoptAbove)
+            engagePersistentSpeed(askDesiredSpeed());
+        else if (controllerState.targetSpeed > settleFallbackSpeed && askDesiredSpeed() < settleAdoptAbove)
             engagePersistentSpeed(settleFallbackSpeed);
     }
 }
@@ -244,7 +246,7 @@ void runSettleCheck()
 // Settle arming: a fast target the ped does not even want arms the check.
 void armSettleCheck()
 {
-    if (controllerState.targetSpeed > settleArmAbove && desiredSpeed() <= settleArmAbove &&
+    if (controllerState.targetSpeed > settleArmAbove && askDesiredSpeed() <= settleArmAbove &&
         !controllerState.settleCheckArmed) {
         controllerState.settleCheckArmed = true;
         controllerState.settleDelayTicks = settleDelay;
@@ -288,7 +290,7 @@ bool applyCustomSpeed()
 void restoreRememberedFastWalk()
 {
     if (!controllerState.customSpeedActive && settings.rememberFastWalk && controllerState.fastWalkLatched &&
-        controllerState.noCustomSpeed && !isMoveInputActive() && desiredSpeed() == 0.0f)
+        controllerState.noCustomSpeed && !isMoveInputActive() && askDesiredSpeed() == 0.0f)
         engagePersistentSpeed(settings.fastWalkCustomSpeed);
 }
 

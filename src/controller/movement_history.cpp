@@ -1,6 +1,7 @@
 #include "controller/movement_history.h"
 
 #include <array>
+#include <cstddef>
 
 #include "game/movement_probes.h"
 #include "game/native_invoker.h"
@@ -45,7 +46,7 @@ std::string_view currentMovementStatus()
 void recordMovementStatus()
 {
     const std::string_view word = currentMovementStatus();
-    for (size_t i = 0; i + 1 < movementHistory.size(); ++i)
+    for (std::size_t i = 0; i + 1 < movementHistory.size(); ++i)
         movementHistory[i] = movementHistory[i + 1];
     movementHistory.back() = word;
 }
@@ -55,7 +56,7 @@ std::string_view movementStatusAt(int32_t key)
 {
     if (key < oldestKey || key > newestKey)
         return {};
-    return movementHistory[static_cast<size_t>(key - oldestKey)];
+    return movementHistory[static_cast<std::size_t>(key - oldestKey)];
 }
 
 // string_view equality compares length first, then every byte.
