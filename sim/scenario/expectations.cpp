@@ -83,18 +83,25 @@ std::vector<const TraceEvent*> callsOf(const TickRecord& record)
     return calls;
 }
 
-// "playerPed, isPedOnFoot, … (23 calls)" for a failure message.
-std::string summary(const TickRecord& record)
+// What a tick had of the pattern's call, for a failure message: the calls of
+// that name, or that there were none.
+std::string summary(const TickRecord& record, const CallPattern& pattern)
 {
     const std::vector<const TraceEvent*> calls = callsOf(record);
-    if (calls.empty())
-        return record.label() + " made no call";
-    std::string text = record.label() + " made: ";
-    const size_t shown = std::min<size_t>(calls.size(), 12);
+    std::vector<const TraceEvent*> named;
+    for (const TraceEvent* call : calls) {
+        if (call->name == pattern.name)
+            named.push_back(call);
+    }
+    if (named.empty())
+        return record.label() + " has no " + pattern.name + " call (" +
+               decimal(static_cast<int64_t>(calls.size())) + " calls in all)";
+    std::string text = record.label() + " has:";
+    const size_t shown = std::min<size_t>(named.size(), 8);
     for (size_t i = 0; i < shown; ++i)
-        text += (i ? ", " : "") + calls[i]->line;
-    if (shown < calls.size())
-        text += ", … (" + decimal(static_cast<int64_t>(calls.size())) + " calls)";
+        text += "\n      " + named[i]->line;
+    if (shown < named.size())
+        text += "\n      … " + decimal(static_cast<int64_t>(named.size() - shown)) + " more";
     return text;
 }
 
@@ -247,7 +254,7 @@ std::vector<std::string> judgeExpectations(const Scenario& scenario, const Trace
                                                  decimal(static_cast<int64_t>(records.size())) + " ticks, first " +
                                                  lacking.front()->label()
                                            : "there is none";
-                text += "\n    " + summary(*lacking.front());
+                text += "\n    " + summary(*lacking.front(), e.pattern);
                 failures.push_back(text);
             }
             break;
@@ -275,7 +282,7 @@ std::vector<std::string> judgeExpectations(const Scenario& scenario, const Trace
                         failures.push_back(where + "expected the number of calls " + e.pattern.source + " " + e.op +
                                            " " + decimal(e.count) + " in every tick of " + e.ticks.text() +
                                            "; " + record->label() + " has " + decimal(count) + "\n    " +
-                                           summary(*record));
+                                           summary(*record, e.pattern));
                         break;
                     }
                 }
