@@ -160,14 +160,25 @@ int main(int argc, char** argv)
         "ambleworks-sim"};
     app.require_subcommand(1);
     app.fallthrough();
+    app.footer(
+        "Examples:\n"
+        "  ambleworks-sim run scenarios/basics_registration.scn\n"
+        "  ambleworks-sim run scenarios/basics_ini_change.scn --trace out.trace\n"
+        "  ambleworks-sim check scenarios/*.scn\n"
+        "  ambleworks-sim check --ini ~/my/Ambleworks.ini scenarios/basics_ini_change.scn");
 
     CommonOptions common;
     app.add_option("--plugin", common.plugin,
                    "The plug-in to load (default: Ambleworks.so / Ambleworks.asi next to this program)")
+        ->type_name("PATH")
         ->check(CLI::ExistingFile);
     app.add_option("--ini", common.ini,
                    "Start every scenario from this Ambleworks.ini instead of the one the scenario names")
+        ->type_name("FILE")
         ->check(CLI::ExistingFile);
+    const std::string commonFooter =
+        "Also: --plugin PATH (the plug-in to load) and --ini FILE (start from your own\n"
+        "Ambleworks.ini), before or after the subcommand.";
 
     std::string scenarioPath;
     std::string tracePath;
@@ -175,16 +186,22 @@ int main(int argc, char** argv)
         "run", "Play one scenario and print its trace (stdout, or --trace FILE). Faults and failed\n"
                "expectations go to stderr. Exit status: 0 clean, 1 faults or failed expectations,\n"
                "2 a malformed scenario or a plug-in that cannot be loaded.");
-    run->add_option("SCENARIO", scenarioPath, "The scenario file (.scn)")->required()->check(CLI::ExistingFile);
-    run->add_option("--trace", tracePath, "Write the trace to FILE instead of stdout");
+    run->add_option("SCENARIO", scenarioPath, "The scenario file (.scn)")
+        ->required()
+        ->type_name("FILE")
+        ->check(CLI::ExistingFile);
+    run->add_option("--trace", tracePath, "Write the trace to FILE instead of stdout (LF line ends, binary)")
+        ->type_name("FILE");
+    run->footer(commonFooter);
 
     std::vector<std::string> checkPaths;
     bool quiet = false;
     CLI::App* check = app.add_subcommand(
         "check", "Play scenarios and test their expectations. Prints PASS or FAIL per file (with the\n"
                  "reasons), then a last line 'N passed, M failed'. Exit status: 0 when all passed.");
-    check->add_option("SCENARIO", checkPaths, "Scenario files (.scn)")->required();
+    check->add_option("SCENARIO", checkPaths, "Scenario files (.scn)")->required()->type_name("FILE");
     check->add_flag("--quiet,-q", quiet, "Print only the failures and the last line");
+    check->footer(commonFooter);
 
     try {
         app.parse(argc, argv);
