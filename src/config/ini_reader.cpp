@@ -184,10 +184,14 @@ bool IniReader::read(IniDocument& document)
     // One more line than there are LF bytes: the text after the last LF is
     // a line too, even when empty.
     std::size_t start = 0;
+    std::size_t number = 0;
     for (;;) {
         std::size_t end = lines.find('\n', start);
         std::size_t length = (end == std::string::npos ? lines.size() : end) - start;
-        switch (classifyLine(lines.substr(start, length), name, value)) {
+        std::string line = lines.substr(start, length);
+        const IniLineKind kind = classifyLine(line, name, value);
+        ++number;
+        switch (kind) {
         case IniLineKind::section:
             // A repeated header reopens the same section; a header with no
             // keys still leaves its section in the document.
@@ -205,6 +209,8 @@ bool IniReader::read(IniDocument& document)
         case IniLineKind::unrecognised:
             break;
         }
+        if (onLine)
+            onLine(IniLine{number, line, kind, name, value, kind == IniLineKind::keyValue && haveSection});
         if (end == std::string::npos)
             break;
         start = end + 1;

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <deque>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -47,6 +48,17 @@ public:
     std::unordered_map<std::string, std::size_t> sectionIndex;
 };
 
+// One line of a file as `read` sorted it, for tools that explain a file line
+// by line. The views are valid only during the call that receives them.
+struct IniLine {
+    std::size_t number = 0;       // 1 for the first line of the file
+    std::string_view text;        // the line as read: no CR or NUL, no byte-order mark
+    IniLineKind kind = IniLineKind::blank;
+    std::string_view name;        // section name or key, as classifyLine gave it
+    std::string_view value;       // value of a key/value line
+    bool stored = false;          // a key/value line that went into a section
+};
+
 // Reads one file, given by its path, into a document.
 class IniReader {
 public:
@@ -57,6 +69,11 @@ public:
     // regular file that can be opened and measured; true otherwise, whatever
     // the file contains. Throws nothing but memory exhaustion.
     bool read(IniDocument& document);
+
+    // When set, `read` hands it every line of the file in order, once the
+    // line is sorted. The plug-in leaves it empty; the simulator's INI doctor
+    // uses it to give line numbers with exactly the reader's verdicts.
+    std::function<void(const IniLine&)> onLine;
 
 private:
     // Takes in the whole file with one size query and one bulk read and

@@ -8,54 +8,92 @@
 
 Settings settings;
 
-namespace {
-
-// The trimmed value text of one key, empty when the file lacks it.
-const std::string& valueText(IniDocument& document, const char* section, const char* key)
-{
-    return document.section(section).value(key);
-}
-
-}  // namespace
+const SettingRow settingRows[settingRowCount] = {
+    {"General", "ENABLED", "enabled", SettingRule::flag, &Settings::enabled, nullptr, nullptr},
+    {"MouseWheel", "MOUSE_WHEEL_ENABLED", "mouseWheelEnabled", SettingRule::flag,
+     &Settings::mouseWheelEnabled, nullptr, nullptr},
+    {"MouseWheel", "SPEED_INCREMENT", "speedIncrement", SettingRule::decimalFloat,
+     nullptr, &Settings::speedIncrement, nullptr},
+    {"Shift", "SHIFT_TAP_ENABLED", "shiftTapEnabled", SettingRule::flag, &Settings::shiftTapEnabled, nullptr, nullptr},
+    {"Shift", "SHIFT_TAP_LIGHT_RUN_ENABLED", "shiftTapLightRunEnabled", SettingRule::flag,
+     &Settings::shiftTapLightRunEnabled, nullptr, nullptr},
+    {"Shift", "SHIFT_TAP_CUSTOM_SPEED", "shiftTapCustomSpeed", SettingRule::decimalFloat,
+     nullptr, &Settings::shiftTapCustomSpeed, nullptr},
+    {"Shift", "SHIFT_TAP_STOP_RUNNING", "shiftTapStopRunning", SettingRule::flag,
+     &Settings::shiftTapStopRunning, nullptr, nullptr},
+    {"WalkControl", "WALK_CONTROL_ENABLED", "walkControlEnabled", SettingRule::flag,
+     &Settings::walkControlEnabled, nullptr, nullptr},
+    {"WalkControl", "FAST_WALK_ENABLED", "fastWalkEnabled", SettingRule::flag,
+     &Settings::fastWalkEnabled, nullptr, nullptr},
+    {"WalkControl", "FAST_WALK_CUSTOM_SPEED", "fastWalkCustomSpeed", SettingRule::decimalFloat,
+     nullptr, &Settings::fastWalkCustomSpeed, nullptr},
+    {"WalkControl", "SLOW_WALK_ENABLED", "slowWalkEnabled", SettingRule::flag,
+     &Settings::slowWalkEnabled, nullptr, nullptr},
+    {"WalkControl", "SLOW_WALK_CUSTOM_SPEED", "slowWalkCustomSpeed", SettingRule::decimalFloat,
+     nullptr, &Settings::slowWalkCustomSpeed, nullptr},
+    {"WalkControl", "WALK_CONTROL_KEY", "walkControlKey", SettingRule::hexInteger,
+     nullptr, nullptr, &Settings::walkControlKey},
+    {"WalkControl", "REMEMBER_FAST_WALK", "rememberFastWalk", SettingRule::flag,
+     &Settings::rememberFastWalk, nullptr, nullptr},
+    {"Advanced", "KEEP_CUSTOM_SPEED_AFTER_STOPPING_MODE", "keepCustomSpeedAfterStoppingMode",
+     SettingRule::decimalInteger, nullptr, nullptr, &Settings::keepCustomSpeedAfterStoppingMode},
+    {"Advanced", "RESPECT_BOUNDARIES", "respectBoundaries", SettingRule::flag,
+     &Settings::respectBoundaries, nullptr, nullptr},
+    {"Advanced", "ABLE_TO_OVERRIDE_BOUNDARIES", "ableToOverrideBoundaries", SettingRule::flag,
+     &Settings::ableToOverrideBoundaries, nullptr, nullptr},
+    {"Optional", "DISABLE_AUTO_RUN_IN_FIRST_PERSON_CAMERA", "disableAutoRunInFirstPersonCamera",
+     SettingRule::flag, &Settings::disableAutoRunInFirstPersonCamera, nullptr, nullptr},
+    {"Optional", "MINIMUM_SPEED", "minimumSpeed", SettingRule::decimalFloat,
+     nullptr, &Settings::minimumSpeed, nullptr},
+};
 
 void loadSettings()
 {
     // The bare file name: the game's current directory decides where it is.
-    // A missing or unreadable file leaves the document empty and every key
-    // reads as the empty text, so the rows below run all the same.
-    IniDocument document;
-    IniReader("Ambleworks.ini").read(document);
+    loadSettingsFrom("Ambleworks.ini");
+}
 
+void loadSettingsFrom(const std::string& path)
+{
+    // A missing or unreadable file leaves the document empty and every key
+    // reads as the empty text, so the rows run all the same.
+    IniDocument document;
+    IniReader(path).read(document);
+    storeSettings(document);
+}
+
+void storeSettings(IniDocument& document, std::size_t* rowsStored)
+{
+    if (rowsStored)
+        *rowsStored = 0;
     // Each row is stored before the next is read, so a value that cannot be
     // converted stops the load there with the earlier rows already in force.
-    settings.enabled = convertFlag(valueText(document, "General", "ENABLED"));
-    settings.mouseWheelEnabled = convertFlag(valueText(document, "MouseWheel", "MOUSE_WHEEL_ENABLED"));
-    settings.speedIncrement = convertDecimalFloat(valueText(document, "MouseWheel", "SPEED_INCREMENT"));
-    settings.shiftTapEnabled = convertFlag(valueText(document, "Shift", "SHIFT_TAP_ENABLED"));
-    settings.shiftTapLightRunEnabled = convertFlag(valueText(document, "Shift", "SHIFT_TAP_LIGHT_RUN_ENABLED"));
-    settings.shiftTapCustomSpeed = convertDecimalFloat(valueText(document, "Shift", "SHIFT_TAP_CUSTOM_SPEED"));
-    settings.shiftTapStopRunning = convertFlag(valueText(document, "Shift", "SHIFT_TAP_STOP_RUNNING"));
-    settings.walkControlEnabled = convertFlag(valueText(document, "WalkControl", "WALK_CONTROL_ENABLED"));
-    settings.fastWalkEnabled = convertFlag(valueText(document, "WalkControl", "FAST_WALK_ENABLED"));
-    settings.fastWalkCustomSpeed = convertDecimalFloat(valueText(document, "WalkControl", "FAST_WALK_CUSTOM_SPEED"));
-    settings.slowWalkEnabled = convertFlag(valueText(document, "WalkControl", "SLOW_WALK_ENABLED"));
-    settings.slowWalkCustomSpeed = convertDecimalFloat(valueText(document, "WalkControl", "SLOW_WALK_CUSTOM_SPEED"));
-    // An absent or empty key keeps the key the player had (Alt until a file
-    // names another) rather than storing a number nobody wrote.
-    const std::string& walkControlKey = valueText(document, "WalkControl", "WALK_CONTROL_KEY");
-    if (!walkControlKey.empty())
-        settings.walkControlKey = convertHexInteger(walkControlKey);
-    settings.rememberFastWalk = convertFlag(valueText(document, "WalkControl", "REMEMBER_FAST_WALK"));
-    settings.keepCustomSpeedAfterStoppingMode =
-        convertDecimalInteger(valueText(document, "Advanced", "KEEP_CUSTOM_SPEED_AFTER_STOPPING_MODE"));
-    settings.respectBoundaries = convertFlag(valueText(document, "Advanced", "RESPECT_BOUNDARIES"));
-    settings.ableToOverrideBoundaries = convertFlag(valueText(document, "Advanced", "ABLE_TO_OVERRIDE_BOUNDARIES"));
-    // The copy a Shift release restores boundary respect from; play changes
-    // only the live setting.
-    controllerState.respectBoundariesConfigured = settings.respectBoundaries;
-    settings.disableAutoRunInFirstPersonCamera =
-        convertFlag(valueText(document, "Optional", "DISABLE_AUTO_RUN_IN_FIRST_PERSON_CAMERA"));
-    settings.minimumSpeed = convertDecimalFloat(valueText(document, "Optional", "MINIMUM_SPEED"));
+    for (const SettingRow& row : settingRows) {
+        const std::string& text = document.section(row.section).value(row.key);
+        switch (row.rule) {
+        case SettingRule::flag:
+            settings.*row.flagField = convertFlag(text);
+            break;
+        case SettingRule::decimalFloat:
+            settings.*row.floatField = convertDecimalFloat(text);
+            break;
+        case SettingRule::hexInteger:
+            // An absent or empty key keeps the key the player had (Alt until
+            // a file names another) rather than storing a number nobody wrote.
+            if (!text.empty())
+                settings.*row.integerField = convertHexInteger(text);
+            break;
+        case SettingRule::decimalInteger:
+            settings.*row.integerField = convertDecimalInteger(text);
+            break;
+        }
+        // The copy a Shift release restores boundary respect from; play
+        // changes only the live setting.
+        if (row.flagField == &Settings::respectBoundaries)
+            controllerState.respectBoundariesConfigured = settings.respectBoundaries;
+        if (rowsStored)
+            ++*rowsStored;
+    }
 }
 
 void sanitiseSettings()

@@ -2,7 +2,11 @@
 // Every configuration value, one field per key of Ambleworks.ini, holding the
 // built-in defaults until the first load.
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
+
+class IniDocument;
 
 struct Settings {
     bool enabled = true;                              // [General] ENABLED
@@ -31,12 +35,45 @@ struct Settings {
 // The one process-wide settings record.
 extern Settings settings;
 
+// How the value text of one key becomes its field.
+enum class SettingRule {
+    flag,            // false exactly for the text "0"
+    decimalFloat,    // leading number, strtof-style; fails on no number
+    hexInteger,      // leading hexadecimal number; an empty text keeps the field
+    decimalInteger,  // leading base-10 number; fails on no number
+};
+
+// One key of Ambleworks.ini and the field it feeds. Exactly one of the three
+// field pointers is set, the one the rule writes.
+struct SettingRow {
+    const char* section;
+    const char* key;
+    const char* field;                 // the field's name in Settings
+    SettingRule rule;
+    bool Settings::*flagField;
+    float Settings::*floatField;
+    int32_t Settings::*integerField;
+};
+
+// Every key, in the order the load reads and stores them. Tools that explain
+// a file (the simulator's INI doctor) walk the same table the load does.
+inline constexpr std::size_t settingRowCount = 19;
+extern const SettingRow settingRows[settingRowCount];
+
 // Reads "Ambleworks.ini" from the current directory into `settings`, row by
 // row. Throws std::invalid_argument or std::out_of_range (with the texts
 // "invalid stof argument", "stof argument out of range", "invalid stoi
 // argument", "stoi argument out of range") when a number cannot be converted;
 // rows before the failing one keep their new values.
 void loadSettings();
+
+// loadSettings on another file: the same reader and the same rows.
+void loadSettingsFrom(const std::string& path);
+
+// The rows of the load, taken from a document already read. When
+// `rowsStored` is given it counts the rows stored so far, so after a failure
+// it is the index of the row that stopped the load.
+void storeSettings(IniDocument& document, std::size_t* rowsStored = nullptr);
 
 // Pulls the three bounded speed settings back into range; run every tick.
 void sanitiseSettings();
