@@ -70,43 +70,46 @@ namespace {
 // The context being run; makecontext passes no pointer portably.
 ScriptContext* current = nullptr;
 
-// Called on the script's side right after every switch into it.
-void arrivedInScript(ScriptContext* context)
-{
-#if defined(SIM_ASAN)
-    __sanitizer_finish_switch_fiber(context->scriptFakeStack, &context->hostStackBottom,
-                                    &context->hostStackSize);
-#else
-    (void)context;
-#endif
-}
+// The sanitizer calls around each switch are macros, not helper functions:
+// ThreadSanitizer counts function entries and exits per fiber, so the switch
+// to another fiber must happen in the frame that then calls swapcontext.
 
-// Called on the script's side right before every switch back to the host;
-// `dying` when the script will never run again.
-void leavingScript(ScriptContext* context, bool dying)
-{
+// On the script's side, right after every switch into it.
 #if defined(SIM_ASAN)
-    __sanitizer_start_switch_fiber(dying ? nullptr : &context->scriptFakeStack,
-                                   context->hostStackBottom, context->hostStackSize);
+#define SIM_ARRIVED_IN_SCRIPT(context) \
+    __sanitizer_finish_switch_fiber((context)->scriptFakeStack, &(context)->hostStackBottom, &(context)->hostStackSize)
 #else
-    (void)dying;
+#define SIM_ARRIVED_IN_SCRIPT(context) ((void)(context))
 #endif
-#if defined(SIM_TSAN)
-    __tsan_switch_to_fiber(context->tsanHost, 0);
+
+// On the script's side, right before every switch back to the host; `dying`
+// when the script will never run again.
+#if defined(SIM_ASAN) && defined(SIM_TSAN)
+#define SIM_LEAVING_SCRIPT(context, dying)                                                            \
+    do {                                                                                            \
+        __sanitizer_start_switch_fiber((dying) ? nullptr : &(context)->scriptFakeStack,              \
+                                       (context)->hostStackBottom, (context)->hostStackSize);       \
+        __tsan_switch_to_fiber((context)->tsanHost, 0);                                             \
+    } while (false)
+#elif defined(SIM_ASAN)
+#define SIM_LEAVING_SCRIPT(context, dying)                                                            \
+    __sanitizer_start_switch_fiber((dying) ? nullptr : &(context)->scriptFakeStack,                  \
+                                   (context)->hostStackBottom, (context)->hostStackSize)
+#elif defined(SIM_TSAN)
+#define SIM_LEAVING_SCRIPT(context, dying) __tsan_switch_to_fiber((context)->tsanHost, 0)
 #else
-    (void)context;
+#define SIM_LEAVING_SCRIPT(context, dying) ((void)(context))
 #endif
-}
 
 void trampoline()
 {
     ScriptContext* context = current;
-    arrivedInScript(context);
+    SIM_ARRIVED_IN_SCRIPT(context);
     context->entry();
     // The plug-in's entry never returns; if it does, the host is told and the
     // context is never resumed.
     context->finished = true;
-    leavingScript(context, true);
+    SIM_LEAVING_SCRIPT(context, true);
     swapcontext(&context->script, &context->host);
 }
 
@@ -164,9 +167,9 @@ void resumeScript(ScriptContext* context)
 
 void yieldToHost(ScriptContext* context)
 {
-    leavingScript(context, false);
+    SIM_LEAVING_SCRIPT(context, false);
     swapcontext(&context->script, &context->host);
-    arrivedInScript(context);
+    SIM_ARRIVED_IN_SCRIPT(context);
 }
 
 bool insideScript()
