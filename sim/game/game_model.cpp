@@ -124,19 +124,8 @@ uint64_t GameModel::answer(const CheckedCall& call, std::string& shown, std::str
     };
 
     uint32_t low = 0;
-    bool boolean = false;
     bool truth = false;
     float number = 0.0f;
-
-    switch (call.spec->result) {
-    case ResultKind::none:
-        break;
-    case ResultKind::boolean:
-        boolean = true;
-        break;
-    default:
-        break;
-    }
 
     if (role == "playerPed") {
         low = state.ped;
@@ -205,7 +194,6 @@ uint64_t GameModel::answer(const CheckedCall& call, std::string& shown, std::str
         shown = formatFloat(number);
         break;
     }
-    (void)boolean;
     return (static_cast<uint64_t>(resultHighBits) << 32) | low;
 }
 

@@ -236,7 +236,7 @@ bool parseArgPattern(const std::string& raw, ArgPattern& arg, std::string& error
         return true;
     }
     float number = 0.0f;
-    if (parseFloat(text, number) || (text.size() > 1 && text[0] == '-' && parseFloat(text, number))) {
+    if (parseFloat(text, number)) {
         arg.kind = ArgPattern::Kind::number;
         arg.number = number;
         return true;
