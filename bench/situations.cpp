@@ -1,0 +1,138 @@
+#include "situations.h"
+
+#include "bench_game.h"
+
+namespace bench {
+
+namespace {
+
+constexpr uint32_t shiftKey = 0x10;
+constexpr uint32_t endKey = 0x23;
+constexpr uint32_t numpad1Key = 0x61;
+
+// Ticks enough for every countdown a situation starts (settle delay 3, the
+// history of six) to run out.
+constexpr int settleTicks = 20;
+
+void tick(Driver& driver)
+{
+    game().clockMs += frameMs;
+    driver.runTick();
+}
+
+// The sprint cycle, tick by tick. Shift goes down before the first tick of a
+// cycle, so the dispatcher of that tick records it and ticks 1 to 13 are
+// press ticks; it goes up before the last, whose dispatcher handles the
+// release. The game sprints while the plug-in forces 2.0 and reports a walk
+// around it, so each press starts at walking pace and its release engages the
+// light run again; the ped wants 2.2 throughout, enough for the force.
+void playSprintTick(uint64_t n, Driver& driver)
+{
+    const uint64_t phase = n % sprintCycleTicks;
+    game().clockMs += frameMs;
+    if (phase == 0)
+        driver.sendKey(shiftKey, false);
+    if (phase == sprintCycleTicks - 1)
+        driver.sendKey(shiftKey, true);
+    const bool sprinting = phase >= 2 && phase <= 12;
+    game().walking = !sprinting;
+    game().sprinting = sprinting;
+    driver.runTick();
+}
+
+}  // namespace
+
+const char* situationName(Situation situation)
+{
+    switch (situation) {
+    case Situation::walking:
+        return "walking";
+    case Situation::customSpeed:
+        return "custom_speed";
+    case Situation::sprintPress:
+        return "sprint_press";
+    case Situation::switchedOff:
+        return "switched_off";
+    }
+    return "?";
+}
+
+void enterSituation(Situation situation, Driver& driver)
+{
+    Game& g = game();
+    switch (situation) {
+    case Situation::walking:
+        for (int i = 0; i < settleTicks; ++i)
+            tick(driver);
+        break;
+    case Situation::customSpeed:
+        for (int i = 0; i < settleTicks; ++i)
+            tick(driver);
+        // One notch up: the wheel seeds from the desired 1.0 and steps to 1.06.
+        g.justPressed[prevWeapon] = true;
+        tick(driver);
+        g.justPressed[prevWeapon] = false;
+        for (int i = 0; i < settleTicks; ++i)
+            tick(driver);
+        break;
+    case Situation::sprintPress:
+        g.desiredSpeed = 2.2f;
+        for (int i = 0; i < settleTicks; ++i)
+            tick(driver);
+        // The first press starts from no custom speed, so it forces nothing;
+        // its release engages the light run that every later press starts from.
+        for (uint64_t n = 0; n < 2 * sprintCycleTicks; ++n)
+            playSprintTick(n, driver);
+        break;
+    case Situation::switchedOff:
+        for (int i = 0; i < settleTicks; ++i)
+            tick(driver);
+        driver.sendKey(endKey, false);
+        driver.sendKey(numpad1Key, false);
+        tick(driver);
+        driver.sendKey(numpad1Key, true);
+        driver.sendKey(endKey, true);
+        for (int i = 0; i < settleTicks; ++i)
+            tick(driver);
+        break;
+    }
+}
+
+const char* situationFault(Situation situation, const Counts& c, uint64_t ticks)
+{
+    if (c.faults != 0)
+        return "the plug-in made a call the host refuses";
+    if (ticks == 0)
+        return nullptr;
+    switch (situation) {
+    case Situation::walking:
+        if (c.setPedMaxSpeed != 0 || c.setPedMinSpeed != 0)
+            return "walking imposed a speed";
+        if (c.pedNatives == 0)
+            return "walking asked the ped nothing";
+        break;
+    case Situation::customSpeed:
+        if (c.setPedMaxSpeed != ticks || c.setPedMinSpeed != 0)
+            return "the custom speed was not capped exactly once per tick";
+        break;
+    case Situation::sprintPress:
+        if (c.setPedMinSpeed < 12 * (ticks / sprintCycleTicks))
+            return "fewer than 12 forced ticks per sprint press";
+        break;
+    case Situation::switchedOff:
+        if (c.pedNatives != 0 || c.setPedMaxSpeed != 0 || c.setPedMinSpeed != 0)
+            return "the switched-off plug-in asked the ped";
+        break;
+    }
+    return nullptr;
+}
+
+void playTick(Situation situation, uint64_t n, Driver& driver)
+{
+    if (situation == Situation::sprintPress)
+        playSprintTick(n, driver);
+    else
+        tick(driver);
+}
+
+}  // namespace bench
