@@ -2,6 +2,7 @@
 //
 //   ambleworks-sim run SCENARIO [--trace FILE]
 //   ambleworks-sim check SCENARIO...
+//   ambleworks-sim doctor [INI] [--json]
 //   common options: --plugin PATH, --ini FILE
 
 #include <CLI/CLI.hpp>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "doctor/doctor.h"
 #include "platform/plugin_loader.h"
 #include "platform/process.h"
 #include "scenario/scenario.h"
@@ -165,7 +167,8 @@ int main(int argc, char** argv)
         "  ambleworks-sim run scenarios/basics_registration.scn\n"
         "  ambleworks-sim run scenarios/basics_ini_change.scn --trace out.trace\n"
         "  ambleworks-sim check scenarios/*.scn\n"
-        "  ambleworks-sim check --ini ~/my/Ambleworks.ini scenarios/basics_ini_change.scn");
+        "  ambleworks-sim check --ini ~/my/Ambleworks.ini scenarios/basics_ini_change.scn\n"
+        "  ambleworks-sim doctor ~/my/Ambleworks.ini");
 
     CommonOptions common;
     app.add_option("--plugin", common.plugin,
@@ -203,6 +206,18 @@ int main(int argc, char** argv)
     check->add_flag("--quiet,-q", quiet, "Print only the failures and the last line");
     check->footer(commonFooter);
 
+    std::string doctorPath = "Ambleworks.ini";
+    bool doctorJson = false;
+    CLI::App* doctor = app.add_subcommand(
+        "doctor", "Read an Ambleworks.ini exactly as the plug-in reads it and explain, line by line,\n"
+                  "what the plug-in will do with it: the settings it will use and where each comes\n"
+                  "from, where the load stops and why, ignored lines, typos, keys under the wrong\n"
+                  "section, flags that read as on, clamped speeds. Exit status: 0 the file loads\n"
+                  "whole, 1 the load stops early, 2 the file cannot be read. See docs/doctor.md.");
+    doctor->add_option("INI", doctorPath, "The file to check (default: Ambleworks.ini in the current folder)")
+        ->type_name("FILE");
+    doctor->add_flag("--json", doctorJson, "Print one JSON object for tools instead of the report");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -213,5 +228,7 @@ int main(int argc, char** argv)
         return runCommand(scenarioPath, tracePath, common);
     if (*check)
         return checkCommand(checkPaths, quiet, common);
+    if (*doctor)
+        return sim::doctor::doctorCommand(doctorPath, doctorJson);
     return exitUnusable;
 }

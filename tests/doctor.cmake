@@ -1,0 +1,77 @@
+# The INI doctor: its unit tests (every kind of finding, the load's stop, the
+# reports), and `ambleworks-sim doctor` run as a player runs it, for its exit
+# statuses and its JSON. Under Wine the Windows simulator must print the very
+# same reports.
+#
+# This file is also the script those command-line tests run
+# (cmake -P tests/doctor.cmake with -DSIM=... -DCASE=... -DWORK=...).
+
+if(CMAKE_SCRIPT_MODE_FILE)
+  # Each case: the file's lines (joined with '|'; NONE: no file at all), the
+  # exit status, and a piece of the report that must be there.
+  set(ini_clean "[MouseWheel]|SPEED_INCREMENT = 0.06|[Shift]|SHIFT_TAP_CUSTOM_SPEED = 1.78|[WalkControl]|FAST_WALK_CUSTOM_SPEED = 1.38|SLOW_WALK_CUSTOM_SPEED = 0.7|REMEMBER_FAST_WALK = 0|[Advanced]|KEEP_CUSTOM_SPEED_AFTER_STOPPING_MODE = 3|[Optional]|MINIMUM_SPEED = 0.3|DISABLE_AUTO_RUN_IN_FIRST_PERSON_CAMERA = 0")
+  if(CASE STREQUAL "loads")
+    set(lines "${ini_clean}|[General]|ENABLED = false")
+    set(status 0)
+    set(expect "The file loads whole")
+  elseif(CASE STREQUAL "typo")
+    string(REPLACE "SPEED_INCREMENT" "SPEED_INCRMENT" lines "${ini_clean}")
+    set(status 1)
+    set(expect "did you mean SPEED_INCREMENT")
+  elseif(CASE STREQUAL "late")
+    string(REPLACE "MINIMUM_SPEED = 0.3" "MINIMUM_SPEED = slow" lines "${ini_clean}")
+    set(status 1)
+    set(expect "The load stops at line 12, MINIMUM_SPEED")
+  elseif(CASE STREQUAL "missing")
+    set(lines NONE)
+    set(status 2)
+    set(expect "The plug-in then runs on its built-in defaults")
+  else()
+    message(FATAL_ERROR "unknown case ${CASE}")
+  endif()
+
+  file(REMOVE_RECURSE ${WORK}/${CASE})
+  file(MAKE_DIRECTORY ${WORK}/${CASE})
+  if(NOT lines STREQUAL "NONE")
+    string(REPLACE "|" "\n" text "${lines}")
+    file(WRITE ${WORK}/${CASE}/Ambleworks.ini "${text}\n")
+  endif()
+
+  # With no path the doctor reads Ambleworks.ini in the current folder.
+  execute_process(COMMAND ${SIM} doctor WORKING_DIRECTORY ${WORK}/${CASE}
+    RESULT_VARIABLE text_status OUTPUT_VARIABLE text_out)
+  execute_process(COMMAND ${SIM} doctor Ambleworks.ini --json WORKING_DIRECTORY ${WORK}/${CASE}
+    RESULT_VARIABLE json_status OUTPUT_VARIABLE json_out)
+  if(NOT text_status STREQUAL status OR NOT json_status STREQUAL status)
+    message(FATAL_ERROR "exit status ${text_status} (text) and ${json_status} (--json), expected ${status}:\n${text_out}")
+  endif()
+  string(FIND "${text_out}" "${expect}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "the report lacks \"${expect}\":\n${text_out}")
+  endif()
+  # The JSON parses, and says the same.
+  string(JSON json_exit ERROR_VARIABLE json_error GET "${json_out}" exitStatus)
+  if(json_error OR NOT json_exit STREQUAL status)
+    message(FATAL_ERROR "bad JSON (${json_error}), exitStatus ${json_exit}:\n${json_out}")
+  endif()
+  string(JSON settings_count LENGTH "${json_out}" settings)
+  if(NOT settings_count EQUAL 19)
+    message(FATAL_ERROR "JSON has ${settings_count} settings, not 19")
+  endif()
+  message(STATUS "doctor ${CASE}: exit status ${status}, report and JSON as expected")
+  return()
+endif()
+
+if(TARGET sim_doctor)
+  add_executable(doctor_tests ${CMAKE_CURRENT_SOURCE_DIR}/doctor_tests.cpp)
+  target_link_libraries(doctor_tests PRIVATE sim_doctor GTest::gtest_main)
+  target_compile_definitions(doctor_tests PRIVATE AMBLEWORKS_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  gtest_discover_tests(doctor_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS doctor)
+
+  foreach(case loads typo late missing)
+    add_test(NAME doctor.cli.${case}
+      COMMAND ${CMAKE_COMMAND} -DSIM=$<TARGET_FILE:ambleworks-sim> -DCASE=${case}
+              -DWORK=${CMAKE_CURRENT_BINARY_DIR}/doctor-cli -P ${CMAKE_CURRENT_SOURCE_DIR}/doctor.cmake)
+    set_tests_properties(doctor.cli.${case} PROPERTIES LABELS doctor TIMEOUT 60)
+  endforeach()
+endif()
