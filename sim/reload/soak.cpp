@@ -1,0 +1,169 @@
+#include "reload/soak.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <sstream>
+
+#include "scenario/scenario.h"
+#include "trace/format.h"
+#include "trace/trace.h"
+
+namespace sim::reload {
+
+namespace {
+
+void writeOut(const std::string& text)
+{
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
+std::string bytes(uint64_t value)
+{
+    return decimal(static_cast<int64_t>(value)) + " bytes";
+}
+
+// A growth per play with one decimal, "+12.5" or "-3.0".
+std::string perCycle(double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%+.1f", value);
+    return text;
+}
+
+}  // namespace
+
+Growth growthAfterWarmup(const std::vector<platform::MemoryUse>& samples, int warmup)
+{
+    Growth growth;
+    const size_t base = static_cast<size_t>(warmup) - 1;
+    if (warmup < 1 || samples.size() <= base + 1)
+        return growth;
+    const platform::MemoryUse& first = samples[base];
+    const platform::MemoryUse& last = samples.back();
+    const double plays = static_cast<double>(samples.size() - 1 - base);
+    growth.heapPerCycle = (static_cast<double>(last.heapBytes) - static_cast<double>(first.heapBytes)) / plays;
+    growth.mappedPerCycle = (static_cast<double>(last.mappedBytes) - static_cast<double>(first.mappedBytes)) / plays;
+    return growth;
+}
+
+std::string firstDifference(const std::string& expected, const std::string& actual)
+{
+    if (expected == actual)
+        return {};
+    std::istringstream a(expected);
+    std::istringstream b(actual);
+    std::string lineA;
+    std::string lineB;
+    for (int number = 1;; ++number) {
+        const bool moreA = static_cast<bool>(std::getline(a, lineA));
+        const bool moreB = static_cast<bool>(std::getline(b, lineB));
+        if (!moreA && !moreB)
+            return "line " + decimal(number) + ": the same lines, other line ends";
+        if (!moreA)
+            lineA = "(end of trace)";
+        if (!moreB)
+            lineB = "(end of trace)";
+        if (!moreA || !moreB || lineA != lineB)
+            return "line " + decimal(number) + ": " + lineA + " | " + lineB;
+    }
+}
+
+int soakCommand(const std::string& scenarioPath, const SessionOptions& session, const SoakOptions& options)
+{
+    if (options.cycles < 2 || options.warmup < 1 || options.warmup >= options.cycles) {
+        writeOut("ambleworks-sim soak: need --cycles of 2 or more and a --warmup from 1 to cycles - 1\n");
+        return 2;
+    }
+    Scenario scenario;
+    std::vector<std::string> errors;
+    if (!parseScenarioFile(scenarioPath, scenario, errors)) {
+        for (const std::string& error : errors)
+            writeOut(error + "\n");
+        return 2;
+    }
+    int loadsPerPlay = 1;
+    for (const PluginStatement& plugin : scenario.plugins) {
+        if (plugin.action != PluginStatement::Action::unload)
+            ++loadsPerPlay;
+    }
+
+    // Everything that outlives a play is made before the first one, so that
+    // the samples see only what the plays leave behind.
+    std::vector<platform::MemoryUse> samples;
+    samples.reserve(static_cast<size_t>(options.cycles));
+    std::string firstTrace;
+    std::vector<std::string> problems;
+    problems.reserve(64);
+    int differing = 0;
+    int unpassed = 0;
+    int stillMapped = 0;
+
+    for (int cycle = 1; cycle <= options.cycles; ++cycle) {
+        {
+            SessionResult result;
+            if (!playScenario(scenario, session, result)) {
+                writeOut("ambleworks-sim soak: play " + decimal(cycle) + ": " + result.error + "\n");
+                return 2;
+            }
+            const std::string trace = formatTrace(result.trace);
+            if (cycle == 1) {
+                firstTrace = trace;
+            } else if (trace != firstTrace) {
+                if (differing++ < 5)
+                    problems.push_back("play " + decimal(cycle) + " gave another trace than play 1, at " +
+                                       firstDifference(firstTrace, trace));
+            }
+            if (!result.passed() && unpassed++ < 5) {
+                std::string why = result.trace.faultCount ? decimal(result.trace.faultCount) + " faults" : "";
+                for (const std::string& failure : result.failures)
+                    why += (why.empty() ? "" : "; ") + failure;
+                problems.push_back("play " + decimal(cycle) + " did not pass: " + why);
+            }
+        }
+        if (platform::libraryMapped(session.pluginPath) && stillMapped++ < 5)
+            problems.push_back("play " + decimal(cycle) + ": the plug-in is still mapped after its unload");
+        samples.push_back(platform::memoryUse());
+        if (options.verbose)
+            writeOut("play " + decimal(cycle) + ": heap " + bytes(samples.back().heapBytes) + ", mapped " +
+                     bytes(samples.back().mappedBytes) + ", resident " + bytes(samples.back().residentBytes) + "\n");
+    }
+
+    const Growth growth = growthAfterWarmup(samples, options.warmup);
+    const platform::MemoryUse& base = samples[static_cast<size_t>(options.warmup) - 1];
+    const platform::MemoryUse& last = samples.back();
+    if (growth.heapPerCycle > options.maxHeapGrowth)
+        problems.push_back("the heap grows by " + perCycle(growth.heapPerCycle) + " bytes per play (limit " +
+                           perCycle(options.maxHeapGrowth) + ")");
+    if (growth.mappedPerCycle > options.maxMappedGrowth)
+        problems.push_back("the mapped memory grows by " + perCycle(growth.mappedPerCycle) + " bytes per play (limit " +
+                           perCycle(options.maxMappedGrowth) + ")");
+
+    std::string report = "soak " + scenarioPath + ": " + decimal(options.cycles) + " plays, each loading the plug-in " +
+                         decimal(loadsPerPlay) + (loadsPerPlay == 1 ? " time" : " times") + " and unloading it as often (" +
+                         decimal(options.cycles * loadsPerPlay) + " unload/load cycles)\n";
+    report += "  traces: " + (differing ? decimal(differing) + " plays differ from play 1"
+                                        : std::string("every play the same as play 1")) +
+              " (" + decimal(static_cast<int64_t>(std::count(firstTrace.begin(), firstTrace.end(), '\n'))) +
+              " lines)\n";
+    report += "  checks: " + (unpassed ? decimal(unpassed) + " plays with faults or failed expectations"
+                                       : std::string("every play passed")) + "\n";
+    report += "  unload: " + (stillMapped ? "the plug-in stayed mapped after " + decimal(stillMapped) + " plays"
+                                          : std::string("the plug-in was unmapped after every play")) + "\n";
+    report += "  heap in use: " + bytes(samples.front().heapBytes) + " after play 1, " + bytes(base.heapBytes) +
+              " after play " + decimal(options.warmup) + ", " + bytes(last.heapBytes) + " after play " +
+              decimal(options.cycles) + ": " + perCycle(growth.heapPerCycle) + " bytes per play after the warm-up (limit " +
+              perCycle(options.maxHeapGrowth) + ")\n";
+    report += "  mapped: " + bytes(base.mappedBytes) + " after play " + decimal(options.warmup) + ", " +
+              bytes(last.mappedBytes) + " after play " + decimal(options.cycles) + ": " +
+              perCycle(growth.mappedPerCycle) + " bytes per play (limit " + perCycle(options.maxMappedGrowth) + ")\n";
+    report += "  resident: " + bytes(base.residentBytes) + " after play " + decimal(options.warmup) + ", " +
+              bytes(last.residentBytes) + " after play " + decimal(options.cycles) + " (for information)\n";
+    for (const std::string& problem : problems)
+        report += "FAIL: " + problem + "\n";
+    report += problems.empty() ? "PASS\n" : "FAIL\n";
+    writeOut(report);
+    return problems.empty() ? 0 : 1;
+}
+
+}  // namespace sim::reload
