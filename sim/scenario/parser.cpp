@@ -446,8 +446,10 @@ bool Parser::iniStatement(int line, const std::vector<std::string>& w, const std
             error(line, "the INI file '" + file + "' does not exist (paths are relative to the scenario's folder)");
             return false;
         }
+        // The run reads it from inside its own working folder: keep no
+        // path relative to the folder the scenario was read from.
         content.kind = IniContent::Kind::file;
-        content.text = resolved.string();
+        content.text = std::filesystem::absolute(resolved, ec).string();
         return true;
     }
     error(line, "'" + text + "': use ini none, ini begin … ini end, or ini file PATH");

@@ -442,6 +442,8 @@ bool playScenario(const Scenario& scenario, const SessionOptions& options, Sessi
         record.imposed = model.imposed();
         runtime.setRecord(nullptr);
         trace.records.push_back(std::move(record));
+        if (options.progress)
+            options.progress(tick, ticks);
     }
 
     TickRecord end;

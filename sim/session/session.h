@@ -5,6 +5,7 @@
 // The result is the trace (structured and as text) and the verdict of the
 // scenario's expectations.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,9 @@ namespace sim {
 struct SessionOptions {
     std::string pluginPath;                 // the plug-in to load
     std::optional<std::string> userIni;     // start from this Ambleworks.ini instead
+    // Called after every tick with the ticks played and the ticks in all
+    // (for a progress display; it must not touch the trace).
+    std::function<void(int played, int total)> progress;
 };
 
 struct SessionResult {
