@@ -105,10 +105,10 @@ uint64_t GameModel::answer(const CheckedCall& call, std::string& shown, std::str
 {
     shown.clear();
     name.clear();
-    if (!call.spec)
+    if (!call.entry)
         return 0;
 
-    const std::string role(call.spec->name);
+    const std::string role(call.entry->name);
     auto arg = [&](size_t i) -> const DecodedArg* { return i < call.args.size() ? &call.args[i] : nullptr; };
     auto controlArg = [&](size_t i) -> std::string {
         const DecodedArg* a = arg(i);
@@ -179,7 +179,7 @@ uint64_t GameModel::answer(const CheckedCall& call, std::string& shown, std::str
         truth = state.runDropAllowed;
     }
 
-    switch (call.spec->result) {
+    switch (call.entry->result) {
     case ResultKind::none:
         return 0;
     case ResultKind::boolean:

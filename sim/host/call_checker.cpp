@@ -9,7 +9,7 @@ namespace sim {
 
 std::string CheckedCall::name() const
 {
-    return spec ? std::string(spec->name) : "native " + hex64(hash);
+    return entry ? std::string(entry->name) : "native " + hex64(hash);
 }
 
 CallChecker::CallChecker(TextReader readText, ControlNamer nameControl)
@@ -19,8 +19,8 @@ CallChecker::CallChecker(TextReader readText, ControlNamer nameControl)
 
 std::string CallChecker::pendingName() const
 {
-    const NativeSpec* spec = findNative(pendingHash_);
-    return spec ? std::string(spec->name) : "native " + hex64(pendingHash_);
+    const NativeSpec* entry = findNative(pendingHash_);
+    return entry ? std::string(entry->name) : "native " + hex64(pendingHash_);
 }
 
 void CallChecker::init(uint64_t hash, std::vector<std::string>& faults)
@@ -55,10 +55,10 @@ bool CallChecker::call(CheckedCall& out, std::vector<std::string>& faults)
     pending_ = false;
     out = CheckedCall{};
     out.hash = pendingHash_;
-    out.spec = findNative(pendingHash_);
+    out.entry = findNative(pendingHash_);
     out.slots = pendingSlots_;
     const std::string name = out.name();
-    if (!out.spec) {
+    if (!out.entry) {
         for (uint64_t slot : out.slots) {
             DecodedArg arg;
             arg.slot = slot;
@@ -67,13 +67,13 @@ bool CallChecker::call(CheckedCall& out, std::vector<std::string>& faults)
         }
         return true;
     }
-    if (out.slots.size() != out.spec->args.size()) {
+    if (out.slots.size() != out.entry->args.size()) {
         faults.push_back(name + " called with " + decimal(static_cast<int64_t>(out.slots.size())) +
-                         " arguments; it takes " + decimal(static_cast<int64_t>(out.spec->args.size())));
+                         " arguments; it takes " + decimal(static_cast<int64_t>(out.entry->args.size())));
     }
     for (size_t i = 0; i < out.slots.size(); ++i) {
-        if (i < out.spec->args.size()) {
-            out.args.push_back(decode(out.spec->args[i], i, out.slots[i], name, faults));
+        if (i < out.entry->args.size()) {
+            out.args.push_back(decode(out.entry->args[i], i, out.slots[i], name, faults));
         } else {
             DecodedArg extra;
             extra.slot = out.slots[i];
@@ -84,17 +84,17 @@ bool CallChecker::call(CheckedCall& out, std::vector<std::string>& faults)
     return true;
 }
 
-DecodedArg CallChecker::decode(const ArgSpec& spec, size_t index, uint64_t slot, const std::string& callName,
+DecodedArg CallChecker::decode(const ArgSpec& shape, size_t index, uint64_t slot, const std::string& callName,
                                std::vector<std::string>& faults) const
 {
     DecodedArg arg;
-    arg.kind = spec.kind;
+    arg.kind = shape.kind;
     arg.slot = slot;
     const std::string where = callName + " argument " + decimal(static_cast<int64_t>(index + 1));
     const uint32_t low = static_cast<uint32_t>(slot);
     const bool highHalfSet = (slot >> 32) != 0;
 
-    switch (spec.kind) {
+    switch (shape.kind) {
     case ArgKind::text: {
         std::string text;
         if (!readText_ || !readText_(slot, text)) {
@@ -113,8 +113,8 @@ DecodedArg CallChecker::decode(const ArgSpec& spec, size_t index, uint64_t slot,
         arg.shown = highHalfSet ? hex64(slot) : decimal(low);
         if (highHalfSet)
             faults.push_back(where + " slot " + hex64(slot) + " has a non-zero high half");
-        else if (low != spec.literal)
-            faults.push_back(where + " is " + decimal(low) + "; every call passes " + decimal(spec.literal));
+        else if (low != shape.literal)
+            faults.push_back(where + " is " + decimal(low) + "; every call passes " + decimal(shape.literal));
         return arg;
     case ArgKind::number:
         arg.shown = highHalfSet ? hex64(slot) : formatFloat(std::bit_cast<float>(low));
@@ -148,7 +148,7 @@ DecodedArg CallChecker::decode(const ArgSpec& spec, size_t index, uint64_t slot,
 
 void CallChecker::completed(const CheckedCall& call, uint64_t resultSlot)
 {
-    previousName_ = call.spec ? std::string(call.spec->name) : std::string();
+    previousName_ = call.entry ? std::string(call.entry->name) : std::string();
     previousResult_ = static_cast<uint32_t>(resultSlot);
 }
 

@@ -17,7 +17,7 @@ namespace sim {
 // A native call as the plug-in made it, checked and decoded.
 struct CheckedCall {
     uint64_t hash = 0;
-    const NativeSpec* spec = nullptr;   // nullptr: a hash outside the catalogue
+    const NativeSpec* entry = nullptr;   // nullptr: a hash outside the catalogue
     std::vector<uint64_t> slots;
     std::vector<DecodedArg> args;
     std::string name() const;           // role name, or "native 0x…" for an unknown hash
@@ -50,7 +50,7 @@ public:
     std::string pendingName() const;
 
 private:
-    DecodedArg decode(const ArgSpec& spec, size_t index, uint64_t slot, const std::string& callName,
+    DecodedArg decode(const ArgSpec& shape, size_t index, uint64_t slot, const std::string& callName,
                       std::vector<std::string>& faults) const;
 
     TextReader readText_;

@@ -55,18 +55,18 @@ const std::vector<NativeSpec>& nativeCatalogue()
 
 const NativeSpec* findNative(uint64_t hash)
 {
-    for (const NativeSpec& spec : nativeCatalogue()) {
-        if (spec.hash == hash)
-            return &spec;
+    for (const NativeSpec& entry : nativeCatalogue()) {
+        if (entry.hash == hash)
+            return &entry;
     }
     return nullptr;
 }
 
 const NativeSpec* findNativeByName(std::string_view name)
 {
-    for (const NativeSpec& spec : nativeCatalogue()) {
-        if (equalsIgnoringCase(spec.name, name))
-            return &spec;
+    for (const NativeSpec& entry : nativeCatalogue()) {
+        if (equalsIgnoringCase(entry.name, name))
+            return &entry;
     }
     return nullptr;
 }

@@ -34,7 +34,7 @@ struct NativeSpec {
     ResultKind result;
 };
 
-// The catalogue, in the order of the spec's table.
+// The catalogue, in the order of the plug-in's own native table.
 const std::vector<NativeSpec>& nativeCatalogue();
 
 // The entry of a hash, or nullptr for a hash outside the catalogue.

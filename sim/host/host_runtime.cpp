@@ -360,9 +360,9 @@ uint64_t* HostRuntime::nativeCall()
     for (size_t i = 0; i < call.args.size(); ++i)
         line += (i ? ", " : "") + call.args[i].shown;
     line += ")";
-    if (call.spec && call.spec->result != ResultKind::none) {
+    if (call.entry && call.entry->result != ResultKind::none) {
         event.hasResult = true;
-        event.resultKind = call.spec->result;
+        event.resultKind = call.entry->result;
         event.resultSlot = resultSlot_;
         event.resultShown = shown;
         event.resultName = name;

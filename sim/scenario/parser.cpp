@@ -307,9 +307,9 @@ bool parseCallPattern(const std::string& rawText, CallPattern& pattern, std::str
         pattern.hasArgs = true;
     }
 
-    if (const NativeSpec* spec = findNativeByName(name)) {
-        pattern.spec = spec;
-        pattern.name = std::string(spec->name);
+    if (const NativeSpec* entry = findNativeByName(name)) {
+        pattern.entry = entry;
+        pattern.name = std::string(entry->name);
     } else {
         for (std::string_view host : hostCallNames) {
             if (lower(std::string(host)) == lower(name))
@@ -322,7 +322,7 @@ bool parseCallPattern(const std::string& rawText, CallPattern& pattern, std::str
     }
 
     if (pattern.hasArgs) {
-        const size_t expected = pattern.spec ? pattern.spec->args.size() : hostCallArgCount(pattern.name);
+        const size_t expected = pattern.entry ? pattern.entry->args.size() : hostCallArgCount(pattern.name);
         std::vector<std::string> parts;
         if (!trim(argsText).empty())
             parts = splitArgs(argsText);
@@ -341,11 +341,11 @@ bool parseCallPattern(const std::string& rawText, CallPattern& pattern, std::str
     }
 
     if (pattern.hasResult) {
-        if (pattern.spec && pattern.spec->result == ResultKind::none) {
+        if (pattern.entry && pattern.entry->result == ResultKind::none) {
             error = "'" + pattern.source + "': " + pattern.name + " has no result";
             return false;
         }
-        if (!pattern.spec) {
+        if (!pattern.entry) {
             error = "'" + pattern.source + "': host functions have no result to match";
             return false;
         }

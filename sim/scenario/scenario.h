@@ -95,7 +95,7 @@ struct ArgPattern {
 
 struct CallPattern {
     std::string name;                 // as the catalogue / host spells it
-    const NativeSpec* spec = nullptr; // a native; nullptr for a host function
+    const NativeSpec* entry = nullptr; // a native; nullptr for a host function
     bool hasArgs = false;
     std::vector<ArgPattern> args;
     bool hasResult = false;
