@@ -76,7 +76,7 @@ double textWidth(const std::string& text, double size)
     size_t glyphs = 0;
     for (unsigned char c : text)
         glyphs += (c & 0xC0) != 0x80 ? 1 : 0;
-    return static_cast<double>(glyphs) * size * 0.56;
+    return static_cast<double>(glyphs) * size * 0.6;   // DejaVu Sans runs wide
 }
 
 struct Scale {
@@ -281,6 +281,13 @@ struct Band {
     uint32_t fromMs = 0;
     uint32_t toMs = 0;
     std::string label;
+    std::string shortLabel;   // beside the band when the label does not fit there, "" none
+};
+
+struct Notch {
+    uint32_t ms = 0;
+    bool up = true;
+    bool ignored = false;     // Ambleworks off, or the wheel left to the game
 };
 
 struct Lane {
@@ -288,7 +295,7 @@ struct Lane {
     const char* fill = "#cbd5e0";
     const char* stroke = "#4a5568";
     std::vector<Band> bands;
-    std::vector<std::pair<uint32_t, bool>> notches;   // wheel: time, up
+    std::vector<Notch> notches;   // the wheel lane
 };
 
 // Ticks where `on` holds, joined into bands.
@@ -305,7 +312,7 @@ std::vector<Band> bandsOf(const Facts& facts, On on, LabelOf labelOf)
         while (j < facts.ticks.size() && on(facts.ticks[j]) && labelOf(facts.ticks[j]) == labelOf(facts.ticks[i]))
             ++j;
         bands.push_back(Band{facts.ticks[i].elapsedMs, facts.ticks[j - 1].elapsedMs + facts.clockStepMs,
-                             labelOf(facts.ticks[i])});
+                             labelOf(facts.ticks[i]), ""});
         i = j;
     }
     return bands;
@@ -329,8 +336,9 @@ std::vector<Lane> buildLanes(const Facts& facts, uint32_t totalMs)
         const uint32_t to = press.released() ? press.upMs - startMs : totalMs;
         const bool hotkey = press.hasCode(0x23) && press.codes.size() > 1;
         if (hotkey) {
-            std::string meaning = press.hasCode(0x61) ? " off" : press.hasCode(0x62) ? " on" : " reload";
-            hotkeys.bands.push_back(Band{from, to, press.name + meaning});
+            const std::string meaning = press.hasCode(0x61) ? "off" : press.hasCode(0x62) ? "on" : "reload";
+            const std::string keys = press.name.rfind("End+", 0) == 0 ? press.name.substr(4) : press.name;
+            hotkeys.bands.push_back(Band{from, to, press.name + " " + meaning, keys + " " + meaning});
             continue;
         }
         auto it = keyLane.find(press.name);
@@ -344,17 +352,18 @@ std::vector<Lane> buildLanes(const Facts& facts, uint32_t totalMs)
             it = keyLane.emplace(press.name, lanes.size() - 1).first;
         }
         const std::string label = press.tap() ? "tap" : press.released() ? durationText(press.heldMs()) : "held";
-        lanes[it->second].bands.push_back(Band{from, to, label});
+        lanes[it->second].bands.push_back(Band{from, to, label, ""});
     }
     if (!hotkeys.bands.empty())
         lanes.push_back(hotkeys);
 
     Lane wheel{"wheel", "#ffffff", "#2f855a", {}, {}};
     for (const TickFacts& tick : facts.ticks) {
+        const bool ignored = !tick.pluginLoaded || !tick.imposed.controllerRan || !tick.imposed.wheelTaken;
         if (tick.wheelUp)
-            wheel.notches.push_back({tick.elapsedMs, true});
+            wheel.notches.push_back({tick.elapsedMs, true, ignored});
         if (tick.wheelDown)
-            wheel.notches.push_back({tick.elapsedMs, false});
+            wheel.notches.push_back({tick.elapsedMs, false, ignored});
     }
     if (!wheel.notches.empty())
         lanes.push_back(wheel);
@@ -382,6 +391,46 @@ std::vector<Lane> buildLanes(const Facts& facts, uint32_t totalMs)
     return lanes;
 }
 
+// The label of a band: inside it when it fits, else beside it when that
+// stays clear of the next band and of the label before, else its short
+// label there, else none.
+std::string bandLabel(const Band& band, double x1, double x2, double nextX, double mid, double& labelEnd)
+{
+    const double width = textWidth(band.label, 10.5);
+    if (x2 - x1 >= width + 8.0)
+        return text((x1 + x2) / 2.0, mid + 4.0, band.label, 10.5, textColour, "middle");
+    if (x2 + 3.0 <= labelEnd)
+        return "";
+    for (const std::string& label : {band.label, band.shortLabel}) {
+        const double beside = textWidth(label, 10.5);
+        if (!label.empty() && x2 + 3.0 + beside + 4.0 <= nextX) {
+            labelEnd = x2 + 3.0 + beside;
+            return text(x2 + 3.0, mid + 4.0, label, 10.5, textColour);
+        }
+    }
+    return "";
+}
+
+// A wheel notch: an arrow up or down, green or red, grey when it did
+// nothing; "up"/"down"/"ignored" beside it where the next notch leaves room.
+std::string notchMark(const Notch& notch, double x, double top, double nextX, double& labelEnd)
+{
+    const double mid = top + laneHeight / 2.0;
+    const char* colour = notch.ignored ? "#a0aec0" : notch.up ? "#2f855a" : "#c53030";
+    std::string svg = line(x, top + 2.0, x, top + laneHeight - 2.0, colour, 1.5);
+    const double tip = notch.up ? mid - 6.0 : mid + 6.0;
+    const double base = notch.up ? mid + 3.0 : mid - 3.0;
+    svg += "<path d=\"M" + num(x - 5.0) + " " + num(base) + "L" + num(x) + " " + num(tip) + "L" + num(x + 5.0) + " " +
+           num(base) + "Z\" fill=\"" + colour + "\"/>\n";
+    const std::string label = notch.ignored ? "ignored" : notch.up ? "up" : "down";
+    const double width = textWidth(label, 10.5);
+    if (x + 7.0 > labelEnd && x + 7.0 + width + 3.0 <= nextX - 5.0) {
+        svg += text(x + 7.0, mid + 4.0, label, 10.5, colour);
+        labelEnd = x + 7.0 + width + 4.0;
+    }
+    return svg;
+}
+
 std::string drawLanes(const std::vector<Lane>& lanes, const Scale& scale)
 {
     std::string svg = "<g id=\"inputs\">\n";
@@ -390,7 +439,8 @@ std::string drawLanes(const std::vector<Lane>& lanes, const Scale& scale)
         svg += rect(plotLeft, y, plotRight - plotLeft, laneHeight, "#f7fafc");
         svg += text(plotLeft - 8.0, y + laneHeight / 2.0 + 4.0, lane.name, 12.0, textColour, "end");
         double labelEnd = -1e9;
-        for (const Band& band : lane.bands) {
+        for (size_t i = 0; i < lane.bands.size(); ++i) {
+            const Band& band = lane.bands[i];
             const double x1 = scale.x(band.fromMs);
             const double x2 = std::max(scale.x(band.toMs), x1 + 2.0);
             svg += "<rect x=\"" + num(x1) + "\" y=\"" + num(y + 3.0) + "\" width=\"" + num(x2 - x1) +
@@ -398,31 +448,13 @@ std::string drawLanes(const std::vector<Lane>& lanes, const Scale& scale)
                    lane.stroke + "\" stroke-width=\"1.2\"/>\n";
             if (band.label.empty())
                 continue;
-            const double width = textWidth(band.label, 10.5);
-            if (x2 - x1 >= width + 8.0) {
-                svg += text((x1 + x2) / 2.0, y + laneHeight / 2.0 + 4.0, band.label, 10.5, textColour, "middle");
-            } else if (x2 + 3.0 > labelEnd) {
-                svg += text(x2 + 3.0, y + laneHeight / 2.0 + 4.0, band.label, 10.5, textColour);
-                labelEnd = x2 + 3.0 + width;
-            }
+            const double nextX = i + 1 < lane.bands.size() ? scale.x(lane.bands[i + 1].fromMs) : chartWidth;
+            svg += bandLabel(band, x1, x2, nextX, y + laneHeight / 2.0, labelEnd);
         }
         double notchLabelEnd = -1e9;
-        for (const auto& [ms, up] : lane.notches) {
-            const double x = scale.x(ms);
-            const double mid = y + laneHeight / 2.0;
-            const char* colour = up ? "#2f855a" : "#c53030";
-            svg += line(x, y + 2.0, x, y + laneHeight - 2.0, colour, 1.5);
-            if (up)
-                svg += "<path d=\"M" + num(x - 5.0) + " " + num(mid + 3.0) + "L" + num(x) + " " + num(mid - 6.0) +
-                       "L" + num(x + 5.0) + " " + num(mid + 3.0) + "Z\" fill=\"" + colour + "\"/>\n";
-            else
-                svg += "<path d=\"M" + num(x - 5.0) + " " + num(mid - 3.0) + "L" + num(x) + " " + num(mid + 6.0) +
-                       "L" + num(x + 5.0) + " " + num(mid - 3.0) + "Z\" fill=\"" + colour + "\"/>\n";
-            const std::string label = up ? "up" : "down";
-            if (x + 7.0 > notchLabelEnd) {
-                svg += text(x + 7.0, mid + 4.0, label, 10.5, colour);
-                notchLabelEnd = x + 7.0 + textWidth(label, 10.5) + 4.0;
-            }
+        for (size_t i = 0; i < lane.notches.size(); ++i) {
+            const double nextX = i + 1 < lane.notches.size() ? scale.x(lane.notches[i + 1].ms) : chartWidth;
+            svg += notchMark(lane.notches[i], scale.x(lane.notches[i].ms), y, nextX, notchLabelEnd);
         }
         y += laneHeight + laneGap;
     }

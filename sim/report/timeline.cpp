@@ -416,9 +416,14 @@ std::optional<float> speedAtTick(const Context& c, int tick)
 }
 
 // A run that lasts one tick and hands over to the next: a temporary speed.
+// A wheel notch in the next run's first tick is a step of its own, not the
+// end of a temporary speed.
 bool oneTick(const Context& c, size_t k)
 {
-    return !c.runs[k].ramp && c.runs[k].length() == 1 && k + 1 < c.runs.size() && c.runs[k].imposed.hasSpeed();
+    if (c.runs[k].ramp || c.runs[k].length() != 1 || k + 1 >= c.runs.size() || !c.runs[k].imposed.hasSpeed())
+        return false;
+    const TickFacts* next = c.facts.at(c.runs[k + 1].first);
+    return !(next && (next->wheelUp || next->wheelDown));
 }
 
 // The kind of speed a run leaves in place for good: its own when it lasts,
@@ -437,7 +442,11 @@ Reason wheelReason(const Context& c, size_t k, const TickFacts& at, const Run* p
     Reason reason;
     reason.item = itemAt(c, at.tick, notch);
     const std::optional<float> before = speedOf(prev);
-    const std::string from = before ? speedText(*before) : speedText(at.desired);
+    // A first step starts from the ped's desired speed, but never below a
+    // slow walk of 0.80.
+    const std::string from = before                 ? speedText(*before)
+                             : at.desired <= 0.8f ? "0.80 (the lowest start)"
+                                                  : speedText(at.desired);
     const std::optional<float> after = lastingSpeed(c, k);
     const bool sprinting = keyDownAt(c.facts, at.tick - 1, 0x10) && at.moving();
     if (sprinting && run.imposed.pinned()) {
@@ -515,7 +524,7 @@ Reason heldReason(const Context& c, size_t k, int pressIndex, const Run* prev)
     const std::string heldFor = at ? " " + durationText(at->clockMs - press.downMs) : "";
     if (isShiftPress(press)) {
         if (run.imposed.pinned()) {
-            reason.why = "Shift held: sprint from a custom speed, pinned at " + speedText(*run.imposed.cap) + " at first";
+            reason.why = "Shift held: sprint from a custom speed: " + speedText(*run.imposed.cap) + " first";
             reason.label = "sprint";
         } else if (!now && prev && prev->imposed.pinned()) {
             reason.why = "Shift held: the game's own sprint";
@@ -533,7 +542,7 @@ Reason heldReason(const Context& c, size_t k, int pressIndex, const Run* prev)
         reason.why = key + " held" + heldFor + ": slow walk at " + speedText(*now);
         reason.label = "slow walk";
     } else if (!now && before) {
-        reason.why = key + " held: the custom speed steps aside while " + key + " is down";
+        reason.why = key + " held: custom speed set aside while it is down";
     } else {
         reason.why = key + " held" + heldFor;
     }
@@ -603,7 +612,7 @@ Reason movingOnReason(const Context& c, size_t k, int movedAt)
     }
     const bool rampFollows = k + 1 < c.runs.size() && c.runs[k + 1].ramp;
     if (rampFollows && before && speedOf(&c.runs[k + 1]) == before && now != before) {
-        reason.why = "moving again: " + speedText(*now) + " first, then ramping back up to " + speedText(*before);
+        reason.why = "moving again: " + speedText(*now) + " at first, then back up to " + speedText(*before);
         reason.label = "moving on: " + speedText(*now);
     } else if (now && before && *now == *before) {
         reason.why = "moving again: the kept " + speedText(*now) + " is back";
@@ -754,6 +763,21 @@ std::string quietInputWhy(const InputItem& item, const Facts& facts, const std::
     return "";
 }
 
+// Why moving on after a stop with the speed kept changes nothing yet: the
+// plug-in lets the game start the movement and brings the speed back once
+// the ped is on its way (the "moving again" line that follows).
+std::string setOffWhy(const Context& c, const InputItem& item)
+{
+    if (item.text.rfind("move ", 0) != 0)
+        return "";
+    for (size_t k = 0; k < c.runs.size(); ++k) {
+        if (c.runs[k].first > item.tick && c.lastWhy[k].rfind("moving again", 0) == 0 &&
+            movedOnSince(c.facts, c.runs[k].first, 30) == item.tick)
+            return "the game sets off at its own pace; the kept speed comes back once the ped is moving";
+    }
+    return "";
+}
+
 }  // namespace
 
 size_t displayWidth(const std::string& text)
@@ -785,6 +809,8 @@ Timeline buildTimeline(const Facts& facts)
     game[0] = 'G';
     timeline.header.push_back(game);
     timeline.header.push_back("One line per change. \"The game's own speed\": Ambleworks sets no speed, the game decides.");
+    timeline.header.push_back(
+        "\"Sprint held\": Ambleworks also holds the sprint control so the game lets the ped reach a capped speed.");
 
     const std::vector<Run> runs = buildRuns(facts);
     std::vector<InputItem> items = collectInputs(facts, runs);
@@ -816,7 +842,7 @@ Timeline buildTimeline(const Facts& facts)
         const bool wheelChanged = prev ? prev->imposed.wheelTaken != run.imposed.wheelTaken : run.imposed.wheelTaken;
         if (wheelChanged && run.loaded)
             line.imposed += run.imposed.wheelTaken ? (prev ? "; the wheel steps the speed again"
-                                                           : "; the wheel steps the speed, not weapons")
+                                                           : "; the wheel steps speed, not weapons")
                                                    : "; the wheel cycles weapons again";
         const Reason reason = findReason(context, k);
         context.lastWhy[k] = reason.why;
@@ -844,7 +870,7 @@ Timeline buildTimeline(const Facts& facts)
             bool shiftUp = false;
             for (const KeyPress& press : facts.presses)
                 shiftUp = shiftUp || (isShiftPress(press) && press.upTick == tick.tick);
-            line.why = shiftUp ? "Shift released: the sprint is handed back to the game" : "the sprint control is pulsed";
+            line.why = shiftUp ? "Shift let go: the sprint is handed back to the game" : "the sprint control is pulsed";
         }
     }
 
@@ -860,12 +886,16 @@ Timeline buildTimeline(const Facts& facts)
         entry.tick = tick;
         entry.elapsedMs = at ? at->elapsedMs : 0;
         entry.input = joinInputs(line.items, items);
+        for (int index : line.items)
+            entry.inputs.push_back(items[static_cast<size_t>(index)].text);
         entry.imposed = line.imposed;
         entry.why = line.why;
         entry.label = line.label;
         if (entry.why.empty() && !line.effect) {
             for (int index : line.items) {
                 entry.why = quietInputWhy(items[static_cast<size_t>(index)], facts, runs);
+                if (entry.why.empty())
+                    entry.why = setOffWhy(context, items[static_cast<size_t>(index)]);
                 if (!entry.why.empty())
                     break;
             }
@@ -925,17 +955,78 @@ std::string padLeft(const std::string& text, size_t width)
     return shown >= width ? text : std::string(width - shown, ' ') + text;
 }
 
+// Column widths: the longest text, up to these; longer texts wrap.
+constexpr size_t timeWidth = 7;
+constexpr size_t tickWidth = 5;
+constexpr size_t inputMaxWidth = 24;
+constexpr size_t imposedMaxWidth = 38;
+constexpr size_t whyMaxWidth = 52;
+
+// Splits a text into lines of at most `width` columns at its spaces; a word
+// longer than that stands on a line of its own.
+std::vector<std::string> wrapWords(const std::string& text, size_t width)
+{
+    std::vector<std::string> lines;
+    std::string current;
+    size_t from = 0;
+    while (from < text.size()) {
+        size_t to = text.find(' ', from);
+        if (to == std::string::npos)
+            to = text.size();
+        const std::string word = text.substr(from, to - from);
+        from = to + 1;
+        if (word.empty())
+            continue;
+        if (!current.empty() && displayWidth(current) + 1 + displayWidth(word) > width) {
+            lines.push_back(current);
+            current.clear();
+        }
+        current += (current.empty() ? "" : " ") + word;
+    }
+    if (!current.empty())
+        lines.push_back(current);
+    return lines;
+}
+
+// The imposed text as lines: its "; " parts each on a line of their own
+// when the whole does not fit, each part wrapped.
+std::vector<std::string> wrapImposed(const std::string& text, size_t width)
+{
+    if (displayWidth(text) <= width)
+        return text.empty() ? std::vector<std::string>{} : std::vector<std::string>{text};
+    std::vector<std::string> lines;
+    size_t from = 0;
+    while (from < text.size()) {
+        size_t to = text.find("; ", from);
+        const bool last = to == std::string::npos;
+        const std::string part = text.substr(from, last ? std::string::npos : to - from + 1);
+        for (const std::string& piece : wrapWords(part, width))
+            lines.push_back(piece);
+        from = last ? text.size() : to + 2;
+    }
+    return lines;
+}
+
+std::vector<std::string> wrapInputs(const std::vector<std::string>& inputs, size_t width)
+{
+    std::vector<std::string> lines;
+    for (const std::string& input : inputs) {
+        for (const std::string& piece : wrapWords(input, width))
+            lines.push_back(piece);
+    }
+    return lines;
+}
+
 }  // namespace
 
 std::string formatTimeline(const Timeline& timeline)
 {
-    constexpr size_t timeWidth = 7;
-    constexpr size_t tickWidth = 5;
     size_t inputWidth = 12;
     size_t imposedWidth = 20;
     for (const TimelineEntry& entry : timeline.entries) {
-        inputWidth = std::max(inputWidth, std::min<size_t>(displayWidth(entry.input), 26));
-        imposedWidth = std::max(imposedWidth, std::min<size_t>(displayWidth(entry.imposed), 36));
+        for (const std::string& input : entry.inputs)
+            inputWidth = std::max(inputWidth, std::min(displayWidth(input), inputMaxWidth));
+        imposedWidth = std::max(imposedWidth, std::min(displayWidth(entry.imposed), imposedMaxWidth));
     }
 
     std::string text;
@@ -952,11 +1043,18 @@ std::string formatTimeline(const Timeline& timeline)
     };
     row("time", "tick", "input", "Ambleworks imposed", "why");
     for (const TimelineEntry& entry : timeline.entries) {
-        const std::string time = secondsText(entry.elapsedMs) + " s";
-        if (entry.fault)
-            row(time, decimal(entry.tick), "", "", entry.why);
-        else
-            row(time, decimal(entry.tick), entry.input, entry.imposed, entry.why);
+        const std::vector<std::string> inputs =
+            entry.fault ? std::vector<std::string>{} : wrapInputs(entry.inputs, inputWidth);
+        const std::vector<std::string> imposed =
+            entry.fault ? std::vector<std::string>{} : wrapImposed(entry.imposed, imposedWidth);
+        const std::vector<std::string> why = wrapWords(entry.why, whyMaxWidth);
+        const size_t height = std::max({inputs.size(), imposed.size(), why.size(), size_t{1}});
+        auto cell = [](const std::vector<std::string>& lines, size_t i) { return i < lines.size() ? lines[i] : ""; };
+        for (size_t i = 0; i < height; ++i) {
+            const bool first = i == 0;
+            row(first ? secondsText(entry.elapsedMs) + " s" : "", first ? decimal(entry.tick) : "", cell(inputs, i),
+                cell(imposed, i), cell(why, i));
+        }
     }
     return text;
 }

@@ -17,6 +17,7 @@ struct TimelineEntry {
     int tick = 0;
     uint32_t elapsedMs = 0;
     std::string input;     // what changed in the inputs ("Alt up after 0.23 s"), "" none
+    std::vector<std::string> inputs;   // the same, one item each
     std::string imposed;   // what Ambleworks imposed from this tick on, "" unchanged
     std::string why;       // the reason, "" when the trace does not show one
     std::string label;     // a few words for the chart ("fast walk on"), "" none
@@ -31,8 +32,9 @@ struct Timeline {
 // Builds the timeline of a played trace from its facts.
 Timeline buildTimeline(const Facts& facts);
 
-// The timeline as text: the header, a column heading, one line per entry,
-// columns aligned; LF line ends, the same bytes on every platform.
+// The timeline as text: the header, a column heading, one row per entry,
+// columns aligned; a text too long for its column goes on onto continuation
+// lines of the same row. LF line ends, the same bytes on every platform.
 std::string formatTimeline(const Timeline& timeline);
 
 // The number of terminal columns a UTF-8 text takes (one per code point).

@@ -1,0 +1,339 @@
+// The timeline and the chart of played scenarios, through the real
+// Ambleworks.so: the line and the reason each key behaviour gets, one line
+// per change rather than per tick, columns that stay aligned when a text is
+// long, and a chart that is well-formed SVG with both speeds and the inputs.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "report/chart.h"
+#include "report/facts.h"
+#include "report/timeline.h"
+#include "scenario/scenario.h"
+#include "session/session.h"
+
+namespace {
+
+using sim::report::Timeline;
+using sim::report::TimelineEntry;
+
+struct Played {
+    sim::report::Facts facts;
+    Timeline timeline;
+    std::string text;   // the formatted timeline
+};
+
+Played play(const std::string& scenarioText)
+{
+    sim::Scenario scenario;
+    std::vector<std::string> errors;
+    EXPECT_TRUE(sim::parseScenarioText(scenarioText, "report.scn", AMBLEWORKS_SOURCE_DIR, scenario, errors))
+        << (errors.empty() ? "" : errors[0]);
+    sim::SessionOptions options;
+    options.pluginPath = AMBLEWORKS_PLUGIN_PATH;
+    sim::SessionResult result;
+    EXPECT_TRUE(sim::playScenario(scenario, options, result)) << result.error;
+    EXPECT_EQ(result.trace.faultCount, 0);
+    Played played;
+    played.facts = sim::report::readFacts(result.trace);
+    played.timeline = sim::report::buildTimeline(played.facts);
+    played.text = sim::report::formatTimeline(played.timeline);
+    return played;
+}
+
+// The first entry whose reason contains `why`, or nullptr.
+const TimelineEntry* entryWithWhy(const Timeline& timeline, const std::string& why)
+{
+    for (const TimelineEntry& entry : timeline.entries) {
+        if (entry.why.find(why) != std::string::npos)
+            return &entry;
+    }
+    return nullptr;
+}
+
+int entriesWith(const Timeline& timeline, const std::string& imposed)
+{
+    int count = 0;
+    for (const TimelineEntry& entry : timeline.entries)
+        count += entry.imposed.find(imposed) != std::string::npos ? 1 : 0;
+    return count;
+}
+
+// A walking ped with the shipped defaults, and the game's sprint at 3.0.
+const std::string walking = "ini none\ndesired auto 1.0 3.0\nat 2 move up\n";
+
+struct Behaviour {
+    const char* name;
+    std::string scenario;
+    int tick;              // the tick of the line
+    const char* input;     // a piece of its input text
+    const char* imposed;   // a piece of what it says was imposed
+    const char* why;       // a piece of its reason
+};
+
+void PrintTo(const Behaviour& behaviour, std::ostream* out)
+{
+    *out << behaviour.name;
+}
+
+class TimelineBehaviour : public testing::TestWithParam<Behaviour> {};
+
+TEST_P(TimelineBehaviour, GetsItsLineAndReason)
+{
+    const Behaviour& b = GetParam();
+    const Played played = play(b.scenario);
+    const TimelineEntry* entry = entryWithWhy(played.timeline, b.why);
+    ASSERT_NE(entry, nullptr) << "no reason \"" << b.why << "\" in\n" << played.text;
+    EXPECT_EQ(entry->tick, b.tick) << played.text;
+    EXPECT_NE(entry->input.find(b.input), std::string::npos) << entry->input << "\n" << played.text;
+    EXPECT_NE(entry->imposed.find(b.imposed), std::string::npos) << entry->imposed << "\n" << played.text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    KeyBehaviours, TimelineBehaviour,
+    testing::Values(
+        Behaviour{"WheelNotchUp", walking + "ticks 30\nat 10 wheel up\n", 10, "wheel notch up",
+                  "speed capped at 1.06, sprint held", "wheel notch up: 1.00 → 1.06"},
+        // A first notch from a ped that wants less than 0.8 starts from 0.8.
+        Behaviour{"WheelFirstStepFromTheLowestStart", walking + "ticks 20\nat 2 desired 0.5\nat 10 wheel down\n", 10,
+                  "wheel notch down", "speed capped at 0.74", "wheel notch down: 0.80 (the lowest start) → 0.74"},
+        Behaviour{"AltShortPressFastWalkOn", walking + "ticks 40\nat 10..16 key hold ALT\n", 18, "Alt pressed for 0.23 s",
+                  "speed capped at 1.38", "Alt short press: fast walk on at 1.38"},
+        Behaviour{"AltShortPressFastWalkOff", walking + "ticks 60\nat 10..16 key hold ALT\nat 30..36 key hold ALT\n", 38,
+                  "Alt up after 0.23 s", "speed capped at 1.20 for one tick only", "fast walk off"},
+        Behaviour{"AltLongHoldSlowWalk", walking + "ticks 100\nat 10..80 key hold ALT\n", 36, "",
+                  "speed capped at 0.70", "Alt held 0.86 s: slow walk at 0.70"},
+        Behaviour{"AltLetGoAfterTheSlowWalk", walking + "ticks 100\nat 10..80 key hold ALT\n", 83, "",
+                  "the game's own speed", "slow walk over"},
+        Behaviour{"ShiftTapLightRun", walking + "ticks 40\nat 10..17 key hold SHIFT\n", 19, "Shift pressed for 0.26 s",
+                  "speed capped at 1.78", "Shift tap: light run at 1.78"},
+        Behaviour{"ShiftTapStopsRunning",
+                  walking + "ticks 50\nat 2 desired 2.0\nat 2 gait running\nat 20..27 key hold SHIFT\n", 29,
+                  "Shift pressed for 0.26 s", "speed capped at 1.20 for one tick only", "Shift tap: stop running"},
+        Behaviour{"StopKeepsTheSpeed", walking + "ticks 200\nat 10..17 key hold SHIFT\nat 40..99 move none\n", 40,
+                  "stop (no move input)", "the game's own speed", "stopped: speed kept for when you move on"},
+        Behaviour{"MovingAgainAfterTheStop", walking + "ticks 200\nat 10..17 key hold SHIFT\nat 40..99 move none\n",
+                  114, "", "speed capped at 1.38", "moving again: 1.38 at first, then back up to 1.78"},
+        Behaviour{"RampBackUp", walking + "ticks 200\nat 10..17 key hold SHIFT\nat 40..99 move none\n", 164, "",
+                  "speed rising 1.38 → 1.78", "ramping back up to 1.78"},
+        Behaviour{"SprintFromTheLightRun", walking + "ticks 120\nat 10..17 key hold SHIFT\nat 40..90 key hold SHIFT\n",
+                  41, "Shift down", "speed pinned at 2.00 (floor and cap)", "Shift held: sprint from a custom speed"},
+        Behaviour{"SprintHandedToTheGame", walking + "ticks 120\nat 10..17 key hold SHIFT\nat 40..90 key hold SHIFT\n",
+                  53, "", "the game's own speed (3.00)", "Shift held: the game's own sprint"},
+        Behaviour{"SwitchedOff", walking + "ticks 60\nat 10 wheel up\nat 20..22 key hold END+NUMPAD1\n", 21,
+                  "End+Numpad1 (switch off)", "nothing: the game's own speed", "End+Numpad1: Ambleworks switched off"},
+        Behaviour{"WheelIgnoredWhileOff",
+                  walking + "ticks 60\nat 10 wheel up\nat 20..22 key hold END+NUMPAD1\nat 30 wheel up\n", 30,
+                  "wheel notch up", "", "ignored: Ambleworks is off"},
+        Behaviour{"SwitchedOnWithTheSpeedItHad",
+                  walking + "ticks 60\nat 10 wheel up\nat 20..22 key hold END+NUMPAD1\nat 40..42 key hold END+NUMPAD2\n",
+                  41, "End+Numpad2 (switch on)", "speed capped at 1.06",
+                  "End+Numpad2: Ambleworks switched on"}),
+    [](const testing::TestParamInfo<Behaviour>& info) { return std::string(info.param.name); });
+
+TEST(Timeline, MovingOnAfterAKeptStopSaysWhyNothingChangesYet)
+{
+    const Played played = play(walking + "ticks 200\nat 10..17 key hold SHIFT\nat 40..99 move none\n");
+    const TimelineEntry* entry = entryWithWhy(played.timeline, "the game sets off at its own pace");
+    ASSERT_NE(entry, nullptr) << played.text;
+    EXPECT_EQ(entry->tick, 100);
+    EXPECT_EQ(entry->input, "move forward");
+    EXPECT_EQ(entry->imposed, "");
+}
+
+TEST(Timeline, OneLinePerChangeNotPerTick)
+{
+    // Standing, then walking for ten seconds: two lines, however many ticks.
+    EXPECT_EQ(play("ini none\nticks 300\nat 2 move up\n").timeline.entries.size(), 2u);
+
+    // The ramp back up changes the speed in 20 ticks, and is one line; the
+    // whole stop and restart is a handful of lines.
+    const Played ramp = play(walking + "ticks 200\nat 10..17 key hold SHIFT\nat 40..99 move none\n");
+    EXPECT_EQ(entriesWith(ramp.timeline, "speed rising"), 1) << ramp.text;
+    EXPECT_LE(ramp.timeline.entries.size(), 8u) << ramp.text;
+
+    // Alt held for three seconds, with its auto-repeats: the down, the slow
+    // walk and the release; nothing per tick of the slow walk.
+    const Played hold = play(walking + "ticks 120\nat 10..100 key hold ALT\n");
+    EXPECT_EQ(entriesWith(hold.timeline, "speed capped at 0.70"), 1) << hold.text;
+    EXPECT_LE(hold.timeline.entries.size(), 5u) << hold.text;
+}
+
+TEST(Timeline, AWheelNotchInEveryTickIsAStepEach)
+{
+    // Not "1.06 for one tick, then 1.12" with the second notch left as "no change".
+    const Played played = play(walking + "ticks 20\nat 10..12 wheel up\n");
+    EXPECT_NE(entryWithWhy(played.timeline, "wheel notch up: 1.00 → 1.06"), nullptr) << played.text;
+    EXPECT_NE(entryWithWhy(played.timeline, "wheel notch up: 1.06 → 1.12"), nullptr) << played.text;
+    EXPECT_NE(entryWithWhy(played.timeline, "wheel notch up: 1.12 → 1.18"), nullptr) << played.text;
+    EXPECT_EQ(played.text.find("for one tick"), std::string::npos) << played.text;
+    EXPECT_EQ(played.text.find("no change"), std::string::npos) << played.text;
+}
+
+// The display columns of a line, one string per code point.
+std::vector<std::string> codePoints(const std::string& line)
+{
+    std::vector<std::string> points;
+    for (unsigned char c : line) {
+        if ((c & 0xC0) != 0x80 || points.empty())
+            points.emplace_back();
+        points.back() += static_cast<char>(c);
+    }
+    return points;
+}
+
+std::vector<std::string> linesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    size_t from = 0;
+    while (from < text.size()) {
+        const size_t end = text.find('\n', from);
+        lines.push_back(text.substr(from, end - from));
+        from = end + 1;
+    }
+    return lines;
+}
+
+TEST(Timeline, ColumnsStayAlignedWhenATextIsLong)
+{
+    // A key let go in the tick the game changes the ped's speed: a long
+    // input cell, and long imposed texts (switched off with the wheel given back).
+    const Played played = play(walking +
+                               "ticks 120\nat 10..17 key hold SHIFT\nat 40..70 key hold SHIFT\nat 71 desired 2.0\n"
+                               "at 90..92 key hold END+NUMPAD1\n");
+    const std::vector<std::string> lines = linesOf(played.text);
+    size_t heading = 0;
+    while (heading < lines.size() && lines[heading].find("Ambleworks imposed") == std::string::npos)
+        ++heading;
+    ASSERT_LT(heading, lines.size()) << played.text;
+    const std::vector<std::string> head = codePoints(lines[heading]);
+    auto columnOf = [&](const std::string& word) {
+        const std::string& line = lines[heading];
+        return codePoints(line.substr(0, line.find(word))).size();
+    };
+    const size_t columns[] = {columnOf("input"), columnOf("Ambleworks imposed"), columnOf("why")};
+    bool sawContinuation = false;
+    for (size_t i = heading + 1; i < lines.size(); ++i) {
+        const std::vector<std::string> points = codePoints(lines[i]);
+        for (size_t column : columns) {
+            // Two spaces before each column start, on every line that reaches it.
+            if (points.size() > column) {
+                EXPECT_EQ(points[column - 1], " ") << "line " << i << ": " << lines[i];
+                EXPECT_EQ(points[column - 2], " ") << "line " << i << ": " << lines[i];
+            }
+        }
+        sawContinuation = sawContinuation || lines[i].rfind("         ", 0) == 0;
+    }
+    EXPECT_TRUE(sawContinuation) << played.text;
+    // The long input is there whole, on two lines of its row.
+    EXPECT_NE(played.text.find("Shift up after 1.02 s"), std::string::npos) << played.text;
+    EXPECT_NE(played.text.find("game: the ped wants 2.00"), std::string::npos) << played.text;
+}
+
+// A small check that a text is well-formed XML: every element closed in
+// order, attributes quoted, no bare '&' or '<' in text.
+bool wellFormed(const std::string& svg, std::string& problem)
+{
+    std::vector<std::string> open;
+    size_t at = 0;
+    while (at < svg.size()) {
+        const size_t lt = svg.find('<', at);
+        const std::string text = svg.substr(at, lt == std::string::npos ? std::string::npos : lt - at);
+        for (size_t amp = text.find('&'); amp != std::string::npos; amp = text.find('&', amp + 1)) {
+            const size_t semi = text.find(';', amp);
+            if (semi == std::string::npos || semi - amp > 6) {
+                problem = "bare & in " + text;
+                return false;
+            }
+        }
+        if (lt == std::string::npos)
+            break;
+        const size_t gt = svg.find('>', lt);
+        if (gt == std::string::npos) {
+            problem = "unclosed tag";
+            return false;
+        }
+        const std::string tag = svg.substr(lt + 1, gt - lt - 1);
+        at = gt + 1;
+        if (tag.empty() || tag[0] == '?' || tag[0] == '!')
+            continue;
+        if (std::count(tag.begin(), tag.end(), '"') % 2 != 0) {
+            problem = "odd quotes in <" + tag + ">";
+            return false;
+        }
+        const bool closing = tag[0] == '/';
+        const bool selfClosing = tag.back() == '/';
+        const std::string name = tag.substr(closing ? 1 : 0, tag.find_first_of(" /", closing ? 1 : 0) - (closing ? 1 : 0));
+        if (closing) {
+            if (open.empty() || open.back() != name) {
+                problem = "</" + name + "> closes " + (open.empty() ? "nothing" : open.back());
+                return false;
+            }
+            open.pop_back();
+        } else if (!selfClosing) {
+            open.push_back(name);
+        }
+    }
+    if (!open.empty()) {
+        problem = "<" + open.back() + "> never closed";
+        return false;
+    }
+    return true;
+}
+
+// The contents of the group with this id, up to its closing tag.
+std::string group(const std::string& svg, const std::string& id)
+{
+    const size_t from = svg.find("<g id=\"" + id + "\">");
+    if (from == std::string::npos)
+        return "";
+    return svg.substr(from, svg.find("</g>", from) - from);
+}
+
+TEST(Chart, IsWellFormedSvgWithBothSpeedsAndTheInputs)
+{
+    const Played played =
+        play("title Walk & <wheel>\n" + walking +
+             "ticks 120\nat 10 wheel up\nat 20..26 key hold ALT\nat 60..62 key hold END+NUMPAD1\nat 80 wheel up\n");
+    const std::string svg = sim::report::renderChart(played.facts, played.timeline);
+    std::string problem;
+    EXPECT_TRUE(wellFormed(svg, problem)) << problem;
+    EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
+    EXPECT_NE(svg.find("<svg xmlns=\"http://www.w3.org/2000/svg\""), std::string::npos);
+    EXPECT_NE(svg.find("Walk &amp; &lt;wheel&gt;"), std::string::npos);
+
+    // Both series are drawn as paths.
+    EXPECT_NE(group(svg, "desired-speed").find("<path d=\"M"), std::string::npos);
+    EXPECT_NE(group(svg, "imposed-speed").find("<path d=\"M"), std::string::npos);
+
+    // The inputs: the move lane, a lane for Alt with its press, the hotkey,
+    // the wheel, the notch made while switched off marked as ignored.
+    const std::string inputs = group(svg, "inputs");
+    for (const char* piece : {">move<", ">forward<", ">Alt<", ">0.23 s<", ">End+Numpad<", ">wheel<", ">ignored<"})
+        EXPECT_NE(inputs.find(piece), std::string::npos) << piece;
+
+    // The reasons of the timeline are marked.
+    const std::string reasons = group(svg, "reasons");
+    for (const char* piece : {">▲ 1.06<", ">fast walk on<", ">switched off<"})
+        EXPECT_NE(reasons.find(piece), std::string::npos) << piece;
+
+    // The same run gives the same bytes.
+    EXPECT_EQ(svg, sim::report::renderChart(played.facts, played.timeline));
+}
+
+TEST(Chart, LabelsBesideNarrowBandsDoNotRunIntoTheNextBand)
+{
+    // Two hotkey presses close together: "End+Numpad1 off" would reach the
+    // second press, so only its short form ("Numpad1 off") stands beside the first.
+    const Played played =
+        play(walking + "ticks 200\nat 100..102 key hold END+NUMPAD1\nat 116..118 key hold END+NUMPAD2\n");
+    const std::string inputs = group(sim::report::renderChart(played.facts, played.timeline), "inputs");
+    EXPECT_EQ(inputs.find(">End+Numpad1 off<"), std::string::npos);
+    EXPECT_NE(inputs.find(">Numpad1 off<"), std::string::npos);
+    EXPECT_NE(inputs.find(">End+Numpad2 on<"), std::string::npos);
+}
+
+}  // namespace
