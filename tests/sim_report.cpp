@@ -123,6 +123,15 @@ INSTANTIATE_TEST_SUITE_P(
                   41, "Shift down", "speed pinned at 2.00 (floor and cap)", "Shift held: sprint from a custom speed"},
         Behaviour{"SprintHandedToTheGame", walking + "ticks 120\nat 10..17 key hold SHIFT\nat 40..90 key hold SHIFT\n",
                   53, "", "the game's own speed (3.00)", "Shift held: the game's own sprint"},
+        // Letting go of the move input ends the sprint's pinned speed, whatever key is down.
+        Behaviour{"StopWhileSprinting", walking + "ticks 80\nat 10..17 key hold SHIFT\nat 30..60 key hold SHIFT\nat 34 move none\n",
+                  34, "stop (no move input)", "the game's own speed", "stopped: nothing imposed while standing"},
+        // The kept run speed comes back at a fast walk, and an Alt tap ends the ramp before it starts.
+        Behaviour{"StopKeptWhenTheRampIsCutShort",
+                  walking + "ticks 100\nat 10..17 key hold SHIFT\nat 30..39 move none\nat 70 key tap ALT\n", 30,
+                  "stop (no move input)", "the game's own speed", "stopped: speed kept for when you move on"},
+        Behaviour{"WalkKeyPulseWithNoCustomSpeed", "ini none\nticks 20\nat 1 move up\nat 1 desired 1.5\nat 10 key tap ALT\n",
+                  11, "", "sprint control pulsed", "Alt short press with no custom speed: the sprint control is pulsed"},
         Behaviour{"SwitchedOff", walking + "ticks 60\nat 10 wheel up\nat 20..22 key hold END+NUMPAD1\n", 21,
                   "End+Numpad1 (switch off)", "nothing: the game's own speed", "End+Numpad1: Ambleworks switched off"},
         Behaviour{"WheelIgnoredWhileOff",
@@ -142,6 +151,21 @@ TEST(Timeline, MovingOnAfterAKeptStopSaysWhyNothingChangesYet)
     EXPECT_EQ(entry->tick, 100);
     EXPECT_EQ(entry->input, "move forward");
     EXPECT_EQ(entry->imposed, "");
+}
+
+TEST(Timeline, AKeyIsShownOnTheLineOfItsFirstEffect)
+{
+    // Shift is seen down in tick 11 (the custom speed steps aside) and pins
+    // the speed in tick 12: "Shift down" stays on the first of the two.
+    const Played played = play(walking + "ticks 40\nat 2 gait running\nat 5 wheel down\nat 10..14 key hold SHIFT\n");
+    int shown = 0;
+    for (const TimelineEntry& entry : played.timeline.entries) {
+        if (entry.input.find("Shift down") != std::string::npos) {
+            ++shown;
+            EXPECT_EQ(entry.tick, 11) << played.text;
+        }
+    }
+    EXPECT_EQ(shown, 1) << played.text;
 }
 
 TEST(Timeline, OneLinePerChangeNotPerTick)

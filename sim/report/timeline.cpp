@@ -579,14 +579,16 @@ Reason stopReason(const Context& c, size_t k, const Run* prev)
         reason.why = "stopped: nothing imposed while standing";
         return reason;
     }
+    // A speed that comes back once moving, with no input of its own, was
+    // kept (a run speed may come back at a fast walk and ramp up).
     for (size_t j = k + 1; j < c.runs.size() && c.runs[j].first <= moveOn + 60; ++j) {
-        const std::optional<float> back = speedOf(&c.runs[j]);
-        if (!back || c.runs[j].first < moveOn)
+        if (!speedOf(&c.runs[j]) || c.runs[j].first < moveOn)
             continue;
-        bool returns = kept && *back == *kept;
-        if (!returns && kept && j + 1 < c.runs.size() && c.runs[j + 1].ramp)
-            returns = speedOf(&c.runs[j + 1]) == kept;
-        if (returns) {
+        const int first = c.runs[j].first;
+        const TickFacts* back = c.facts.at(first);
+        const bool ownCause = back && (back->wheelUp || back->wheelDown || releasedBefore(c, first) >= 0 ||
+                                       heldBefore(c, first) >= 0);
+        if (!ownCause && kept) {
             reason.why = "stopped: speed kept for when you move on";
             reason.label = "stop: speed kept";
             return reason;
@@ -658,6 +660,11 @@ Reason findReason(Context& c, size_t k)
     if (at.wheelUp || at.wheelDown)
         return wheelReason(c, k, at, prev);
 
+    // Letting go of the move input ends a custom speed whatever key is down.
+    const TickFacts* before = c.facts.at(t - 1);
+    if (before && before->moving() && !at.moving() && speedOf(prev) && !speedOf(&run))
+        return stopReason(c, k, prev);
+
     const int released = releasedBefore(c, t);
     if (released >= 0)
         return releaseReason(c, k, released, prev);
@@ -665,7 +672,6 @@ Reason findReason(Context& c, size_t k)
     if (held >= 0)
         return heldReason(c, k, held, prev);
 
-    const TickFacts* before = c.facts.at(t - 1);
     if (!at.onFoot && before && before->onFoot) {
         reason.why = "off foot: custom speed released";
         reason.item = itemAt(c, t, "off foot");
@@ -685,9 +691,6 @@ Reason findReason(Context& c, size_t k)
         reason.label = "first person: walk";
         return reason;
     }
-    if (before && before->moving() && !at.moving() && speedOf(prev) && !speedOf(&run))
-        return stopReason(c, k, prev);
-
     const int movedAt = movedOnSince(c.facts, t, 30);
     if (movedAt && speedOf(&run) && !speedOf(prev) && !run.ramp) {
         reason = movingOnReason(c, k, movedAt);
@@ -746,6 +749,8 @@ std::string quietInputWhy(const InputItem& item, const Facts& facts, const std::
             return "ignored: Ambleworks is off";
         if (!at->imposed.wheelTaken)
             return "ignored: the wheel is left to the game";
+        if (!at->moving())
+            return "standing: nothing imposed now (a kept speed takes the step, shown once you move on)";
         return "no change";
     }
     if (item.press >= 0 && item.release) {
@@ -853,7 +858,7 @@ Timeline buildTimeline(const Facts& facts)
             const int gap = run.first - item.tick;
             const auto source = lines.find(item.tick);
             const bool sourceHasEffect = source != lines.end() && source->second.effect;
-            if (gap >= 1 && gap <= 2 && !sourceHasEffect)
+            if (gap >= 1 && gap <= 2 && !sourceHasEffect && item.placedAt == item.tick)
                 item.placedAt = run.first;
         }
     }
@@ -868,9 +873,19 @@ Timeline buildTimeline(const Facts& facts)
         line.imposed += (line.imposed.empty() ? "" : "; ") + std::string("sprint control pulsed");
         if (line.why.empty()) {
             bool shiftUp = false;
-            for (const KeyPress& press : facts.presses)
+            std::string walkKey;
+            for (const KeyPress& press : facts.presses) {
                 shiftUp = shiftUp || (isShiftPress(press) && press.upTick == tick.tick);
-            line.why = shiftUp ? "Shift let go: the sprint is handed back to the game" : "the sprint control is pulsed";
+                if (!isShiftPress(press) && !isHotkeyPress(press) && press.released() &&
+                    (press.upTick == tick.tick - 1 || press.upTick == tick.tick - 2))
+                    walkKey = press.name;
+            }
+            if (shiftUp)
+                line.why = "Shift let go: the sprint is handed back to the game";
+            else if (!walkKey.empty())
+                line.why = walkKey + " short press with no custom speed: the sprint control is pulsed for the game";
+            else
+                line.why = "the sprint control is pulsed";
         }
     }
 
