@@ -68,6 +68,21 @@ if(TARGET sim_doctor)
   target_compile_definitions(doctor_tests PRIVATE AMBLEWORKS_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   gtest_discover_tests(doctor_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS doctor)
 
+  # The doctor's verdicts held against the real Ambleworks.so, which this
+  # executable loads as ambleworks-sim does (so it exports the host functions).
+  if(TARGET sim_core)
+    add_executable(doctor_agreement_tests ${CMAKE_CURRENT_SOURCE_DIR}/doctor_agreement.cpp)
+    target_link_libraries(doctor_agreement_tests PRIVATE sim_doctor sim_core GTest::gtest_main)
+    target_compile_definitions(doctor_agreement_tests PRIVATE
+      AMBLEWORKS_PLUGIN_PATH="$<TARGET_FILE:ambleworks>"
+      AMBLEWORKS_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+    set_target_properties(doctor_agreement_tests PROPERTIES ENABLE_EXPORTS ON)
+    target_link_options(doctor_agreement_tests PRIVATE
+      "LINKER:--whole-archive" $<TARGET_FILE:sim_core> "LINKER:--no-whole-archive")
+    add_dependencies(doctor_agreement_tests ambleworks)
+    gtest_discover_tests(doctor_agreement_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS doctor)
+  endif()
+
   foreach(case loads typo late missing)
     add_test(NAME doctor.cli.${case}
       COMMAND ${CMAKE_COMMAND} -DSIM=$<TARGET_FILE:ambleworks-sim> -DCASE=${case}

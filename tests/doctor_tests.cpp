@@ -165,6 +165,10 @@ TEST(DoctorFindings, EachKindOfLineIsFoundWithItsLineNumber)
          Severity::warning, "", "-1"},
         {"walk key of no digits", numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = zz\n", "walk-key-none", 13,
          Severity::warning, "", "0x00"},
+        {"walk key that is Shift", numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = 10\n", "walk-key-shared", 13,
+         Severity::warning, "", "Shift taps"},
+        {"walk key that is End", numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = 0x23\n", "walk-key-shared", 13,
+         Severity::warning, "", "End+Numpad hotkeys"},
         {"walk key written in decimal", numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = 18\n",
          "walk-key-hexadecimal", 13, Severity::note, "", "18 is 0x18"},
         {"speed clamped up", "[MouseWheel]\nSPEED_INCREMENT = 0.06\n[Shift]\nSHIFT_TAP_CUSTOM_SPEED = 1.2\n" +
@@ -315,6 +319,10 @@ TEST(DoctorLoad, StopsAtTheFailingRowAndTheRestKeepTheirDefaults)
         ASSERT_NE(finding, nullptr) << describe(diagnosis);
         EXPECT_EQ(finding->severity, Severity::problem);
         EXPECT_NE(finding->message.find(c.messagePart), std::string::npos) << finding->message;
+        const bool last = row + 1 == settingRowCount;
+        EXPECT_NE(finding->message.find(last ? " keeps its built-in default" : " settings after it keep their"),
+                  std::string::npos)
+            << finding->message;
 
         // The rows before it come from the file (or read as missing), it and
         // the rows after it keep the built-in defaults.

@@ -438,6 +438,21 @@ void inspectValue(const SettingUse& use, bool stopsHere, std::vector<Finding>& f
     }
 }
 
+// What else the plug-in does with a key code chosen as the walk-control key,
+// as words after "already uses", or "" when it does nothing else with it. The
+// walk-control key's release wipes the key's state, so the other use then
+// misses the release (a Shift release ends the sprint press).
+std::string sharedKeyUse(int32_t code)
+{
+    if (code == 0x10)
+        return "for its Shift taps and sprint presses (while SHIFT_TAP_ENABLED is on)";
+    if (code == 0x23)
+        return "as the first key of its End+Numpad hotkeys";
+    if (code >= 0x61 && code <= 0x63)
+        return "in its End+Numpad hotkeys";
+    return {};
+}
+
 // The findings about what a stored value ends up as: the clamps, a walk-control
 // key that names no key, a missing flag, the plug-in starting switched off.
 void inspectResult(const SettingUse& use, std::vector<Finding>& findings)
@@ -467,6 +482,17 @@ void inspectResult(const SettingUse& use, std::vector<Finding>& findings)
                               (code < 0 ? decimal(code) : hexShort(static_cast<uint32_t>(code))) +
                               ", which is no key: no key acts as the walk-control key (key codes run from 0x01 "
                               "to 0xFE; Alt is 12).";
+            findings.push_back(finding);
+        }
+    }
+    if (row.rule == SettingRule::hexInteger && use.source == Source::file) {
+        const std::string clash = sharedKeyUse(use.used.integer);
+        if (!clash.empty()) {
+            finding.kind = "walk-key-shared";
+            finding.severity = Severity::warning;
+            finding.message = std::string(row.key) + " = " + use.text + " is " + keyName(use.used.integer) +
+                              ", which the plug-in already uses " + clash +
+                              ": the two uses get in each other's way. Pick a key of its own (Alt is 12).";
             findings.push_back(finding);
         }
     }
@@ -516,10 +542,13 @@ Finding stopFinding(const LoadStop& stop, const std::vector<Finding>& lineFindin
         finding.message = std::string(row.key) + " = " + stop.text + " " + failureWords(stop.error) + " (" +
                           stop.error + "): the load stops here.";
     }
-    finding.message += std::string(" ") + row.key + (after > 0 ? " and the " + decimal(static_cast<int64_t>(after)) +
-                                                                     " settings after it keep"
-                                                               : " keeps") +
-                       " the built-in defaults (after End+Numpad3 in the game: the values they had).";
+    if (after > 0)
+        finding.message += std::string(" ") + row.key + " and the " + decimal(static_cast<int64_t>(after)) +
+                           " settings after it keep their built-in defaults (after End+Numpad3 in the game: the "
+                           "values they had).";
+    else
+        finding.message += std::string(" ") + row.key +
+                           " keeps its built-in default (after End+Numpad3 in the game: the value it had).";
     return finding;
 }
 
