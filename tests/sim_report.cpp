@@ -348,6 +348,17 @@ TEST(Chart, IsWellFormedSvgWithBothSpeedsAndTheInputs)
     EXPECT_EQ(svg, sim::report::renderChart(played.facts, played.timeline));
 }
 
+TEST(Chart, ControlLanesHaveNamesThatFitTheMargin)
+{
+    const Played played = play(walking + "ticks 40\nat 10..20 control INPUT_SPECIAL_ABILITY on\n"
+                                         "at 25..30 control INPUT_SCRIPTED_FLY_ZUP on\n");
+    const std::string inputs = group(sim::report::renderChart(played.facts, played.timeline), "inputs");
+    EXPECT_NE(inputs.find(">special ability<"), std::string::npos);
+    EXPECT_NE(inputs.find("font-size=\"10.0\" fill=\"#1a202c\" text-anchor=\"end\">scripted fly zup<"),
+              std::string::npos);
+    EXPECT_EQ(inputs.find(">INPUT_"), std::string::npos);
+}
+
 TEST(Chart, LabelsBesideNarrowBandsDoNotRunIntoTheNextBand)
 {
     // Two hotkey presses close together: "End+Numpad1 off" would reach the

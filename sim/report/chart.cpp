@@ -318,6 +318,18 @@ std::vector<Band> bandsOf(const Facts& facts, On on, LabelOf labelOf)
     return bands;
 }
 
+// A control's lane name, short enough for the margin: "INPUT_SPECIAL_ABILITY"
+// is "special ability", INPUT_SPRINT the "sprint control".
+std::string controlLaneName(const std::string& control)
+{
+    if (control == "INPUT_SPRINT")
+        return "sprint control";
+    std::string name = control.rfind("INPUT_", 0) == 0 ? control.substr(6) : control;
+    for (char& c : name)
+        c = c == '_' ? ' ' : static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return name;
+}
+
 std::vector<Lane> buildLanes(const Facts& facts, uint32_t totalMs)
 {
     std::vector<Lane> lanes;
@@ -372,7 +384,7 @@ std::vector<Lane> buildLanes(const Facts& facts, uint32_t totalMs)
     for (const TickFacts& tick : facts.ticks)
         controls.insert(tick.controls.begin(), tick.controls.end());
     for (const std::string& control : controls) {
-        Lane lane{control == "INPUT_SPRINT" ? "sprint control" : control, "#fefcbf", "#b7791f", {}, {}};
+        Lane lane{controlLaneName(control), "#fefcbf", "#b7791f", {}, {}};
         lane.bands = bandsOf(
             facts, [&](const TickFacts& t) { return t.controls.count(control) != 0; },
             [](const TickFacts&) { return std::string(); });
@@ -437,7 +449,8 @@ std::string drawLanes(const std::vector<Lane>& lanes, const Scale& scale)
     double y = lanesTop;
     for (const Lane& lane : lanes) {
         svg += rect(plotLeft, y, plotRight - plotLeft, laneHeight, "#f7fafc");
-        svg += text(plotLeft - 8.0, y + laneHeight / 2.0 + 4.0, lane.name, 12.0, textColour, "end");
+        const double nameSize = textWidth(lane.name, 12.0) <= plotLeft - 14.0 ? 12.0 : 10.0;
+        svg += text(plotLeft - 8.0, y + laneHeight / 2.0 + 4.0, lane.name, nameSize, textColour, "end");
         double labelEnd = -1e9;
         for (size_t i = 0; i < lane.bands.size(); ++i) {
             const Band& band = lane.bands[i];
