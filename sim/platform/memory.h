@@ -14,8 +14,8 @@ struct MemoryUse {
     // Linux: mallinfo2 (or AddressSanitizer's count in such a build);
     // Windows: a walk of every process heap.
     uint64_t heapBytes = 0;
-    // Address space the process has reserved for itself (Linux: VmSize;
-    // Windows: private bytes): a leaked stack or mapping shows here.
+    // Address space the process holds for itself (Linux: VmSize; Windows:
+    // committed private memory): a leaked stack or mapping shows here.
     uint64_t mappedBytes = 0;
     // Resident memory (Linux: RSS; Windows: working set). Moves with the
     // system's paging; for information only.

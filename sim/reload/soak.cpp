@@ -31,6 +31,25 @@ std::string perCycle(double value)
     return text;
 }
 
+// "+1.0 and +0.0 in its two halves".
+std::string halves(const double (&half)[2])
+{
+    return perCycle(half[0]) + " and " + perCycle(half[1]) + " in its two halves";
+}
+
+}  // namespace
+
+namespace {
+
+// Growth per play from samples[from] to samples[to] (to > from).
+void growthBetween(const std::vector<platform::MemoryUse>& samples, size_t from, size_t to, double& heap,
+                   double& mapped)
+{
+    const double plays = static_cast<double>(to - from);
+    heap = (static_cast<double>(samples[to].heapBytes) - static_cast<double>(samples[from].heapBytes)) / plays;
+    mapped = (static_cast<double>(samples[to].mappedBytes) - static_cast<double>(samples[from].mappedBytes)) / plays;
+}
+
 }  // namespace
 
 Growth growthAfterWarmup(const std::vector<platform::MemoryUse>& samples, int warmup)
@@ -39,11 +58,12 @@ Growth growthAfterWarmup(const std::vector<platform::MemoryUse>& samples, int wa
     const size_t base = static_cast<size_t>(warmup) - 1;
     if (warmup < 1 || samples.size() <= base + 1)
         return growth;
-    const platform::MemoryUse& first = samples[base];
-    const platform::MemoryUse& last = samples.back();
-    const double plays = static_cast<double>(samples.size() - 1 - base);
-    growth.heapPerCycle = (static_cast<double>(last.heapBytes) - static_cast<double>(first.heapBytes)) / plays;
-    growth.mappedPerCycle = (static_cast<double>(last.mappedBytes) - static_cast<double>(first.mappedBytes)) / plays;
+    const size_t last = samples.size() - 1;
+    growthBetween(samples, base, last, growth.heapPerCycle, growth.mappedPerCycle);
+    // With a single measured play both halves are that play.
+    const size_t middle = last - base >= 2 ? base + (last - base) / 2 : last;
+    growthBetween(samples, base, middle, growth.heapHalves[0], growth.mappedHalves[0]);
+    growthBetween(samples, middle == last ? base : middle, last, growth.heapHalves[1], growth.mappedHalves[1]);
     return growth;
 }
 
@@ -132,12 +152,12 @@ int soakCommand(const std::string& scenarioPath, const SessionOptions& session, 
     const Growth growth = growthAfterWarmup(samples, options.warmup);
     const platform::MemoryUse& base = samples[static_cast<size_t>(options.warmup) - 1];
     const platform::MemoryUse& last = samples.back();
-    if (growth.heapPerCycle > options.maxHeapGrowth)
-        problems.push_back("the heap grows by " + perCycle(growth.heapPerCycle) + " bytes per play (limit " +
-                           perCycle(options.maxHeapGrowth) + ")");
-    if (growth.mappedPerCycle > options.maxMappedGrowth)
-        problems.push_back("the mapped memory grows by " + perCycle(growth.mappedPerCycle) + " bytes per play (limit " +
-                           perCycle(options.maxMappedGrowth) + ")");
+    if (growth.steadyHeap() > options.maxHeapGrowth)
+        problems.push_back("the heap grows by " + perCycle(growth.steadyHeap()) + " bytes per play in both halves " +
+                           "(limit " + perCycle(options.maxHeapGrowth) + ")");
+    if (growth.steadyMapped() > options.maxMappedGrowth)
+        problems.push_back("the mapped memory grows by " + perCycle(growth.steadyMapped()) + " bytes per play in " +
+                           "both halves (limit " + perCycle(options.maxMappedGrowth) + ")");
 
     std::string report = "soak " + scenarioPath + ": " + decimal(options.cycles) + " plays, each loading the plug-in " +
                          decimal(loadsPerPlay) + (loadsPerPlay == 1 ? " time" : " times") + " and unloading it as often (" +
@@ -152,11 +172,12 @@ int soakCommand(const std::string& scenarioPath, const SessionOptions& session, 
                                           : std::string("the plug-in was unmapped after every play")) + "\n";
     report += "  heap in use: " + bytes(samples.front().heapBytes) + " after play 1, " + bytes(base.heapBytes) +
               " after play " + decimal(options.warmup) + ", " + bytes(last.heapBytes) + " after play " +
-              decimal(options.cycles) + ": " + perCycle(growth.heapPerCycle) + " bytes per play after the warm-up (limit " +
-              perCycle(options.maxHeapGrowth) + ")\n";
+              decimal(options.cycles) + ": " + perCycle(growth.heapPerCycle) + " bytes per play after the warm-up, " +
+              halves(growth.heapHalves) + " (limit " + perCycle(options.maxHeapGrowth) + ")\n";
     report += "  mapped: " + bytes(base.mappedBytes) + " after play " + decimal(options.warmup) + ", " +
               bytes(last.mappedBytes) + " after play " + decimal(options.cycles) + ": " +
-              perCycle(growth.mappedPerCycle) + " bytes per play (limit " + perCycle(options.maxMappedGrowth) + ")\n";
+              perCycle(growth.mappedPerCycle) + " bytes per play, " + halves(growth.mappedHalves) + " (limit " +
+              perCycle(options.maxMappedGrowth) + ")\n";
     report += "  resident: " + bytes(base.residentBytes) + " after play " + decimal(options.warmup) + ", " +
               bytes(last.residentBytes) + " after play " + decimal(options.cycles) + " (for information)\n";
     for (const std::string& problem : problems)

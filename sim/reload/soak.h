@@ -22,10 +22,18 @@ struct SoakOptions {
     bool verbose = false;               // one line per play
 };
 
-// Average growth per play from the last warm-up play to the last play.
+// Average growth per play from the last warm-up play to the last play, and
+// in each half of those plays. A leak grows the memory in both halves; a
+// one-off step (a cache filled once, a container that doubles) in only one,
+// so the verdict goes by the smaller half, the steady growth.
 struct Growth {
     double heapPerCycle = 0.0;
     double mappedPerCycle = 0.0;
+    double heapHalves[2] = {0.0, 0.0};
+    double mappedHalves[2] = {0.0, 0.0};
+
+    double steadyHeap() const { return heapHalves[0] < heapHalves[1] ? heapHalves[0] : heapHalves[1]; }
+    double steadyMapped() const { return mappedHalves[0] < mappedHalves[1] ? mappedHalves[0] : mappedHalves[1]; }
 };
 
 // `samples[i]` is the memory after play i + 1. Needs more samples than
