@@ -440,7 +440,8 @@ int main(int argc, char** argv)
         "soak", "Play one scenario many times in this one process, each play loading and unloading\n"
                 "the plug-in (and any reloads the scenario makes): every play must give the trace of\n"
                 "the first, pass its checks and leave the plug-in unmapped, and the heap and mapped\n"
-                "memory must not grow after the warm-up. Exit status: 0 pass, 1 fail, 2 unusable.");
+                "memory must not grow after the warm-up (in both halves of the measured plays; see\n"
+                "docs/reload.md). Exit status: 0 pass, 1 fail, 2 unusable.");
     soak->add_option("SCENARIO", soakScenario, "The scenario file (.scn)")
         ->required()
         ->type_name("FILE")
