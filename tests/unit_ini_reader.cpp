@@ -80,7 +80,11 @@ TEST(IniReader, ClassifiesEachKindOfLine)
         {"A\\\\=B", IniLineKind::unrecognised, "", ""},
         {"==x", IniLineKind::keyValue, "", "=x"},
         {"  Speed_Increment  =  0.1  ", IniLineKind::keyValue, "Speed_Increment", "0.1"},
-        {"\xA0KEY\xA0=\xA0" "1", IniLineKind::keyValue, "\xA0KEY\xA0", "\xA0" "1"},  // only six blanks
+        {"\xA0KEY\xA0=\xA0"
+         "1",
+         IniLineKind::keyValue, "\xA0KEY\xA0",
+         "\xA0"
+         "1"},  // only six blanks
     };
     for (const LineCase& c : cases) {
         std::string name = "stale";
@@ -107,14 +111,17 @@ TEST(IniReader, ReadsWholeFiles)
         {"CR only is one line", "[General]\rENABLED = 0\rA=1\r", "general{}"},
         {"byte-order mark", bom + "[General]\nA=1", "general{a=1,}"},
         {"mark elsewhere is text", "[G]\n" + bom + "A=1", "g{" + bom + "a=1,}"},
-        {"NUL bytes join", "[Gen\0eral]\nA=\0" "1\0"s, "general{a=1,}"},
+        {"NUL bytes join",
+         "[Gen\0eral]\nA=\0"
+         "1\0"s,
+         "general{a=1,}"},
         {"empty file", "", ""},
         {"only the mark", bom, ""},
         {"two bytes", "[]", "{}"},
         {"blanks and comments", "\n  ; x\n\t\n;[General]\n", ""},
         {"keys before a header are lost", "A=1\n[S]\nB=2", "s{b=2,}"},
-        {"repeated header merges, first place, last value",
-         "[S]\nB=1\nA=2\n[T]\n[ s ]\nb=3\nC=4", "s{b=3,a=2,c=4,}t{}"},
+        {"repeated header merges, first place, last value", "[S]\nB=1\nA=2\n[T]\n[ s ]\nb=3\nC=4",
+         "s{b=3,a=2,c=4,}t{}"},
         {"names lower-cased, values kept", "[GeNeRaL]\nKeY = VaLuE", "general{key=VaLuE,}"},
     };
     TempFolder folder;
@@ -123,6 +130,47 @@ TEST(IniReader, ReadsWholeFiles)
         document.section("left over from before");
         EXPECT_TRUE(IniReader(folder.file(c.bytes)).read(document)) << c.what;
         EXPECT_EQ(describe(document), c.document) << c.what;
+    }
+}
+
+// Random files of the bytes that matter (CR and NUL runs anywhere, at either
+// end, next to each other): reading one gives what reading it with every CR
+// and NUL taken out beforehand gives, and the lines handed to onLine are that
+// cleaned text, split at LF, with each line's verdict from classifyLine.
+TEST(IniReader, DroppedBytesAnywhereGiveTheCleanedFile)
+{
+    const char alphabet[] = {'\r', '\0', '\n', 'a', 'B', '=', '[', ']', ' ', ';', '\\', '\t'};
+    std::mt19937 random(11);
+    TempFolder folder;
+    for (int round = 0; round < 300; ++round) {
+        std::string bytes(random() % 200, 'a');
+        for (char& c : bytes)
+            c = alphabet[random() % sizeof(alphabet)];
+        std::string cleaned;
+        for (char c : bytes) {
+            if (c != '\r' && c != '\0')
+                cleaned += c;
+        }
+
+        IniDocument expected;
+        ASSERT_TRUE(IniReader(folder.file(cleaned, "cleaned.ini")).read(expected));
+        IniDocument document;
+        IniReader reader(folder.file(bytes));
+        std::string lines;
+        bool linesAgree = true;
+        reader.onLine = [&](const IniLine& line) {
+            if (line.number > 1)
+                lines += '\n';
+            lines += line.text;
+            std::string name;
+            std::string value;
+            linesAgree = linesAgree && classifyLine(std::string(line.text), name, value) == line.kind &&
+                         name == line.name && value == line.value;
+        };
+        ASSERT_TRUE(reader.read(document));
+        EXPECT_EQ(describe(document), describe(expected)) << "round " << round;
+        EXPECT_EQ(lines, cleaned) << "round " << round;
+        EXPECT_TRUE(linesAgree) << "round " << round;
     }
 }
 

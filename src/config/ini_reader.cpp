@@ -1,5 +1,7 @@
 #include "config/ini_reader.h"
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -19,11 +21,22 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
 }
 
-// The key of a key/value line with every "\=" turned back into "=".
-std::string unescapeKey(const std::string& key)
+// `text` without the six blank bytes at either end.
+std::string_view trimmedView(std::string_view text)
 {
-    std::string plain;
-    plain.reserve(key.size());
+    std::size_t end = text.size();
+    while (end > 0 && isBlank(text[end - 1]))
+        --end;
+    std::size_t start = 0;
+    while (start < end && isBlank(text[start]))
+        ++start;
+    return text.substr(start, end - start);
+}
+
+// The key of a key/value line with every "\=" turned back into "=".
+void unescapeKeyInto(std::string_view key, std::string& plain)
+{
+    plain.clear();
     for (std::size_t i = 0; i < key.size(); ++i) {
         if (key[i] == '\\' && i + 1 < key.size() && key[i + 1] == '=') {
             plain += '=';
@@ -32,7 +45,89 @@ std::string unescapeKey(const std::string& key)
             plain += key[i];
         }
     }
-    return plain;
+}
+
+// Where the first "=" stands that is not part of an escaped "\=" (pairs are
+// taken from the left, so in "\\=" the second backslash escapes the "="), or
+// npos.
+std::size_t separatorOf(std::string_view line)
+{
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '\\' && i + 1 < line.size() && line[i + 1] == '=')
+            ++i;  // an escaped pair: skip both
+        else if (line[i] == '=')
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+// classifyLine on a view of the line, so the reader sorts the lines of a file
+// without copying each one.
+IniLineKind classifyView(std::string_view line, std::string& name, std::string& value)
+{
+    name.clear();
+    value.clear();
+
+    line = trimmedView(line);
+    if (line.empty())
+        return IniLineKind::blank;
+    // A semicolon starts a comment only as the first thing on the line; after
+    // a value it is part of the value.
+    if (line[0] == ';')
+        return IniLineKind::comment;
+
+    if (line[0] == '[') {
+        // The cut at the semicolon stays for the key/value reading below.
+        line = line.substr(0, line.find(';'));
+        // The name runs to the last closing bracket, so "[a]b]" names "a]b".
+        std::size_t close = line.rfind(']');
+        if (close != std::string_view::npos) {
+            name.assign(trimmedView(line.substr(1, close - 1)));
+            return IniLineKind::section;
+        }
+        // No closing bracket: the line may still be a key/value line.
+    }
+
+    std::size_t separator = separatorOf(line);
+    if (separator == std::string_view::npos)
+        return IniLineKind::unrecognised;
+
+    unescapeKeyInto(trimmedView(line.substr(0, separator)), name);
+    // The value is taken as written: no escape undone, remarks kept.
+    value.assign(trimmedView(line.substr(separator + 1)));
+    return IniLineKind::keyValue;
+}
+
+// `name` as a lookup key (trimmed, lower-cased), in a buffer the reader
+// keeps from line to line, so that finding an existing key copies nothing.
+const std::string& lookupKey(const std::string& name, std::string& scratch)
+{
+    scratch.assign(name);
+    trimBlanks(scratch);
+    lowerCaseAscii(scratch);
+    return scratch;
+}
+
+// IniSection::value and IniDocument::section for a key already in lookup
+// form: the key is copied (or moved, when given as a temporary) only for a
+// name not seen before.
+template <typename Value, typename Key>
+Value& findOrAppend(std::deque<std::pair<std::string, Value>>& items,
+                    std::unordered_map<std::string, std::size_t>& index, Key&& key)
+{
+    auto found = index.find(key);
+    if (found != index.end())
+        return items[found->second].second;
+    index.emplace(key, items.size());
+    items.emplace_back(std::forward<Key>(key), Value());
+    return items.back().second;
+}
+
+// Where the first `c` at or after `from` stands in bytes[0, count), or count.
+std::size_t nextByte(const char* bytes, std::size_t from, std::size_t count, char c)
+{
+    const void* hit = std::memchr(bytes + from, c, count - from);
+    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - bytes) : count;
 }
 
 // True when `path` names a regular file (following links). Anything else,
@@ -82,83 +177,28 @@ std::string& IniSection::value(std::string key)
 {
     trimBlanks(key);
     lowerCaseAscii(key);
-    auto found = keyIndex.find(key);
-    if (found != keyIndex.end())
-        return entries[found->second].second;
-    keyIndex.emplace(key, entries.size());
-    entries.emplace_back(std::move(key), std::string());
-    return entries.back().second;
+    return findOrAppend(entries, keyIndex, std::move(key));
 }
 
 IniSection& IniDocument::section(std::string name)
 {
     trimBlanks(name);
     lowerCaseAscii(name);
-    auto found = sectionIndex.find(name);
-    if (found != sectionIndex.end())
-        return sections[found->second].second;
-    sectionIndex.emplace(name, sections.size());
-    sections.emplace_back(std::move(name), IniSection());
-    return sections.back().second;
+    return findOrAppend(sections, sectionIndex, std::move(name));
 }
 
 // ---------------------------------------------------------------------------
 // 3. One line
 
-IniLineKind classifyLine(std::string line, std::string& name, std::string& value)
+IniLineKind classifyLine(const std::string& line, std::string& name, std::string& value)
 {
-    name.clear();
-    value.clear();
-
-    trimBlanks(line);
-    if (line.empty())
-        return IniLineKind::blank;
-    // A semicolon starts a comment only as the first thing on the line; after
-    // a value it is part of the value.
-    if (line[0] == ';')
-        return IniLineKind::comment;
-
-    if (line[0] == '[') {
-        std::size_t semicolon = line.find(';');
-        if (semicolon != std::string::npos)
-            line.erase(semicolon);
-        // The name runs to the last closing bracket, so "[a]b]" names "a]b".
-        std::size_t close = line.rfind(']');
-        if (close != std::string::npos) {
-            name = line.substr(1, close - 1);
-            trimBlanks(name);
-            return IniLineKind::section;
-        }
-        // No closing bracket: the line may still be a key/value line.
-    }
-
-    // Find the first "=" that is not part of an escaped "\=". Blanking the
-    // escaped pairs in a copy keeps every position the same as in the line.
-    std::string scan = line;
-    for (std::size_t i = 0; i + 1 < scan.size(); ++i) {
-        if (scan[i] == '\\' && scan[i + 1] == '=') {
-            scan[i] = ' ';
-            scan[i + 1] = ' ';
-            ++i;
-        }
-    }
-    std::size_t separator = scan.find('=');
-    if (separator == std::string::npos)
-        return IniLineKind::unrecognised;
-
-    name = line.substr(0, separator);
-    trimBlanks(name);
-    name = unescapeKey(name);
-    // The value is taken as written: no escape undone, remarks kept.
-    value = line.substr(separator + 1);
-    trimBlanks(value);
-    return IniLineKind::keyValue;
+    return classifyView(line, name, value);
 }
 
 // ---------------------------------------------------------------------------
 // 4. The file
 
-IniReader::IniReader(std::string path) : path(std::move(path)) {}
+IniReader::IniReader(std::string path) : path(std::move(path)) { }
 
 bool IniReader::read(IniDocument& document)
 {
@@ -181,6 +221,7 @@ bool IniReader::read(IniDocument& document)
     IniSection* currentSection = nullptr;
     std::string name;
     std::string value;
+    std::string key;
     // One more line than there are LF bytes: the text after the last LF is
     // a line too, even when empty.
     std::size_t start = 0;
@@ -188,21 +229,21 @@ bool IniReader::read(IniDocument& document)
     for (;;) {
         std::size_t end = lines.find('\n', start);
         std::size_t length = (end == std::string::npos ? lines.size() : end) - start;
-        std::string line = lines.substr(start, length);
-        const IniLineKind kind = classifyLine(line, name, value);
+        const std::string_view line(lines.data() + start, length);
+        const IniLineKind kind = classifyView(line, name, value);
         ++number;
         switch (kind) {
         case IniLineKind::section:
             // A repeated header reopens the same section; a header with no
             // keys still leaves its section in the document.
             haveSection = true;
-            currentSection = &document.section(name);
+            currentSection = &findOrAppend(document.sections, document.sectionIndex, lookupKey(name, key));
             break;
         case IniLineKind::keyValue:
             // Keys above the first header belong to no section and are lost.
             // A key given twice keeps its first place and its last value.
             if (haveSection)
-                currentSection->value(name) = value;
+                findOrAppend(currentSection->entries, currentSection->keyIndex, lookupKey(name, key)) = value;
             break;
         case IniLineKind::blank:
         case IniLineKind::comment:
@@ -235,24 +276,39 @@ bool IniReader::readLines(std::string& lines)
     if (size >= 3) {
         char mark[3] = {0, 0, 0};
         file.read(mark, 3);
-        hasByteOrderMark = static_cast<unsigned char>(mark[0]) == 0xEF
-            && static_cast<unsigned char>(mark[1]) == 0xBB
-            && static_cast<unsigned char>(mark[2]) == 0xBF;
+        hasByteOrderMark = static_cast<unsigned char>(mark[0]) == 0xEF && static_cast<unsigned char>(mark[1]) == 0xBB &&
+                           static_cast<unsigned char>(mark[2]) == 0xBF;
         file.clear();
     }
 
     // One buffer of the file's size, zero-filled: whatever a short read does
     // not fill stays zero and is dropped with the other NUL bytes.
     lines.assign(static_cast<std::size_t>(size), '\0');
+    // cppcheck-suppress knownConditionTrueFalse ; it takes `mark` as still zero after file.read
     file.seekg(hasByteOrderMark ? 3 : 0, std::ios::beg);
     file.read(lines.data(), static_cast<std::streamsize>(size));
     file.close();
 
-    // Drop CR and NUL in place; LF stays as the one line end.
+    // Drop CR and NUL in place; LF stays as the one line end. The text
+    // between two dropped bytes moves down in one piece, and memchr finds
+    // the next CR and the next NUL, so a file is swept at memchr's pace.
+    char* bytes = lines.data();
+    const std::size_t count = lines.size();
+    std::size_t nextCr = nextByte(bytes, 0, count, '\r');
+    std::size_t nextNul = nextByte(bytes, 0, count, '\0');
     std::size_t kept = 0;
-    for (char c : lines) {
-        if (c != '\0' && c != '\r')
-            lines[kept++] = c;
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t drop = std::min(nextCr, nextNul);
+        std::memmove(bytes + kept, bytes + from, drop - from);
+        kept += drop - from;
+        if (drop == count)
+            break;
+        from = drop + 1;
+        if (drop == nextCr)
+            nextCr = nextByte(bytes, from, count, '\r');
+        else
+            nextNul = nextByte(bytes, from, count, '\0');
     }
     lines.resize(kept);
     return true;

@@ -51,12 +51,12 @@ public:
 // One line of a file as `read` sorted it, for tools that explain a file line
 // by line. The views are valid only during the call that receives them.
 struct IniLine {
-    std::size_t number = 0;       // 1 for the first line of the file
-    std::string_view text;        // the line as read: no CR or NUL, no byte-order mark
+    std::size_t number = 0;  // 1 for the first line of the file
+    std::string_view text;   // the line as read: no CR or NUL, no byte-order mark
     IniLineKind kind = IniLineKind::blank;
-    std::string_view name;        // section name or key, as classifyLine gave it
-    std::string_view value;       // value of a key/value line
-    bool stored = false;          // a key/value line that went into a section
+    std::string_view name;   // section name or key, as classifyLine gave it
+    std::string_view value;  // value of a key/value line
+    bool stored = false;     // a key/value line that went into a section
 };
 
 // Reads one file, given by its path, into a document.
@@ -92,7 +92,7 @@ void trimBlanks(std::string& text);
 // Says what one line is. For a section header `name` receives the section
 // name; for a key/value line `name` receives the key and `value` the value;
 // both are emptied first.
-IniLineKind classifyLine(std::string line, std::string& name, std::string& value);
+IniLineKind classifyLine(const std::string& line, std::string& name, std::string& value);
 
 // Lower-cases the ASCII letters A to Z only, whatever locale the process has
 // set: the same bytes the C library's tolower changes in the "C" locale.
