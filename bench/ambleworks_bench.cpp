@@ -10,13 +10,28 @@
 // tick. After the run a summary derives the plug-in's own work per tick and
 // the reader ratio from the same run's figures (medians when repeated).
 //
+// The run fails (exit status 1) when a benchmark could not do its work (a
+// situation not reached, a refused call, a reader disagreeing) or when a
+// steady tick or the keyboard callback allocated on the heap, so a short run
+// is a test that the benchmarks still build, run and measure what they say.
+//
 // `--instructions` runs the same work a fixed number of times between
 // callgrind client requests instead, for instruction counts that do not
 // depend on a busy machine (scripts/bench --instructions).
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
+
+// The client requests that mark the parts of an instruction count. Without
+// valgrind's header the program still builds and times; it only cannot count.
+#if __has_include(<valgrind/callgrind.h>)
 #include <valgrind/callgrind.h>
+constexpr bool canCountInstructions = true;
+#else
+#define CALLGRIND_ZERO_STATS
+#define CALLGRIND_DUMP_STATS_AT(name) static_cast<void>(name)
+constexpr bool canCountInstructions = false;
+#endif
 
 #include <INIReader.h>
 
@@ -188,56 +203,6 @@ void tickBenchmark(benchmark::State& state, Situation situation)
 // ---------------------------------------------------------------------------
 // The boundary's own cost
 
-// The native calls of one sprint cycle's worth of ticks of a situation,
-// recorded from the plug-in and replayed through the host's exports without
-// it: exactly the host's share of those ticks, natives and all.
-void nativesOnlyBenchmark(benchmark::State& state, Situation situation)
-{
-    bench::PluginHost host;  // stays loaded: the calls point at its control names
-    std::string error;
-    if (!host.load(pluginPath, error)) {
-        state.SkipWithError(error.c_str());
-        return;
-    }
-    bench::ExportedHostFunctions exported;
-    if (!bench::exportedHostFunctions(exported, error)) {
-        state.SkipWithError(error.c_str());
-        return;
-    }
-    bench::enterSituation(situation, host);
-    constexpr uint64_t ticks = bench::sprintCycleTicks;
-    constexpr uint64_t capacity = 256 * ticks;
-    static bench::RecordedCall calls[capacity];
-    uint64_t tickEnd[ticks] = {};
-    uint64_t recorded = 0;
-    bench::recordCalls(calls, capacity, &recorded);
-    for (uint64_t n = 0; n < ticks; ++n) {
-        bench::playTick(situation, n, host);
-        tickEnd[n] = recorded;
-    }
-    bench::recordCalls(nullptr, 0, nullptr);
-    if (recorded == capacity) {
-        state.SkipWithError("too many calls to record");
-        return;
-    }
-    const bench::Counts before = bench::counts();
-    uint64_t n = 0;
-    for (auto _ : state) {
-        const uint64_t tick = n++ % ticks;
-        for (uint64_t i = tick == 0 ? 0 : tickEnd[tick - 1]; i < tickEnd[tick]; ++i) {
-            const bench::RecordedCall& call = calls[i];
-            exported.nativeInit(call.hash);
-            for (uint32_t a = 0; a < call.argCount; ++a)
-                exported.nativePush64(call.args[a]);
-            benchmark::DoNotOptimize(*exported.nativeCall());
-        }
-    }
-    const bench::Counts c = bench::countsBetween(before, bench::counts());
-    if (c.faults != 0)
-        state.SkipWithError("a replayed call was refused");
-    perIteration(state, "natives", static_cast<double>(c.natives));
-}
-
 // One native with `pushes` arguments, answered at once: isPedOnFoot's hash,
 // so the answer takes the same look-up the plug-in's calls take.
 void nativeRoundTrip(benchmark::State& state)
@@ -393,11 +358,6 @@ void registerBenchmarks()
         benchmark::RegisterBenchmark((std::string("tick/") + bench::situationName(situation)).c_str(),
                                      [situation](benchmark::State& state) { tickBenchmark(state, situation); });
     }
-    for (Situation situation : bench::allSituations) {
-        benchmark::RegisterBenchmark(
-            (std::string("natives_only/") + bench::situationName(situation)).c_str(),
-            [situation](benchmark::State& state) { nativesOnlyBenchmark(state, situation); });
-    }
     benchmark::RegisterBenchmark("native_round_trip", nativeRoundTrip)->ArgName("args")->DenseRange(0, 3);
     benchmark::RegisterBenchmark("script_wait_round_trip", scriptWaitRoundTrip);
     benchmark::RegisterBenchmark("keyboard_callback", keyboardCallback);
@@ -413,16 +373,26 @@ void registerBenchmarks()
 
 struct Figure {
     double cpuNs = 0;
+    double cpuCv = 0;  // coefficient of variation over the repetitions (0 when not repeated)
     std::map<std::string, double> counters;
 };
 
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
+    // Colours only on a terminal, so that a saved run reads as plain text.
+    SummaryReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) { }
+
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs) {
-            if (run.error_occurred)
+            if (run.error_occurred) {
+                failures.push_back(run.run_name.str() + ": " + run.error_message);
                 continue;
+            }
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "cv") {
+                cvs[run.run_name.str()] = run.cpu_accumulated_time;  // a fraction, not a time
+                continue;
+            }
             const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
             const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
             if (!median && !single)
@@ -436,7 +406,20 @@ public:
         ConsoleReporter::ReportRuns(runs);
     }
 
-    std::map<std::string, Figure> figures;
+    // The figures with their spread filled in (the cv aggregate comes after
+    // the median in a report, so they are joined at the end).
+    std::map<std::string, Figure> summaryFigures() const
+    {
+        std::map<std::string, Figure> joined = figures;
+        for (auto& [name, figure] : joined) {
+            auto cv = cvs.find(name);
+            if (cv != cvs.end())
+                figure.cpuCv = cv->second;
+        }
+        return joined;
+    }
+
+    std::vector<std::string> failures;
 
 private:
     static double nanosecondsPer(benchmark::TimeUnit unit)
@@ -453,6 +436,9 @@ private:
         }
         return 1;
     }
+
+    std::map<std::string, Figure> figures;
+    std::map<std::string, double> cvs;
 };
 
 void printSummary(const std::map<std::string, Figure>& figures)
@@ -465,21 +451,21 @@ void printSummary(const std::map<std::string, Figure>& figures)
     const Figure* native = find("native_round_trip/args:1");
     const Figure* wait = find("script_wait_round_trip");
     if (native && wait) {
-        std::printf("  one native round trip (1 argument): %.1f ns; one scriptWait round trip: %.1f ns\n",
-                    native->cpuNs, wait->cpuNs);
-        std::printf("  %-14s %9s %8s %8s %8s %10s %13s %7s %14s\n", "situation", "tick ns", "natives", "pushes",
-                    "clocks", "heap/tick", "own work ns", "target", "own (replay)");
+        std::printf("  one native round trip (1 argument): %.1f ns (cv %.1f%%); one scriptWait round trip: %.1f ns "
+                    "(cv %.1f%%)\n",
+                    native->cpuNs, 100 * native->cpuCv, wait->cpuNs, 100 * wait->cpuCv);
+        std::printf("  %-14s %9s %6s %8s %8s %8s %10s %13s %7s\n", "situation", "tick ns", "cv", "natives", "pushes",
+                    "clocks", "heap/tick", "own work ns", "target");
         for (Situation situation : bench::allSituations) {
             const Figure* tick = find(std::string("tick/") + bench::situationName(situation));
             if (!tick)
                 continue;
             const double natives = tick->counters.at("natives");
             const double own = tick->cpuNs - natives * native->cpuNs - wait->cpuNs;
-            const Figure* replay = find(std::string("natives_only/") + bench::situationName(situation));
-            const double exact = replay ? tick->cpuNs - replay->cpuNs - wait->cpuNs : 0.0;
-            std::printf("  %-14s %9.1f %8.2f %8.2f %8.2f %10.2f %13.1f %7s %14.1f\n", bench::situationName(situation),
-                        tick->cpuNs, natives, tick->counters.at("pushes"), tick->counters.at("clock_reads"),
-                        tick->counters.at("heap_allocs"), own, own <= 500.0 ? "met" : "MISSED", exact);
+            std::printf("  %-14s %9.1f %5.1f%% %8.2f %8.2f %8.2f %10.2f %13.1f %7s\n", bench::situationName(situation),
+                        tick->cpuNs, 100 * tick->cpuCv, natives, tick->counters.at("pushes"),
+                        tick->counters.at("clock_reads"), tick->counters.at("heap_allocs"), own,
+                        own <= 500.0 ? "met" : "MISSED");
         }
     }
     if (const Figure* keyboard = find("keyboard_callback"))
@@ -494,9 +480,24 @@ void printSummary(const std::map<std::string, Figure>& figures)
         if (!ours || !inih)
             continue;
         const double ratio = inih->cpuNs / ours->cpuNs;
-        std::printf("  reader on %-8s ours %10.1f us, inih INIReader %10.1f us, ratio %.2f (target >= 1.0: %s)\n",
-                    file, ours->cpuNs / 1e3, inih->cpuNs / 1e3, ratio, ratio >= 1.0 ? "met" : "MISSED");
+        std::printf("  reader on %-8s ours %10.1f us, inih INIReader %10.1f us, ratio %.2f (target >= 1.0: %s)\n", file,
+                    ours->cpuNs / 1e3, inih->cpuNs / 1e3, ratio, ratio >= 1.0 ? "met" : "MISSED");
     }
+}
+
+// Says what makes the run a failure: a benchmark that could not do its work,
+// or heap allocations in a steady tick or in the keyboard callback. Empty
+// when there is none.
+std::vector<std::string> runFaults(const SummaryReporter& reporter)
+{
+    std::vector<std::string> faults = reporter.failures;
+    for (const auto& [name, figure] : reporter.summaryFigures()) {
+        const bool mustNotAllocate = name.rfind("tick/", 0) == 0 || name == "keyboard_callback";
+        auto heap = figure.counters.find("heap_allocs");
+        if (mustNotAllocate && heap != figure.counters.end() && heap->second != 0)
+            faults.push_back(name + ": " + std::to_string(heap->second) + " heap allocations per iteration");
+    }
+    return faults;
 }
 
 // ---------------------------------------------------------------------------
@@ -507,15 +508,20 @@ void printSummary(const std::map<std::string, Figure>& figures)
 template <typename Work>
 void countInstructions(const std::string& label, uint64_t count, Work work)
 {
+    const std::string name = label + " x" + std::to_string(count);
     CALLGRIND_ZERO_STATS;
     for (uint64_t i = 0; i < count; ++i)
         work(i);
-    const std::string name = label + " x" + std::to_string(count);
     CALLGRIND_DUMP_STATS_AT(name.c_str());
 }
 
 int runInstructionCounts()
 {
+    if (!canCountInstructions) {
+        std::fprintf(stderr, "ambleworks-bench: built without valgrind's callgrind.h, so it cannot count "
+                             "instructions (install valgrind and rebuild)\n");
+        return 1;
+    }
     std::string error;
     constexpr uint64_t ticks = 14 * 200;  // whole sprint cycles
     for (Situation situation : bench::allSituations) {
@@ -535,6 +541,7 @@ int runInstructionCounts()
         }
         std::printf("tick/%s natives %.2f pushes %.2f\n", bench::situationName(situation),
                     static_cast<double>(c.natives) / ticks, static_cast<double>(c.pushes) / ticks);
+
         if (situation == Situation::walking) {
             SimKeyboardHandler handler = host.keyboardHandler();
             countInstructions("keyboard_callback", 1000, [&](uint64_t i) {
@@ -620,9 +627,17 @@ int main(int argc, char** argv)
     registerBenchmarks();
     benchmark::AddCustomContext("plugin", pluginPath);
     SummaryReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const std::size_t ran = benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    printSummary(reporter.figures);
+    printSummary(reporter.summaryFigures());
     removeFiles();
+    std::vector<std::string> faults = runFaults(reporter);
+    if (ran == 0)
+        faults.push_back("no benchmark matched the filter");
+    for (const std::string& fault : faults)
+        std::fprintf(stderr, "ambleworks-bench: FAILED %s\n", fault.c_str());
+    if (!faults.empty())
+        return 1;
+    std::printf("  every benchmark ran; no heap allocation in a steady tick or the keyboard callback\n");
     return 0;
 }

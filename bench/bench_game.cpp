@@ -21,19 +21,14 @@ uint32_t callArgCount = 0;
 bool callPending = false;
 uint64_t resultSlot = 0;
 
-RecordedCall* recordBuffer = nullptr;
-uint64_t recordCapacity = 0;
-uint64_t* recordCount = nullptr;
-
 // The game's answer to hashOfText: a small number per control, so control
 // natives find their flags with one subtraction.
 constexpr uint32_t controlHashBase = 0x5100;
 
 constexpr const char* controlNames[controlCount] = {
-    "INPUT_MOVE_UP_ONLY",      "INPUT_MOVE_LEFT_ONLY",  "INPUT_MOVE_DOWN_ONLY",
-    "INPUT_MOVE_RIGHT_ONLY",   "INPUT_SPRINT",          "INPUT_FRONTEND_SELECT",
-    "INPUT_PREV_WEAPON",       "INPUT_NEXT_WEAPON",     "INPUT_REVEAL_HUD",
-    "INPUT_SELECT_RADAR_MODE", "INPUT_SPECIAL_ABILITY", "INPUT_SCRIPTED_FLY_ZUP",
+    "INPUT_MOVE_UP_ONLY", "INPUT_MOVE_LEFT_ONLY",    "INPUT_MOVE_DOWN_ONLY",  "INPUT_MOVE_RIGHT_ONLY",
+    "INPUT_SPRINT",       "INPUT_FRONTEND_SELECT",   "INPUT_PREV_WEAPON",     "INPUT_NEXT_WEAPON",
+    "INPUT_REVEAL_HUD",   "INPUT_SELECT_RADAR_MODE", "INPUT_SPECIAL_ABILITY", "INPUT_SCRIPTED_FLY_ZUP",
 };
 
 // Text addresses already seen, so that hashOfText compares the text only the
@@ -327,24 +322,8 @@ uint64_t* nativeCallAnswer()
         ++theCounts.faults;
     callPending = false;
     ++theCounts.natives;
-    if (recordBuffer && *recordCount < recordCapacity) {
-        RecordedCall& call = recordBuffer[(*recordCount)++];
-        call.hash = callHash;
-        call.argCount = callArgCount;
-        for (uint32_t i = 0; i < callArgCount; ++i)
-            call.args[i] = callArgs[i];
-    }
     resultSlot = answer();
     return &resultSlot;
-}
-
-void recordCalls(RecordedCall* buffer, uint64_t capacity, uint64_t* count)
-{
-    recordBuffer = buffer;
-    recordCapacity = capacity;
-    recordCount = count;
-    if (count)
-        *count = 0;
 }
 
 uint32_t clockAnswer()

@@ -45,21 +45,21 @@ struct Game {
     bool runDropAllowed = false;
     bool controlEnabled = true;
     bool controlHoldBlocked = false;
-    bool pressed[controlCount] = {true};      // moveUp comes first: INPUT_MOVE_UP_ONLY held
+    bool pressed[controlCount] = {true};  // moveUp comes first: INPUT_MOVE_UP_ONLY held
     bool justPressed[controlCount] = {};
-    uint32_t clockMs = 1000000;               // well away from 0 (an empty key slot)
+    uint32_t clockMs = 1000000;  // well away from 0 (an empty key slot)
 };
 
 // What the plug-in asked since the last reset.
 struct Counts {
-    uint64_t natives = 0;       // completed nativeCall
-    uint64_t pushes = 0;        // nativePush64
-    uint64_t clockReads = 0;    // GetTickCount
-    uint64_t waits = 0;         // scriptWait
+    uint64_t natives = 0;     // completed nativeCall
+    uint64_t pushes = 0;      // nativePush64
+    uint64_t clockReads = 0;  // GetTickCount
+    uint64_t waits = 0;       // scriptWait
     uint64_t setPedMinSpeed = 0;
     uint64_t setPedMaxSpeed = 0;
-    uint64_t pedNatives = 0;    // natives that take the ped handle
-    uint64_t faults = 0;        // call shapes the host would refuse
+    uint64_t pedNatives = 0;  // natives that take the ped handle
+    uint64_t faults = 0;      // call shapes the host would refuse
 };
 
 // What was asked between `before` and `after`.
@@ -75,17 +75,6 @@ void nativeInitAnswer(uint64_t hash);
 void nativePushAnswer(uint64_t value);
 uint64_t* nativeCallAnswer();
 uint32_t clockAnswer();
-
-// One native call as the plug-in made it, for replaying the same calls
-// without the plug-in.
-struct RecordedCall {
-    uint64_t hash = 0;
-    uint32_t argCount = 0;
-    uint64_t args[8] = {};
-};
-// While a buffer is set, every completed call is also stored there (until
-// it is full; `count` says how many). Pass nullptr to stop.
-void recordCalls(RecordedCall* buffer, uint64_t capacity, uint64_t* count);
 
 // The handle the game gives the player ped (top bit set: it must travel
 // zero-extended, as in the game).

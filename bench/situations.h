@@ -18,14 +18,14 @@ public:
 };
 
 enum class Situation {
-    walking,        // walking forward, no custom speed
-    customSpeed,    // a lasting custom speed engaged with one wheel notch, imposed every tick
-    sprintPress,    // Shift presses from a light run: ticks 1 to 12 force 2.0
-    switchedOff,    // switched off with End+Numpad1, keys released, still walking
+    walking,      // walking forward, no custom speed
+    customSpeed,  // a lasting custom speed engaged with one wheel notch, imposed every tick
+    sprintPress,  // Shift presses from a light run: ticks 1 to 12 force 2.0
+    switchedOff,  // switched off with End+Numpad1, keys released, still walking
 };
 
-inline constexpr Situation allSituations[] = {
-    Situation::walking, Situation::customSpeed, Situation::sprintPress, Situation::switchedOff};
+inline constexpr Situation allSituations[] = {Situation::walking, Situation::customSpeed, Situation::sprintPress,
+                                              Situation::switchedOff};
 
 const char* situationName(Situation situation);
 

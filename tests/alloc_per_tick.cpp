@@ -37,15 +37,42 @@ int waits = 0;
 
 // The nine host functions, in front of the allocation-free game.
 extern "C" {
-void scriptRegister(void*, void (*scriptMain)(void)) { registeredScript = scriptMain; }
-void scriptUnregister(void*) { registeredScript = nullptr; }
-void scriptWait(uint32_t) { ++waits; }
-void keyboardHandlerRegister(KeyboardHandler handler) { registeredKeyboard = handler; }
-void keyboardHandlerUnregister(KeyboardHandler) { registeredKeyboard = nullptr; }
-void nativeInit(uint64_t hash) { bench::nativeInitAnswer(hash); }
-void nativePush64(uint64_t value) { bench::nativePushAnswer(value); }
-uint64_t* nativeCall(void) { return bench::nativeCallAnswer(); }
-uint32_t GetTickCount(void) { return bench::clockAnswer(); }
+void scriptRegister(void*, void (*scriptMain)(void))
+{
+    registeredScript = scriptMain;
+}
+void scriptUnregister(void*)
+{
+    registeredScript = nullptr;
+}
+void scriptWait(uint32_t)
+{
+    ++waits;
+}
+void keyboardHandlerRegister(KeyboardHandler handler)
+{
+    registeredKeyboard = handler;
+}
+void keyboardHandlerUnregister(KeyboardHandler)
+{
+    registeredKeyboard = nullptr;
+}
+void nativeInit(uint64_t hash)
+{
+    bench::nativeInitAnswer(hash);
+}
+void nativePush64(uint64_t value)
+{
+    bench::nativePushAnswer(value);
+}
+uint64_t* nativeCall(void)
+{
+    return bench::nativeCallAnswer();
+}
+uint32_t GetTickCount(void)
+{
+    return bench::clockAnswer();
+}
 }
 
 namespace {
@@ -72,16 +99,13 @@ public:
         dispatchKeys();
         scriptWait(0);
     }
-    void sendKey(uint32_t key, bool up) override
-    {
-        registeredKeyboard(key, 1, 0, 0, 0, up ? 1 : 0, up ? 1 : 0);
-    }
+    void sendKey(uint32_t key, bool up) override { registeredKeyboard(key, 1, 0, 0, 0, up ? 1 : 0, up ? 1 : 0); }
 };
 
 // Ten sprint cycles: long enough to pass through every phase of each situation.
 constexpr uint64_t measuredTicks = 10 * bench::sprintCycleTicks;
 
-class AllocationsPerTick : public testing::TestWithParam<bench::Situation> {};
+class AllocationsPerTick : public testing::TestWithParam<bench::Situation> { };
 
 TEST_P(AllocationsPerTick, SteadyTicksAllocateNothing)
 {
