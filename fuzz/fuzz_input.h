@@ -10,7 +10,7 @@ namespace fuzz {
 
 class InputStream {
 public:
-    InputStream(const uint8_t* data, size_t size) : data(data), size(size) {}
+    InputStream(const uint8_t* data, size_t size) : data(data), size(size) { }
 
     bool empty() const { return at >= size; }
 

@@ -42,19 +42,19 @@ constexpr uint64_t maxTicksPerInput = 1500;
 constexpr size_t maxIniBytes = 4096;
 
 enum Op : uint8_t {
-    opTicks = 0,      // n: 1 + n % 8 ticks
-    opHold,           // n: 1 + n ticks (up to 256)
-    opKey,            // key selector, flags [, raw isUpNow, raw wasDown]: one keyboard message
-    opClock,          // mode, value: step the clock, set it, or set the step per tick
-    opWorld,          // which, answer: a standing answer about the ped or the world
-    opControl,        // query*12 + control, answer: a standing answer about one control
-    opMovement,       // two bit sets: move inputs, sprint, ability, menu, camera; gait and restrictions
-    opDesiredSpeed,   // answer: the ped's desired speed
-    opSetting,        // field, value: one setting changed between ticks
-    opIniFile,        // length (16 bits), text: Ambleworks.ini for the next load
-    opChaos,          // n: 1 + n % 4 ticks whose answers come from the input call by call
-    opLibraryEntry,   // reason (32 bits): the library entry with a reason other than attach or detach
-    opHashOfText,     // control, value: what the game answers for a control's name
+    opTicks = 0,     // n: 1 + n % 8 ticks
+    opHold,          // n: 1 + n ticks (up to 256)
+    opKey,           // key selector, flags [, raw isUpNow, raw wasDown]: one keyboard message
+    opClock,         // mode, value: step the clock, set it, or set the step per tick
+    opWorld,         // which, answer: a standing answer about the ped or the world
+    opControl,       // query*12 + control, answer: a standing answer about one control
+    opMovement,      // two bit sets: move inputs, sprint, ability, menu, camera; gait and restrictions
+    opDesiredSpeed,  // answer: the ped's desired speed
+    opSetting,       // field, value: one setting changed between ticks
+    opIniFile,       // length (16 bits), text: Ambleworks.ini for the next load
+    opChaos,         // n: 1 + n % 4 ticks whose answers come from the input call by call
+    opLibraryEntry,  // reason (32 bits): the library entry with a reason other than attach or detach
+    opHashOfText,    // control, value: what the game answers for a control's name
     opCount
 };
 
@@ -179,25 +179,63 @@ void setSetting(InputStream& in)
     const uint8_t field = in.byte() % 19;
     const bool flag = in.byte() & 1;
     switch (field) {
-    case 0: s.enabled = flag; break;
-    case 1: s.mouseWheelEnabled = flag; break;
-    case 2: setFloatSetting(s.speedIncrement, in); break;
-    case 3: s.shiftTapEnabled = flag; break;
-    case 4: s.shiftTapLightRunEnabled = flag; break;
-    case 5: setFloatSetting(s.shiftTapCustomSpeed, in); break;
-    case 6: s.shiftTapStopRunning = flag; break;
-    case 7: s.walkControlEnabled = flag; break;
-    case 8: s.fastWalkEnabled = flag; break;
-    case 9: setFloatSetting(s.fastWalkCustomSpeed, in); break;
-    case 10: s.slowWalkEnabled = flag; break;
-    case 11: setFloatSetting(s.slowWalkCustomSpeed, in); break;
-    case 12: s.walkControlKey = fuzz::decodeInt(in); break;
-    case 13: s.rememberFastWalk = flag; break;
-    case 14: s.keepCustomSpeedAfterStoppingMode = fuzz::decodeInt(in); break;
-    case 15: s.respectBoundaries = flag; break;
-    case 16: s.ableToOverrideBoundaries = flag; break;
-    case 17: s.disableAutoRunInFirstPersonCamera = flag; break;
-    default: setFloatSetting(s.minimumSpeed, in); break;
+    case 0:
+        s.enabled = flag;
+        break;
+    case 1:
+        s.mouseWheelEnabled = flag;
+        break;
+    case 2:
+        setFloatSetting(s.speedIncrement, in);
+        break;
+    case 3:
+        s.shiftTapEnabled = flag;
+        break;
+    case 4:
+        s.shiftTapLightRunEnabled = flag;
+        break;
+    case 5:
+        setFloatSetting(s.shiftTapCustomSpeed, in);
+        break;
+    case 6:
+        s.shiftTapStopRunning = flag;
+        break;
+    case 7:
+        s.walkControlEnabled = flag;
+        break;
+    case 8:
+        s.fastWalkEnabled = flag;
+        break;
+    case 9:
+        setFloatSetting(s.fastWalkCustomSpeed, in);
+        break;
+    case 10:
+        s.slowWalkEnabled = flag;
+        break;
+    case 11:
+        setFloatSetting(s.slowWalkCustomSpeed, in);
+        break;
+    case 12:
+        s.walkControlKey = fuzz::decodeInt(in);
+        break;
+    case 13:
+        s.rememberFastWalk = flag;
+        break;
+    case 14:
+        s.keepCustomSpeedAfterStoppingMode = fuzz::decodeInt(in);
+        break;
+    case 15:
+        s.respectBoundaries = flag;
+        break;
+    case 16:
+        s.ableToOverrideBoundaries = flag;
+        break;
+    case 17:
+        s.disableAutoRunInFirstPersonCamera = flag;
+        break;
+    default:
+        setFloatSetting(s.minimumSpeed, in);
+        break;
     }
 }
 

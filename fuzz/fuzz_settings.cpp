@@ -120,8 +120,7 @@ bool sameDocument(const IniDocument& a, const IniDocument& b)
     if (a.sections.size() != b.sections.size())
         return false;
     for (size_t i = 0; i < a.sections.size(); ++i) {
-        if (a.sections[i].first != b.sections[i].first ||
-            a.sections[i].second.entries != b.sections[i].second.entries)
+        if (a.sections[i].first != b.sections[i].first || a.sections[i].second.entries != b.sections[i].second.entries)
             return false;
     }
     return true;
@@ -202,8 +201,7 @@ void checkConversions(const std::string& text)
     }
     if (floatGot != floatExpected)
         fail("decimal float fails otherwise than strtof", text);
-    if (floatGot == Outcome::value &&
-        std::memcmp(&gotFloat, &expectedFloat, sizeof gotFloat) != 0)
+    if (floatGot == Outcome::value && std::memcmp(&gotFloat, &expectedFloat, sizeof gotFloat) != 0)
         fail("decimal float differs from strtof", text);
 
     int32_t expectedInteger = 0;
@@ -266,8 +264,7 @@ ExpectedLoad expectedLoad(IniDocument document, const Settings& before)
         s.respectBoundaries = convertFlag(text("Advanced", "RESPECT_BOUNDARIES"));
         s.ableToOverrideBoundaries = convertFlag(text("Advanced", "ABLE_TO_OVERRIDE_BOUNDARIES"));
         expected.copiedRespectBoundaries = true;
-        s.disableAutoRunInFirstPersonCamera =
-            convertFlag(text("Optional", "DISABLE_AUTO_RUN_IN_FIRST_PERSON_CAMERA"));
+        s.disableAutoRunInFirstPersonCamera = convertFlag(text("Optional", "DISABLE_AUTO_RUN_IN_FIRST_PERSON_CAMERA"));
         s.minimumSpeed = convertDecimalFloat(text("Optional", "MINIMUM_SPEED"));
     } catch (const std::exception& error) {
         expected.failure = outcomeOf(error);

@@ -44,16 +44,32 @@ constexpr Native catalogue[] = {
     {H::playerPed, "playerPed", 0, {}, Answer::world, playerPedAnswer},
     {H::hashOfText, "hashOfText", 1, {Arg::text}, Answer::hashOfText, 0},
     {H::isControlPressed, "isControlPressed", 2, {Arg::integer, Arg::controlHash}, Answer::control, pressed},
-    {H::isDisabledControlJustPressed, "isDisabledControlJustPressed", 2, {Arg::integer, Arg::controlHash},
-     Answer::control, justPressed},
-    {H::disableControlAction, "disableControlAction", 3, {Arg::integer, Arg::controlHash, Arg::integer},
-     Answer::none, 0},
-    {H::setControlValueNextFrame, "setControlValueNextFrame", 3, {Arg::integer, Arg::controlHash, Arg::speed},
-     Answer::none, 0},
+    {H::isDisabledControlJustPressed,
+     "isDisabledControlJustPressed",
+     2,
+     {Arg::integer, Arg::controlHash},
+     Answer::control,
+     justPressed},
+    {H::disableControlAction,
+     "disableControlAction",
+     3,
+     {Arg::integer, Arg::controlHash, Arg::integer},
+     Answer::none,
+     0},
+    {H::setControlValueNextFrame,
+     "setControlValueNextFrame",
+     3,
+     {Arg::integer, Arg::controlHash, Arg::speed},
+     Answer::none,
+     0},
     {H::isControlEnabled, "isControlEnabled", 2, {Arg::integer, Arg::controlHash}, Answer::control, enabled},
     {H::isControlHoldBlocked, "isControlHoldBlocked", 1, {Arg::controlHash}, Answer::control, holdBlocked},
-    {H::isFirstPersonCameraActive, "isFirstPersonCameraActive", 3, {Arg::integer, Arg::integer, Arg::integer},
-     Answer::world, firstPersonAnswer},
+    {H::isFirstPersonCameraActive,
+     "isFirstPersonCameraActive",
+     3,
+     {Arg::integer, Arg::integer, Arg::integer},
+     Answer::world,
+     firstPersonAnswer},
     {H::getPedDesiredSpeed, "getPedDesiredSpeed", 1, {Arg::ped}, Answer::world, desiredSpeedAnswer},
     {H::isPedOnFoot, "isPedOnFoot", 1, {Arg::ped}, Answer::world, onFootAnswer},
     {H::isPedWalking, "isPedWalking", 1, {Arg::ped}, Answer::world, walkingAnswer},
@@ -64,15 +80,14 @@ constexpr Native catalogue[] = {
     {H::setPedMinSpeed, "setPedMinSpeed", 2, {Arg::ped, Arg::speed}, Answer::none, 0},
     {H::isPedMoveFree, "isPedMoveFree", 1, {Arg::ped}, Answer::world, moveFreeAnswer},
     {H::isGlobalMoveRestricted, "isGlobalMoveRestricted", 0, {}, Answer::world, globalRestrictedAnswer},
-    {H::isPedMoveRestricted, "isPedMoveRestricted", 2, {Arg::ped, Arg::integer}, Answer::world,
-     pedRestrictedAnswer},
+    {H::isPedMoveRestricted, "isPedMoveRestricted", 2, {Arg::ped, Arg::integer}, Answer::world, pedRestrictedAnswer},
     {H::isRunDropAllowed, "isRunDropAllowed", 0, {}, Answer::world, runDropAnswer},
 };
 
 const char* const controlNames[controlCount] = {
-    inputMoveUpOnly,   inputMoveLeftOnly,   inputMoveDownOnly,    inputMoveRightOnly,
-    inputSprint,       inputFrontendSelect, inputPrevWeapon,      inputNextWeapon,
-    inputRevealHud,    inputSelectRadarMode, inputSpecialAbility, inputScriptedFlyZup,
+    inputMoveUpOnly, inputMoveLeftOnly,    inputMoveDownOnly,   inputMoveRightOnly,
+    inputSprint,     inputFrontendSelect,  inputPrevWeapon,     inputNextWeapon,
+    inputRevealHud,  inputSelectRadarMode, inputSpecialAbility, inputScriptedFlyZup,
 };
 
 // The call being made (between nativeInit and nativeCall).
@@ -109,16 +124,50 @@ uint64_t floatSlot(float value)
 }
 
 const uint64_t answerTable[] = {
-    0, 1, 2, 3, 0xFF, 0x100, 0xFFFF, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF,
-    0x100000000ull, 0xFFFFFFFF00000000ull, 0x100000001ull, 0xFFFFFFFFFFFFFFFFull, 0x8000000000000000ull,
-    floatSlot(0.0f), floatSlot(-0.0f), floatSlot(0.5f), floatSlot(0.8f), floatSlot(0.97f),
-    floatSlot(1.0f), floatSlot(1.03f), floatSlot(1.2f), floatSlot(1.3f), floatSlot(1.38f),
-    floatSlot(1.45f), floatSlot(1.5f), floatSlot(1.51f), floatSlot(1.99f), floatSlot(2.0f),
-    floatSlot(2.5f), floatSlot(3.0f), floatSlot(5.0f), floatSlot(-1.0f),
-    floatSlot(std::numeric_limits<float>::max()), floatSlot(-std::numeric_limits<float>::max()),
-    floatSlot(std::numeric_limits<float>::min()), floatSlot(std::numeric_limits<float>::denorm_min()),
-    floatSlot(std::numeric_limits<float>::infinity()), floatSlot(-std::numeric_limits<float>::infinity()),
-    0x7FC00000, 0xFFC00000, 0x7F800001, 0x7FBFFFFF,
+    0,
+    1,
+    2,
+    3,
+    0xFF,
+    0x100,
+    0xFFFF,
+    0x7FFFFFFF,
+    0x80000000,
+    0xFFFFFFFF,
+    0x100000000ull,
+    0xFFFFFFFF00000000ull,
+    0x100000001ull,
+    0xFFFFFFFFFFFFFFFFull,
+    0x8000000000000000ull,
+    floatSlot(0.0f),
+    floatSlot(-0.0f),
+    floatSlot(0.5f),
+    floatSlot(0.8f),
+    floatSlot(0.97f),
+    floatSlot(1.0f),
+    floatSlot(1.03f),
+    floatSlot(1.2f),
+    floatSlot(1.3f),
+    floatSlot(1.38f),
+    floatSlot(1.45f),
+    floatSlot(1.5f),
+    floatSlot(1.51f),
+    floatSlot(1.99f),
+    floatSlot(2.0f),
+    floatSlot(2.5f),
+    floatSlot(3.0f),
+    floatSlot(5.0f),
+    floatSlot(-1.0f),
+    floatSlot(std::numeric_limits<float>::max()),
+    floatSlot(-std::numeric_limits<float>::max()),
+    floatSlot(std::numeric_limits<float>::min()),
+    floatSlot(std::numeric_limits<float>::denorm_min()),
+    floatSlot(std::numeric_limits<float>::infinity()),
+    floatSlot(-std::numeric_limits<float>::infinity()),
+    0x7FC00000,
+    0xFFC00000,
+    0x7F800001,
+    0x7FBFFFFF,
     0xDEADBEEF3F800000ull,  // 1.0 with garbage above
     0xFFFFFFFF3FC00000ull,  // 1.5 with garbage above
     0x0000000140000000ull,  // 2.0 with a stray bit above
@@ -126,8 +175,26 @@ const uint64_t answerTable[] = {
 constexpr size_t answerTableSize = sizeof answerTable / sizeof answerTable[0];
 
 const int32_t intTable[] = {
-    0, 1, 2, 3, 4, -1, -2, 0x10, 0x12, 0x23, 0x41, 0x61, 0x62, 0x63, 0xFE, 0xFF, 0x100, 1000,
-    std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::min(),
+    0,
+    1,
+    2,
+    3,
+    4,
+    -1,
+    -2,
+    0x10,
+    0x12,
+    0x23,
+    0x41,
+    0x61,
+    0x62,
+    0x63,
+    0xFE,
+    0xFF,
+    0x100,
+    1000,
+    std::numeric_limits<int32_t>::max(),
+    std::numeric_limits<int32_t>::min(),
 };
 constexpr size_t intTableSize = sizeof intTable / sizeof intTable[0];
 
@@ -258,8 +325,8 @@ void resetHost()
     previousControl = 0;
 }
 
-void sendKeyboardMessage(uint32_t key, uint16_t repeats, uint8_t scanCode, int32_t isExtended,
-                         int32_t isWithAlt, int32_t wasDownBefore, int32_t isUpNow)
+void sendKeyboardMessage(uint32_t key, uint16_t repeats, uint8_t scanCode, int32_t isExtended, int32_t isWithAlt,
+                         int32_t wasDownBefore, int32_t isUpNow)
 {
     if (theHost.keyboard == nullptr)
         return;
@@ -297,8 +364,7 @@ void checkControllerState()
     if (s.stopWatchTicks < 0 || s.stopWatchTicks > 14)
         fail("stopWatchTicks is %d, outside 0 to 14", s.stopWatchTicks);
     if (s.sprintTicks < 0 || s.walkKeyHoldTicks < 0)
-        fail("a tick counter went negative: sprintTicks %d, walkKeyHoldTicks %d", s.sprintTicks,
-             s.walkKeyHoldTicks);
+        fail("a tick counter went negative: sprintTicks %d, walkKeyHoldTicks %d", s.sprintTicks, s.walkKeyHoldTicks);
     if (!theHost.nonFiniteInjected) {
         const float speeds[] = {s.targetSpeed, s.rampGoalSpeed, s.preSprintSpeed, s.preSprintDesiredSpeed};
         for (float speed : speeds) {

@@ -104,8 +104,8 @@ Host& host();
 void resetHost();
 
 // Calls the plug-in's keyboard callback as the host's keyboard path does.
-void sendKeyboardMessage(uint32_t key, uint16_t repeats, uint8_t scanCode, int32_t isExtended,
-                         int32_t isWithAlt, int32_t wasDownBefore, int32_t isUpNow);
+void sendKeyboardMessage(uint32_t key, uint16_t repeats, uint8_t scanCode, int32_t isExtended, int32_t isWithAlt,
+                         int32_t wasDownBefore, int32_t isUpNow);
 
 // A 64-bit answer from the input: mostly from a table of awkward values
 // (odd booleans, garbage upper halves, NaN, infinities, the speeds the

@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <iterator>
+#include <string>
 #include <string_view>
 
 namespace fuzz {
