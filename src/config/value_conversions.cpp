@@ -1,5 +1,6 @@
 #include "config/value_conversions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstddef>
 #include <limits>
@@ -195,7 +196,9 @@ DigitForm digitFormOfBody(std::string_view body, bool hex, int64_t& binaryExpone
     while (!form.digits.empty() && form.digits.back() == '0')
         form.digits.pop_back();
     int64_t exponent = 0;
-    if (at < body.size()) {
+    // The body only holds an exponent mark with digits after it; asking for
+    // one byte past the mark keeps the reads inside the view regardless.
+    if (at + 1 < body.size()) {
         ++at;  // the 'e' or 'p'
         bool negative = body[at] == '-';
         if (body[at] == '+' || body[at] == '-')
@@ -230,12 +233,13 @@ std::string digitsOfProduct(uint64_t mantissa, unsigned multiplier, int count, u
             little.push_back(carry % base);
     }
     std::string digits;
-    for (auto it = little.rbegin(); it != little.rend(); ++it)
-        digits += "0123456789abcdef"[*it];
+    for (unsigned digit : little)
+        digits += "0123456789abcdef"[digit];
+    std::reverse(digits.begin(), digits.end());
     return digits;
 }
 
-DigitForm normalised(std::string digits, int64_t exponent)
+DigitForm normalised(const std::string& digits, int64_t exponent)
 {
     DigitForm form;
     std::size_t first = digits.find_first_not_of('0');
@@ -296,7 +300,7 @@ bool lostPrecisionInTinyRange(const FloatSubject& subject, float magnitude)
     constexpr float smallestNormal = std::numeric_limits<float>::min();  // 2^-126
     // Every float at or below 2^-126 is a whole multiple of 2^-149; the
     // scaling is done in double, where 2^149 exists and the product is exact.
-    uint64_t units = static_cast<uint64_t>(static_cast<double>(magnitude) * 0x1p149);
+    auto units = static_cast<uint64_t>(static_cast<double>(magnitude) * 0x1p149);
     if (compareWithDyadic(subject, units, -149) == 0)
         return false;  // exact: no precision lost
     if (magnitude < smallestNormal)
@@ -321,9 +325,7 @@ float convertDecimalFloat(const std::string& text)
     FloatSubject subject = findFloatSubject(text);
     switch (subject.form) {
     case FloatForm::none:
-        throw std::invalid_argument("invalid stof argument");
-    case FloatForm::notANumber:
-        // NaN would slip past every speed clamp.
+    case FloatForm::notANumber:  // NaN would slip past every speed clamp
         throw std::invalid_argument("invalid stof argument");
     case FloatForm::infinity:
         // An infinite speed would reach the game wherever no clamp stands.

@@ -18,24 +18,23 @@ extern "C" {
 // The host calls this for every keyboard message: virtual-key code, repeat
 // count, scan code, then the message's flags: extended key, Alt held, key
 // already down before the message, key released by this message.
-typedef void (*KeyboardHandler)(uint32_t key, uint16_t repeats, uint8_t scanCode,
-                                int32_t isExtended, int32_t isWithAlt,
-                                int32_t wasDownBefore, int32_t isUpNow);
+using KeyboardHandler = void (*)(uint32_t key, uint16_t repeats, uint8_t scanCode, int32_t isExtended,
+                                 int32_t isWithAlt, int32_t wasDownBefore, int32_t isUpNow);
 
-AMBLEWORKS_HOST_IMPORT void scriptRegister(void* module, void (*scriptMain)(void));
+AMBLEWORKS_HOST_IMPORT void scriptRegister(void* module, void (*scriptMain)());
 AMBLEWORKS_HOST_IMPORT void scriptUnregister(void* module);
 AMBLEWORKS_HOST_IMPORT void scriptWait(uint32_t ms);
 AMBLEWORKS_HOST_IMPORT void keyboardHandlerRegister(KeyboardHandler handler);
 AMBLEWORKS_HOST_IMPORT void keyboardHandlerUnregister(KeyboardHandler handler);
 AMBLEWORKS_HOST_IMPORT void nativeInit(uint64_t hash);
 AMBLEWORKS_HOST_IMPORT void nativePush64(uint64_t value);
-AMBLEWORKS_HOST_IMPORT uint64_t* nativeCall(void);
+AMBLEWORKS_HOST_IMPORT uint64_t* nativeCall();
 
 #if defined(_WIN32)
 // kernel32's clock; DWORD is a 32-bit unsigned long on Windows.
-__declspec(dllimport) unsigned long __stdcall GetTickCount(void);
+__declspec(dllimport) unsigned long __stdcall GetTickCount();
 #else
-uint32_t GetTickCount(void);
+uint32_t GetTickCount();
 #endif
 
 }  // extern "C"
