@@ -35,7 +35,7 @@ void GameModel::reset()
 
 bool GameModel::controlPressed(const std::string& name) const
 {
-    return state.pressedControls.count(name) != 0;
+    return state.pressedControls.contains(name);
 }
 
 bool GameModel::controlJustPressed(const std::string& name) const
@@ -44,7 +44,7 @@ bool GameModel::controlJustPressed(const std::string& name) const
         return true;
     if (name == "INPUT_NEXT_WEAPON" && state.wheelDown)
         return true;
-    return controlPressed(name) && previousPressed_.count(name) == 0;
+    return controlPressed(name) && !previousPressed_.contains(name);
 }
 
 void GameModel::beginTick()

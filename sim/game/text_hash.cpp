@@ -6,7 +6,7 @@ uint32_t gameTextHash(std::string_view text)
 {
     uint32_t hash = 0;
     for (char c : text) {
-        unsigned char byte = static_cast<unsigned char>(c);
+        auto byte = static_cast<unsigned char>(c);
         if (byte >= 'A' && byte <= 'Z')
             byte = static_cast<unsigned char>(byte - 'A' + 'a');
         hash += byte;

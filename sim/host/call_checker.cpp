@@ -49,7 +49,7 @@ void CallChecker::push(uint64_t slot, std::vector<std::string>& faults)
 bool CallChecker::call(CheckedCall& out, std::vector<std::string>& faults)
 {
     if (!pending_) {
-        faults.push_back("nativeCall with no call started (no nativeInit)");
+        faults.emplace_back("nativeCall with no call started (no nativeInit)");
         return false;
     }
     pending_ = false;
@@ -91,7 +91,7 @@ DecodedArg CallChecker::decode(const ArgSpec& shape, size_t index, uint64_t slot
     arg.kind = shape.kind;
     arg.slot = slot;
     const std::string where = callName + " argument " + decimal(static_cast<int64_t>(index + 1));
-    const uint32_t low = static_cast<uint32_t>(slot);
+    const auto low = static_cast<uint32_t>(slot);
     const bool highHalfSet = (slot >> 32) != 0;
 
     switch (shape.kind) {

@@ -26,16 +26,16 @@ const HostApi& api()
 
 namespace sim::platform {
 
-void installHostApi(const HostApi* table)
+void installHostApi(const HostApi* api)
 {
-    installed = table;
+    installed = api;
 }
 
 }  // namespace sim::platform
 
 #define SIM_EXPORT extern "C" __attribute__((visibility("default")))
 
-SIM_EXPORT void scriptRegister(void* module, void (*scriptMain)(void))
+SIM_EXPORT void scriptRegister(void* module, void (*scriptMain)())
 {
     api().scriptRegister(module, scriptMain);
 }
@@ -70,12 +70,12 @@ SIM_EXPORT void nativePush64(uint64_t value)
     api().nativePush64(value);
 }
 
-SIM_EXPORT uint64_t* nativeCall(void)
+SIM_EXPORT uint64_t* nativeCall()
 {
     return api().nativeCall();
 }
 
-SIM_EXPORT uint32_t GetTickCount(void)
+SIM_EXPORT uint32_t GetTickCount()
 {
     return api().getTickCount();
 }

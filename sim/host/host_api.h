@@ -9,20 +9,19 @@
 
 extern "C" {
 
-typedef void (*SimKeyboardHandler)(uint32_t key, uint16_t repeats, uint8_t scanCode,
-                                   int32_t isExtended, int32_t isWithAlt,
-                                   int32_t wasDownBefore, int32_t isUpNow);
+using SimKeyboardHandler = void (*)(uint32_t key, uint16_t repeats, uint8_t scanCode, int32_t isExtended,
+                                    int32_t isWithAlt, int32_t wasDownBefore, int32_t isUpNow);
 
 struct HostApi {
-    void (*scriptRegister)(void* module, void (*scriptMain)(void));
+    void (*scriptRegister)(void* module, void (*scriptMain)());
     void (*scriptUnregister)(void* module);
     void (*scriptWait)(uint32_t ms);
     void (*keyboardHandlerRegister)(SimKeyboardHandler handler);
     void (*keyboardHandlerUnregister)(SimKeyboardHandler handler);
     void (*nativeInit)(uint64_t hash);
     void (*nativePush64)(uint64_t value);
-    uint64_t* (*nativeCall)(void);
-    uint32_t (*getTickCount)(void);
+    uint64_t* (*nativeCall)();
+    uint32_t (*getTickCount)();
 };
 
 }  // extern "C"

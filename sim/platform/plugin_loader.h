@@ -36,7 +36,7 @@ bool loadPlugin(const std::string& path, PluginLibrary& library, std::string& er
 // executable exports GetTickCount). Windows: patches the plug-in's import
 // address table entry for KERNEL32's GetTickCount. Called right after
 // loadPlugin, before the first tick.
-bool hookClock(PluginLibrary& library, uint32_t (*clock)(void), std::string& error);
+bool hookClock(PluginLibrary& library, uint32_t (*clock)(), std::string& error);
 
 // Delivers process detach (POSIX: DllMain(module, 0, 0), then dlclose;
 // Windows: FreeLibrary) and forgets the library. The unregistration calls

@@ -41,7 +41,7 @@ bool loadPlugin(const std::string& path, PluginLibrary& library, std::string& er
     return true;
 }
 
-bool hookClock(PluginLibrary& /*library*/, uint32_t (* /*clock*/)(void), std::string& /*error*/)
+bool hookClock(PluginLibrary& /*library*/, uint32_t (* /*clock*/)(), std::string& /*error*/)
 {
     return true;   // GetTickCount is one of the executable's exports
 }

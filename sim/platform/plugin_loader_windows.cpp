@@ -140,7 +140,7 @@ bool loadPlugin(const std::string& path, PluginLibrary& library, std::string& er
     return true;
 }
 
-bool hookClock(PluginLibrary& library, uint32_t (*clock)(void), std::string& error)
+bool hookClock(PluginLibrary& library, uint32_t (*clock)(), std::string& error)
 {
     auto* base = static_cast<unsigned char*>(library.os);
     if (!base) {

@@ -40,7 +40,7 @@ namespace sim::platform {
 
 namespace {
 
-constexpr size_t stackSize = 1024 * 1024;
+constexpr size_t stackSize = size_t{1024} * 1024;
 
 }  // namespace
 
@@ -117,7 +117,7 @@ void trampoline()
 
 ScriptContext* createScriptContext(void (*entry)())
 {
-    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    const auto page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
     auto* context = new ScriptContext;
     context->entry = entry;
     context->mappingSize = stackSize + page;

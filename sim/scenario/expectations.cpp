@@ -19,7 +19,7 @@ float floatOf(uint64_t slot)
 
 bool argMatches(const ArgPattern& pattern, const DecodedArg& arg)
 {
-    const uint32_t low = static_cast<uint32_t>(arg.slot);
+    const auto low = static_cast<uint32_t>(arg.slot);
     const bool clean = (arg.slot >> 32) == 0;
     switch (pattern.kind) {
     case ArgPattern::Kind::any:
@@ -46,7 +46,7 @@ bool argMatches(const ArgPattern& pattern, const DecodedArg& arg)
 
 bool resultMatches(const ArgPattern& pattern, const TraceEvent& event)
 {
-    const uint32_t low = static_cast<uint32_t>(event.resultSlot);
+    const auto low = static_cast<uint32_t>(event.resultSlot);
     switch (pattern.kind) {
     case ArgPattern::Kind::any:
         return true;
@@ -135,7 +135,8 @@ bool recordsFor(const TickSpan& span, const Trace& trace, std::vector<const Tick
             records.push_back(&record);
     }
     if (span.special == TickSpan::Special::none) {
-        const size_t wantedCount = static_cast<size_t>(span.last - span.first + 1);
+        // The parser keeps 1 <= first <= last.
+        const auto wantedCount = static_cast<size_t>(span.last) - static_cast<size_t>(span.first) + 1;
         if (records.size() != wantedCount) {
             int played = 0;
             for (const TickRecord& record : trace.records)
@@ -160,13 +161,13 @@ bool sequenceMatches(const std::vector<Expectation::Item>& items, const std::vec
     for (size_t i = n + 1; i-- > 0;) {
         for (size_t j = m + 1; j-- > 0;) {
             if (i == n) {
-                can[i][j] = j == m;
+                can[i][j] = j == m ? 1 : 0;
                 continue;
             }
             if (items[i].gap)
-                can[i][j] = can[i + 1][j] || (j < m && can[i][j + 1]);
+                can[i][j] = (can[i + 1][j] || (j < m && can[i][j + 1])) ? 1 : 0;
             else
-                can[i][j] = j < m && matchesPattern(items[i].pattern, *calls[j]) && can[i + 1][j + 1];
+                can[i][j] = (j < m && matchesPattern(items[i].pattern, *calls[j]) && can[i + 1][j + 1]) ? 1 : 0;
         }
     }
     return can[0][0] != 0;

@@ -459,7 +459,7 @@ bool Parser::iniStatement(int line, const std::vector<std::string>& w, const std
 void Parser::statement(int line, const std::string& text)
 {
     const std::vector<std::string> w = words(text);
-    const std::string keyword = w[0];
+    const std::string& keyword = w[0];
 
     if (keyword == "at") {
         if (w.size() < 3) {
@@ -571,7 +571,7 @@ void Parser::timedStatement(int line, const TickSpan& span, const std::string& t
         error(line, "'at' needs a statement after the tick");
         return;
     }
-    const std::string keyword = w[0];
+    const std::string& keyword = w[0];
     noteTick(span.last);
 
     if (keyword == "key") {
@@ -638,7 +638,7 @@ bool Parser::stateStatement(int line, const TickSpan& span, const std::vector<st
         {"ped_move_restricted", Property::pedMoveRestricted},
         {"run_drop_allowed", Property::runDropAllowed},
     };
-    const std::string keyword = w[0];
+    const std::string& keyword = w[0];
     StateStatement statement;
     statement.line = line;
     statement.ticks = span;
@@ -648,7 +648,9 @@ bool Parser::stateStatement(int line, const TickSpan& span, const std::vector<st
             continue;
         statement.property = property;
         if (w.size() != 2 || !parseYesNo(w[1], statement.value.flag)) {
-            error(line, "use '" + name + " yes' or '" + name + " no'");
+            std::string usage = "use '";
+            usage.append(name).append(" yes' or '").append(name).append(" no'");
+            error(line, usage);
             return true;
         }
         scenario_.states.push_back(statement);
@@ -779,7 +781,7 @@ void Parser::keyStatement(int line, const TickSpan& span, const std::vector<std:
         error(line, "use 'key press|release|tap|hold KEY' (e.g. 'at 10 key press SHIFT')");
         return;
     }
-    const std::string action = w[1];
+    const std::string& action = w[1];
     if (action == "press")
         statement.action = KeyStatement::Action::press;
     else if (action == "release")
@@ -844,7 +846,7 @@ void Parser::expectStatement(int line, const std::string& text)
     }
     if (expectation.ticks.special == TickSpan::Special::none)
         noteTick(expectation.ticks.last);
-    const std::string kind = w[3];
+    const std::string& kind = w[3];
     std::string rest;
 
     if (kind == "call") {

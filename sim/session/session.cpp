@@ -114,11 +114,11 @@ PropertyValue getProperty(const GameState& state, const StateStatement& statemen
     case Property::move:
         for (const char* name : {"INPUT_MOVE_UP_ONLY", "INPUT_MOVE_LEFT_ONLY", "INPUT_MOVE_DOWN_ONLY",
                                  "INPUT_MOVE_RIGHT_ONLY"}) {
-            if (state.pressedControls.count(name))
+            if (state.pressedControls.contains(name))
                 value.moves.insert(name);
         }
         break;
-    case Property::control: value.flag = state.pressedControls.count(statement.control) != 0; break;
+    case Property::control: value.flag = state.pressedControls.contains(statement.control); break;
     case Property::controlEnabled: {
         const auto it = state.controlEnabled.find(statement.control);
         value.flag = it == state.controlEnabled.end() || it->second;
@@ -296,7 +296,7 @@ std::vector<TimedKeyMessage> scheduleKeyMessages(const Scenario& scenario)
                 repeatActive = false;
             emit(raw.time, raw.key, "up", true, true);
         } else {
-            const bool wasDown = down.count(raw.key.code) != 0;
+            const bool wasDown = down.contains(raw.key.code);
             down.insert(raw.key.code);
             emit(raw.time, raw.key, wasDown ? "repeat" : "down", wasDown, false);
             repeatActive = raw.repeating && scenario.repeatKeys;

@@ -38,7 +38,7 @@ void simInstallHost(const HostApi* api)
     installedHost = api;
 }
 
-void simScriptRegister(void* module, void (*scriptMain)(void))
+void simScriptRegister(void* module, void (*scriptMain)())
 {
     host().scriptRegister(module, scriptMain);
 }
@@ -73,7 +73,7 @@ void simNativePush64(uint64_t value)
     host().nativePush64(value);
 }
 
-uint64_t* simNativeCall(void)
+uint64_t* simNativeCall()
 {
     return host().nativeCall();
 }
