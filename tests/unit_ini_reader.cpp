@@ -8,7 +8,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -227,13 +226,12 @@ TEST(IniReaderBadInput, FiftyMegabytesAndBinaryGarbageAreRead)
     EXPECT_TRUE(IniReader(folder.file(garbage + "\n[General]\nENABLED=0\n")).read(document));
     EXPECT_EQ(document.section("General").value("ENABLED"), "0");
 
-    // Fifty megabytes of line ends, and one line of fifty megabytes.
-    auto started = std::chrono::steady_clock::now();
+    // Fifty megabytes of line ends, and one line of fifty megabytes (a reader
+    // that went quadratic here would run into the test's time-out).
     EXPECT_TRUE(IniReader(folder.file(std::string(50 * 1024 * 1024, '\n') + "[S]\nA=1")).read(document));
     EXPECT_EQ(describe(document), "s{a=1,}");
     EXPECT_TRUE(IniReader(folder.file("[S]\nA=" + std::string(50 * 1024 * 1024, 'x'))).read(document));
     EXPECT_EQ(document.section("S").value("A").size(), 50u * 1024 * 1024);
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
 }
 
 // Run as the current user: 0 when a file without read permission reads as
