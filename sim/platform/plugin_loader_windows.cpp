@@ -180,6 +180,8 @@ bool hookClock(PluginLibrary& library, uint32_t (*clock)(), std::string& error)
                     }
                     ++name;
                 } else {
+                    // An import slot holds the bound function's address as a number.
+                    // NOLINTNEXTLINE(performance-no-int-to-ptr)
                     isClock = systemClock && reinterpret_cast<const void*>(slot->u1.Function) == systemClock;
                 }
                 if (!isClock)

@@ -14,8 +14,8 @@ namespace sim::platform {
 
 namespace {
 
-constexpr size_t stackReserve = 1024 * 1024;
-constexpr size_t stackCommit = 64 * 1024;
+constexpr size_t stackReserve = size_t{1024} * 1024;
+constexpr size_t stackCommit = size_t{64} * 1024;
 
 }  // namespace
 
