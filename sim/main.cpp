@@ -20,10 +20,10 @@
 #include <vector>
 
 #include "doctor/doctor.h"
-#include "reload/soak.h"
 #include "platform/plugin_loader.h"
 #include "platform/process.h"
 #include "platform/terminal.h"
+#include "reload/soak.h"
 #include "report/chart.h"
 #include "report/facts.h"
 #include "report/timeline.h"
@@ -35,8 +35,8 @@ namespace {
 
 // Exit statuses.
 constexpr int exitPassed = 0;
-constexpr int exitFailed = 1;      // faults or failed expectations
-constexpr int exitUnusable = 2;    // malformed scenario, unloadable plug-in, bad usage
+constexpr int exitFailed = 1;    // faults or failed expectations
+constexpr int exitUnusable = 2;  // malformed scenario, unloadable plug-in, bad usage
 
 struct CommonOptions {
     std::string plugin;
@@ -87,7 +87,7 @@ std::string faultLines(const sim::Trace& trace, const std::string& path, size_t 
 // within a moment shows nothing.
 class Progress {
 public:
-    explicit Progress(std::string name) : name_(std::move(name)), enabled_(sim::platform::stderrIsTerminal()) {}
+    explicit Progress(std::string name) : name_(std::move(name)), enabled_(sim::platform::stderrIsTerminal()) { }
     ~Progress() { clear(); }
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
@@ -119,8 +119,8 @@ private:
             return;
         last_ = now;
         const int64_t percent = total > 0 ? static_cast<int64_t>(played) * 100 / total : 100;
-        const std::string line = "playing " + name_ + ": tick " + sim::decimal(played) + " of " +
-                                 sim::decimal(total) + " (" + sim::decimal(percent) + "%)";
+        const std::string line = "playing " + name_ + ": tick " + sim::decimal(played) + " of " + sim::decimal(total) +
+                                 " (" + sim::decimal(percent) + "%)";
         width_ = std::max(width_, line.size());
         writeErr("\r" + line);
         shown_ = true;
@@ -206,7 +206,7 @@ int verdict(const sim::SessionResult& result, const std::string& scenarioPath)
 }
 
 struct RunOutputs {
-    std::string show;        // trace, timeline, both, none; "" for the default
+    std::string show;  // trace, timeline, both, none; "" for the default
     std::string tracePath;
     std::string chartPath;
     bool png = true;
@@ -325,25 +325,23 @@ int main(int argc, char** argv)
 {
     sim::platform::setBinaryStdout();
 
-    CLI::App app{
-        "ambleworks-sim: a substitute host for the Ambleworks plug-in.\n"
-        "Loads the real plug-in (Ambleworks.so, or Ambleworks.asi on Windows), plays a\n"
-        "scenario file tick by tick (game state, keyboard, mouse wheel, Ambleworks.ini),\n"
-        "checks every call the plug-in makes against the host's rules and records a trace,\n"
-        "a timeline of what changed and why, and a chart of the speeds.\n"
-        "Guide: docs/simulator.md. Scenario files: docs/scenarios.md.",
-        "ambleworks-sim"};
+    CLI::App app{"ambleworks-sim: a substitute host for the Ambleworks plug-in.\n"
+                 "Loads the real plug-in (Ambleworks.so, or Ambleworks.asi on Windows), plays a\n"
+                 "scenario file tick by tick (game state, keyboard, mouse wheel, Ambleworks.ini),\n"
+                 "checks every call the plug-in makes against the host's rules and records a trace,\n"
+                 "a timeline of what changed and why, and a chart of the speeds.\n"
+                 "Guide: docs/simulator.md. Scenario files: docs/scenarios.md.",
+                 "ambleworks-sim"};
     app.require_subcommand(1);
     app.fallthrough();
-    app.footer(
-        "Examples:\n"
-        "  ambleworks-sim run scenarios/demo.scn --show timeline --chart demo.svg\n"
-        "  ambleworks-sim plot scenarios/demo.scn -o demo.svg\n"
-        "  ambleworks-sim run scenarios/basics_registration.scn\n"
-        "  ambleworks-sim run scenarios/basics_ini_change.scn --trace out.trace\n"
-        "  ambleworks-sim check scenarios/*.scn\n"
-        "  ambleworks-sim check --ini ~/my/Ambleworks.ini scenarios/basics_ini_change.scn\n"
-        "  ambleworks-sim doctor ~/my/Ambleworks.ini");
+    app.footer("Examples:\n"
+               "  ambleworks-sim run scenarios/demo.scn --show timeline --chart demo.svg\n"
+               "  ambleworks-sim plot scenarios/demo.scn -o demo.svg\n"
+               "  ambleworks-sim run scenarios/basics_registration.scn\n"
+               "  ambleworks-sim run scenarios/basics_ini_change.scn --trace out.trace\n"
+               "  ambleworks-sim check scenarios/*.scn\n"
+               "  ambleworks-sim check --ini ~/my/Ambleworks.ini scenarios/basics_ini_change.scn\n"
+               "  ambleworks-sim doctor ~/my/Ambleworks.ini");
 
     CommonOptions common;
     app.add_option("--plugin", common.plugin,
@@ -354,19 +352,18 @@ int main(int argc, char** argv)
                    "Start every scenario from this Ambleworks.ini instead of the one the scenario names")
         ->type_name("FILE")
         ->check(CLI::ExistingFile);
-    const std::string commonFooter =
-        "Also: --plugin PATH (the plug-in to load) and --ini FILE (start from your own\n"
-        "Ambleworks.ini), before or after the subcommand.";
+    const std::string commonFooter = "Also: --plugin PATH (the plug-in to load) and --ini FILE (start from your own\n"
+                                     "Ambleworks.ini), before or after the subcommand.";
 
     std::string scenarioPath;
     RunOutputs runOutputs;
     bool runNoPng = false;
-    CLI::App* run = app.add_subcommand(
-        "run", "Play one scenario through the real plug-in and print what happened: the trace\n"
-               "(every call, tick by tick), the timeline (one line per change: what you pressed,\n"
-               "what Ambleworks imposed and why) or both. Faults and failed expectations go to\n"
-               "stderr. Exit status: 0 clean, 1 faults or failed expectations, 2 a malformed\n"
-               "scenario or a plug-in that cannot be loaded.");
+    CLI::App* run =
+        app.add_subcommand("run", "Play one scenario through the real plug-in and print what happened: the trace\n"
+                                  "(every call, tick by tick), the timeline (one line per change: what you pressed,\n"
+                                  "what Ambleworks imposed and why) or both. Faults and failed expectations go to\n"
+                                  "stderr. Exit status: 0 clean, 1 faults or failed expectations, 2 a malformed\n"
+                                  "scenario or a plug-in that cannot be loaded.");
     run->add_option("SCENARIO", scenarioPath, "The scenario file (.scn)")
         ->required()
         ->type_name("FILE")
@@ -394,17 +391,18 @@ int main(int argc, char** argv)
     std::string plotScenario;
     std::string plotPath;
     bool plotNoPng = false;
-    CLI::App* plot = app.add_subcommand(
-        "plot", "Play one scenario and draw a chart of it: the speed Ambleworks imposed and the\n"
-                "speed the ped wanted, tick by tick, with the keys, wheel notches and move input\n"
-                "below and the reasons from the timeline marked. Writes an SVG, and a PNG beside\n"
-                "it where rsvg-convert is installed, and says where. Exit status as for run.");
+    CLI::App* plot =
+        app.add_subcommand("plot", "Play one scenario and draw a chart of it: the speed Ambleworks imposed and the\n"
+                                   "speed the ped wanted, tick by tick, with the keys, wheel notches and move input\n"
+                                   "below and the reasons from the timeline marked. Writes an SVG, and a PNG beside\n"
+                                   "it where rsvg-convert is installed, and says where. Exit status as for run.");
     plot->add_option("SCENARIO", plotScenario, "The scenario file (.scn)")
         ->required()
         ->type_name("FILE")
         ->check(CLI::ExistingFile);
-    plot->add_option("-o,--output", plotPath, "The SVG to write (default: the scenario's name with .svg,\n"
-                                              "in the current folder); the PNG gets the same name with .png")
+    plot->add_option("-o,--output", plotPath,
+                     "The SVG to write (default: the scenario's name with .svg,\n"
+                     "in the current folder); the PNG gets the same name with .png")
         ->type_name("FILE.svg");
     plot->add_flag("--no-png", plotNoPng, "Write the SVG only");
     plot->footer("Examples:\n"

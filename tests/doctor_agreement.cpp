@@ -31,7 +31,7 @@ using sim::doctor::Diagnosis;
 
 struct AgreementCase {
     const char* name;
-    std::optional<std::string> file;   // no file at all when empty
+    std::optional<std::string> file;  // no file at all when empty
     int exitStatus;
 };
 
@@ -100,9 +100,9 @@ std::string hexCode(int32_t code)
 // notches down end on MINIMUM_SPEED.
 void checkWheel(const Diagnosis& diagnosis, const std::optional<std::string>& ini)
 {
-    const std::vector<Imposed> seen = playProbe(
-        "ticks 40\nat 1 move up\nat 1 gait walking\nat 1 desired 1.0\nat 5 wheel up\nat 10..38 wheel down\n", ini,
-        {5, 40});
+    const std::vector<Imposed> seen =
+        playProbe("ticks 40\nat 1 move up\nat 1 gait walking\nat 1 desired 1.0\nat 5 wheel up\nat 10..38 wheel down\n",
+                  ini, {5, 40});
     if (!flag(diagnosis, "ENABLED") || !flag(diagnosis, "MOUSE_WHEEL_ENABLED")) {
         EXPECT_FALSE(seen[0].maxSpeed) << "the doctor says the wheel does nothing";
         EXPECT_FALSE(seen[1].maxSpeed);
@@ -190,26 +190,28 @@ TEST(DoctorAgreesWithThePlugIn, BrokenFilesThroughTheDoctorAndThroughThePlugIn)
         {"typo in the increment: the load stops there", replaced(whole, "SPEED_INCREMENT", "SPEED_INCRMENT"), 1},
         {"typo in a flag: it reads as on", replaced(whole, "MOUSE_WHEEL_ENABLED = 1", "MOUSE_WHEL_ENABLED = 0"), 0},
         {"minimum speed under the wrong section",
-         replaced(replaced(whole, "MINIMUM_SPEED = 0.4\n", ""), "SLOW_WALK_ENABLED", "MINIMUM_SPEED = 0.5\nSLOW_WALK_ENABLED"),
+         replaced(replaced(whole, "MINIMUM_SPEED = 0.4\n", ""), "SLOW_WALK_ENABLED",
+                  "MINIMUM_SPEED = 0.5\nSLOW_WALK_ENABLED"),
          1},
         {"boundaries under the wrong section: they stay respected",
-         replaced(replaced(whole, "RESPECT_BOUNDARIES = 0\n", ""), "MINIMUM_SPEED", "RESPECT_BOUNDARIES = 0\nMINIMUM_SPEED"),
+         replaced(replaced(whole, "RESPECT_BOUNDARIES = 0\n", ""), "MINIMUM_SPEED",
+                  "RESPECT_BOUNDARIES = 0\nMINIMUM_SPEED"),
          0},
-        {"a broken header: the keys below stay in the section before",
-         replaced(whole, "[Shift]\n", "[Shift\n"), 1},
+        {"a broken header: the keys below stay in the section before", replaced(whole, "[Shift]\n", "[Shift\n"), 1},
         {"clamped speeds",
-         replaced(replaced(replaced(whole, "= 2.2", "= 1.2"), "= 1.3", "= 2"), "MINIMUM_SPEED = 0.4", "MINIMUM_SPEED = 0"),
+         replaced(replaced(replaced(whole, "= 2.2", "= 1.2"), "= 1.3", "= 2"), "MINIMUM_SPEED = 0.4",
+                  "MINIMUM_SPEED = 0"),
          0},
         {"clamped from above", replaced(whole, "= 2.2", "= 7"), 0},
         {"a failing value early", replaced(whole, "SPEED_INCREMENT = 0.1", "SPEED_INCREMENT = fast"), 1},
-        {"a failing value in the middle: boundaries keep their default",
-         replaced(whole, "MODE = 3", "MODE = x"), 1},
+        {"a failing value in the middle: boundaries keep their default", replaced(whole, "MODE = 3", "MODE = x"), 1},
         {"a failing value late", replaced(whole, "MINIMUM_SPEED = 0.4", "MINIMUM_SPEED = slow"), 1},
         {"a failing fast walk: the walk key keeps Alt",
          replaced(replaced(whole, "= 1.3", "= quick"), "WALK_CONTROL_KEY = 0x12", "WALK_CONTROL_KEY = 20"), 1},
         {"another walk key", replaced(whole, "WALK_CONTROL_KEY = 0x12", "WALK_CONTROL_KEY = 20"), 0},
-        {"flags written as words", replaced(replaced(whole, "ENABLED = 1\n[Mouse", "ENABLED = false\n[Mouse"),
-                                            "RESPECT_BOUNDARIES = 0", "RESPECT_BOUNDARIES = off"),
+        {"flags written as words",
+         replaced(replaced(whole, "ENABLED = 1\n[Mouse", "ENABLED = false\n[Mouse"), "RESPECT_BOUNDARIES = 0",
+                  "RESPECT_BOUNDARIES = off"),
          0},
         {"the plug-in switched off", replaced(whole, "ENABLED = 1\n[Mouse", "ENABLED = 0\n[Mouse"), 0},
         {"the wheel, the taps and the walks switched off",

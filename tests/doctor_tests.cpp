@@ -25,9 +25,8 @@ class TempIni {
 public:
     explicit TempIni(const std::string& bytes)
     {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("ambleworks-doctor-" + std::to_string(counter_++) + "-" +
-                   std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+        folder_ = std::filesystem::temp_directory_path() / ("ambleworks-doctor-" + std::to_string(counter_++) + "-" +
+                                                            std::to_string(reinterpret_cast<std::uintptr_t>(this)));
         std::filesystem::create_directories(folder_);
         path_ = (folder_ / "Ambleworks.ini").string();
         std::ofstream out(path_, std::ios::binary);
@@ -44,18 +43,17 @@ private:
 
 // Every number key, so that a case can leave out or spoil just the one it is
 // about. Line numbers: [MouseWheel] is line 1, SPEED_INCREMENT line 2, ...
-const std::string numbersOnly =
-    "[MouseWheel]\n"                                   // 1
-    "SPEED_INCREMENT = 0.06\n"                         // 2
-    "[Shift]\n"                                        // 3
-    "SHIFT_TAP_CUSTOM_SPEED = 1.78\n"                  // 4
-    "[WalkControl]\n"                                  // 5
-    "FAST_WALK_CUSTOM_SPEED = 1.38\n"                  // 6
-    "SLOW_WALK_CUSTOM_SPEED = 0.7\n"                   // 7
-    "[Advanced]\n"                                     // 8
-    "KEEP_CUSTOM_SPEED_AFTER_STOPPING_MODE = 3\n"      // 9
-    "[Optional]\n"                                     // 10
-    "MINIMUM_SPEED = 0.3\n";                           // 11
+const std::string numbersOnly = "[MouseWheel]\n"                               // 1
+                                "SPEED_INCREMENT = 0.06\n"                     // 2
+                                "[Shift]\n"                                    // 3
+                                "SHIFT_TAP_CUSTOM_SPEED = 1.78\n"              // 4
+                                "[WalkControl]\n"                              // 5
+                                "FAST_WALK_CUSTOM_SPEED = 1.38\n"              // 6
+                                "SLOW_WALK_CUSTOM_SPEED = 0.7\n"               // 7
+                                "[Advanced]\n"                                 // 8
+                                "KEEP_CUSTOM_SPEED_AFTER_STOPPING_MODE = 3\n"  // 9
+                                "[Optional]\n"                                 // 10
+                                "MINIMUM_SPEED = 0.3\n";                       // 11
 
 // The index of a key in the load's table.
 std::size_t rowOf(const std::string& key)
@@ -100,29 +98,29 @@ struct LineCase {
     const char* kind;
     std::size_t line;
     Severity severity;
-    const char* suggestion;      // "" when none is expected
-    const char* messagePart;     // a piece of the message the player must see
+    const char* suggestion;   // "" when none is expected
+    const char* messagePart;  // a piece of the message the player must see
 };
 
 TEST(DoctorFindings, EachKindOfLineIsFoundWithItsLineNumber)
 {
     const std::vector<LineCase> cases = {
-        {"typo in a key", numbersOnly + "[MouseWheel]\nSPEED_INCRMENT = 0.1\n", "unknown-key", 13,
-         Severity::warning, "SPEED_INCREMENT", "did you mean SPEED_INCREMENT"},
+        {"typo in a key", numbersOnly + "[MouseWheel]\nSPEED_INCRMENT = 0.1\n", "unknown-key", 13, Severity::warning,
+         "SPEED_INCREMENT", "did you mean SPEED_INCREMENT"},
         {"typo that belongs to another section", numbersOnly + "[Shift]\nMINIMUM_SPEDE = 0.2\n", "unknown-key", 13,
          Severity::warning, "MINIMUM_SPEED", "under [Optional]"},
-        {"unknown key with nothing near", numbersOnly + "[Shift]\nBANANA = 1\n", "unknown-key", 13,
-         Severity::warning, "", "not a key the plug-in knows"},
-        {"key under the wrong section", numbersOnly + "[Optional]\nRESPECT_BOUNDARIES = 0\n",
-         "wrong-section", 13, Severity::warning, "Advanced", "belongs under [Advanced], not [Optional]"},
-        {"key under an unknown section", numbersOnly + "[Mouse Wheel]\nSPEED_INCREMENT = 0.1\n",
-         "wrong-section", 13, Severity::warning, "MouseWheel", "It uses the one on line 2"},
+        {"unknown key with nothing near", numbersOnly + "[Shift]\nBANANA = 1\n", "unknown-key", 13, Severity::warning,
+         "", "not a key the plug-in knows"},
+        {"key under the wrong section", numbersOnly + "[Optional]\nRESPECT_BOUNDARIES = 0\n", "wrong-section", 13,
+         Severity::warning, "Advanced", "belongs under [Advanced], not [Optional]"},
+        {"key under an unknown section", numbersOnly + "[Mouse Wheel]\nSPEED_INCREMENT = 0.1\n", "wrong-section", 13,
+         Severity::warning, "MouseWheel", "It uses the one on line 2"},
         {"key before the first section", "SPEED_INCREMENT = 0.1\n" + numbersOnly, "key-before-section", 1,
          Severity::warning, "", "Put it under [MouseWheel]"},
         {"header without its bracket", numbersOnly + "[Shift\n", "broken-section-header", 12, Severity::warning, "",
          "closing ']'"},
-        {"header cut by a semicolon", numbersOnly + "[Gen;eral]\n", "broken-section-header", 12,
-         Severity::warning, "", "';'"},
+        {"header cut by a semicolon", numbersOnly + "[Gen;eral]\n", "broken-section-header", 12, Severity::warning, "",
+         "';'"},
         {"known key without '='", numbersOnly + "[General]\nENABLED 0\n", "ignored-line", 13, Severity::warning, "",
          "has no '='"},
         {"a line of prose", numbersOnly + "just some words\n", "ignored-line", 12, Severity::warning, "",
@@ -133,8 +131,8 @@ TEST(DoctorFindings, EachKindOfLineIsFoundWithItsLineNumber)
          Severity::warning, "", "'#' does not start a comment"},
         {"unknown section", numbersOnly + "[Mouse Wheel]\n", "unknown-section", 12, Severity::warning, "MouseWheel",
          "not a section the plug-in reads"},
-        {"unknown section with nothing near", numbersOnly + "[Graphics]\n", "unknown-section", 12,
-         Severity::warning, "", "not a section"},
+        {"unknown section with nothing near", numbersOnly + "[Graphics]\n", "unknown-section", 12, Severity::warning,
+         "", "not a section"},
         {"duplicate key: the earlier line", "[MouseWheel]\nSPEED_INCREMENT = 0.1\n" + numbersOnly, "duplicate-key", 2,
          Severity::note, "", "given again on line 4"},
         {"flag false", numbersOnly + "[General]\nENABLED = false\n", "flag-not-0-or-1", 13, Severity::warning, "",
@@ -149,8 +147,8 @@ TEST(DoctorFindings, EachKindOfLineIsFoundWithItsLineNumber)
          "is empty"},
         {"flag true", numbersOnly + "[General]\nENABLED = true\n", "flag-not-0-or-1", 13, Severity::note, "",
          "reads as on"},
-        {"flag 1 with a remark", numbersOnly + "[General]\nENABLED = 1 ; on\n", "flag-not-0-or-1", 13,
-         Severity::note, "", "part of the value"},
+        {"flag 1 with a remark", numbersOnly + "[General]\nENABLED = 1 ; on\n", "flag-not-0-or-1", 13, Severity::note,
+         "", "part of the value"},
         {"remark after a number", "[MouseWheel]\nSPEED_INCREMENT = 0.1 ; faster\n" + numbersOnly.substr(36),
          "trailing-remark", 2, Severity::note, "", "\"; faster\""},
         {"fraction for a whole number",
@@ -159,8 +157,8 @@ TEST(DoctorFindings, EachKindOfLineIsFoundWithItsLineNumber)
          "ignored-text", 9, Severity::note, "", "Only \"2\" is read"},
         {"walk key beyond 254", numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = 100\n", "walk-key-none", 13,
          Severity::warning, "", "0x100"},
-        {"walk key FF", numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = FF\n", "walk-key-none", 13,
-         Severity::warning, "", "0xFF"},
+        {"walk key FF", numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = FF\n", "walk-key-none", 13, Severity::warning,
+         "", "0xFF"},
         {"walk key negative", numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = -1\n", "walk-key-none", 13,
          Severity::warning, "", "-1"},
         {"walk key of no digits", numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = zz\n", "walk-key-none", 13,
@@ -169,16 +167,18 @@ TEST(DoctorFindings, EachKindOfLineIsFoundWithItsLineNumber)
          Severity::warning, "", "Shift taps"},
         {"walk key that is End", numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = 0x23\n", "walk-key-shared", 13,
          Severity::warning, "", "End+Numpad hotkeys"},
-        {"walk key written in decimal", numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = 18\n",
-         "walk-key-hexadecimal", 13, Severity::note, "", "18 is 0x18"},
-        {"speed clamped up", "[MouseWheel]\nSPEED_INCREMENT = 0.06\n[Shift]\nSHIFT_TAP_CUSTOM_SPEED = 1.2\n" +
-                                 numbersOnly.substr(numbersOnly.find("[WalkControl]")),
+        {"walk key written in decimal", numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = 18\n", "walk-key-hexadecimal",
+         13, Severity::note, "", "18 is 0x18"},
+        {"speed clamped up",
+         "[MouseWheel]\nSPEED_INCREMENT = 0.06\n[Shift]\nSHIFT_TAP_CUSTOM_SPEED = 1.2\n" +
+             numbersOnly.substr(numbersOnly.find("[WalkControl]")),
          "clamped", 4, Severity::warning, "", "raises it to 1.51"},
-        {"speed clamped down", numbersOnly.substr(0, numbersOnly.find("FAST")) + "FAST_WALK_CUSTOM_SPEED = 2\n" +
-                                   numbersOnly.substr(numbersOnly.find("SLOW")),
+        {"speed clamped down",
+         numbersOnly.substr(0, numbersOnly.find("FAST")) + "FAST_WALK_CUSTOM_SPEED = 2\n" +
+             numbersOnly.substr(numbersOnly.find("SLOW")),
          "clamped", 6, Severity::warning, "", "lowers it to 1.5"},
-        {"minimum speed clamped", numbersOnly.substr(0, numbersOnly.find("MINIMUM")) + "MINIMUM_SPEED = 0\n",
-         "clamped", 11, Severity::warning, "", "raises it to 0.15"},
+        {"minimum speed clamped", numbersOnly.substr(0, numbersOnly.find("MINIMUM")) + "MINIMUM_SPEED = 0\n", "clamped",
+         11, Severity::warning, "", "raises it to 0.15"},
         {"switched off", numbersOnly + "[General]\nENABLED = 0\n", "switched-off", 13, Severity::note, "",
          "End+Numpad2"},
         {"missing flag whose default is off", numbersOnly, "missing-flag", 0, Severity::warning, "",
@@ -189,8 +189,7 @@ TEST(DoctorFindings, EachKindOfLineIsFoundWithItsLineNumber)
         TempIni ini(c.file);
         const Diagnosis diagnosis = sim::doctor::diagnose(ini.path());
         const Finding* finding = findKind(diagnosis, c.kind, c.line);
-        ASSERT_NE(finding, nullptr) << "no " << c.kind << " at line " << c.line << "; found:\n"
-                                    << describe(diagnosis);
+        ASSERT_NE(finding, nullptr) << "no " << c.kind << " at line " << c.line << "; found:\n" << describe(diagnosis);
         EXPECT_EQ(finding->severity, c.severity);
         EXPECT_EQ(finding->suggestion, c.suggestion);
         EXPECT_NE(finding->message.find(c.messagePart), std::string::npos) << finding->message;
@@ -203,8 +202,8 @@ TEST(DoctorFindings, PlainLinesGiveNone)
     const std::vector<std::string> files = {
         numbersOnly,
         numbersOnly + "; a comment\n\n   ; an indented comment\n",
-        numbersOnly + "[Shift]\nSHIFT_TAP_ENABLED = 1\n[shift]\nshift_tap_stop_running=1\n",   // reopened, merged
-        "\xEF\xBB\xBF" + numbersOnly,                                      // a byte-order mark is skipped
+        numbersOnly + "[Shift]\nSHIFT_TAP_ENABLED = 1\n[shift]\nshift_tap_stop_running=1\n",  // reopened, merged
+        "\xEF\xBB\xBF" + numbersOnly,  // a byte-order mark is skipped
         numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = 0x12\nREMEMBER_FAST_WALK = 1\n",
         numbersOnly + "[ Optional ]\nDISABLE_AUTO_RUN_IN_FIRST_PERSON_CAMERA = 0\n",
     };
@@ -273,8 +272,8 @@ TEST(DoctorFindings, WholeFileTroubles)
 struct StopCase {
     const char* name;
     std::string file;
-    const char* key;             // the row that stops the load
-    std::size_t line;            // its line, 0 when missing
+    const char* key;   // the row that stops the load
+    std::size_t line;  // its line, 0 when missing
     const char* error;
     const char* messagePart;
 };
@@ -344,28 +343,27 @@ TEST(DoctorLoad, StopsAtTheFailingRowAndTheRestKeepTheirDefaults)
 // values from the file, with their lines, the clamps applied.
 TEST(DoctorLoad, ReportsEachSettingWithItsLineAndClamp)
 {
-    const std::string file =
-        "[General]\n"                                          // 1
-        "ENABLED = 0\n"                                        // 2
-        "[MouseWheel]\n"                                       // 3
-        "MOUSE_WHEEL_ENABLED = 0\n"                            // 4
-        "SPEED_INCREMENT = 0.1\n"                              // 5
-        "[Shift]\n"                                            // 6
-        "SHIFT_TAP_CUSTOM_SPEED = 5\n"                         // 7
-        "[WalkControl]\n"                                      // 8
-        "FAST_WALK_CUSTOM_SPEED = 0.1\n"                       // 9
-        "SLOW_WALK_CUSTOM_SPEED = 5\n"                         // 10
-        "WALK_CONTROL_KEY = A0\n"                              // 11
-        "REMEMBER_FAST_WALK = 0\n"                             // 12
-        "[Advanced]\n"                                         // 13
-        "KEEP_CUSTOM_SPEED_AFTER_STOPPING_MODE = 2\n"          // 14
-        "[Optional]\n"                                         // 15
-        "MINIMUM_SPEED = 0.2\n";                               // 16
+    const std::string file = "[General]\n"                                  // 1
+                             "ENABLED = 0\n"                                // 2
+                             "[MouseWheel]\n"                               // 3
+                             "MOUSE_WHEEL_ENABLED = 0\n"                    // 4
+                             "SPEED_INCREMENT = 0.1\n"                      // 5
+                             "[Shift]\n"                                    // 6
+                             "SHIFT_TAP_CUSTOM_SPEED = 5\n"                 // 7
+                             "[WalkControl]\n"                              // 8
+                             "FAST_WALK_CUSTOM_SPEED = 0.1\n"               // 9
+                             "SLOW_WALK_CUSTOM_SPEED = 5\n"                 // 10
+                             "WALK_CONTROL_KEY = A0\n"                      // 11
+                             "REMEMBER_FAST_WALK = 0\n"                     // 12
+                             "[Advanced]\n"                                 // 13
+                             "KEEP_CUSTOM_SPEED_AFTER_STOPPING_MODE = 2\n"  // 14
+                             "[Optional]\n"                                 // 15
+                             "MINIMUM_SPEED = 0.2\n";                       // 16
     TempIni ini(file);
     const Diagnosis diagnosis = sim::doctor::diagnose(ini.path());
     EXPECT_EQ(diagnosis.exitStatus(), 0) << describe(diagnosis);
     EXPECT_FALSE(diagnosis.stop);
-    EXPECT_EQ(diagnosis.lineCount, 17u);   // the text after the last LF is a line too
+    EXPECT_EQ(diagnosis.lineCount, 17u);  // the text after the last LF is a line too
 
     struct Expected {
         const char* key;
@@ -379,8 +377,8 @@ TEST(DoctorLoad, ReportsEachSettingWithItsLineAndClamp)
         {"SPEED_INCREMENT", Source::file, 5, false},
         {"SHIFT_TAP_ENABLED", Source::missing, 0, false},
         {"SHIFT_TAP_CUSTOM_SPEED", Source::file, 7, true},
-        {"FAST_WALK_CUSTOM_SPEED", Source::file, 9, false},        // no lower bound
-        {"SLOW_WALK_CUSTOM_SPEED", Source::file, 10, false},       // never range-checked
+        {"FAST_WALK_CUSTOM_SPEED", Source::file, 9, false},   // no lower bound
+        {"SLOW_WALK_CUSTOM_SPEED", Source::file, 10, false},  // never range-checked
         {"WALK_CONTROL_KEY", Source::file, 11, false},
         {"REMEMBER_FAST_WALK", Source::file, 12, false},
         {"KEEP_CUSTOM_SPEED_AFTER_STOPPING_MODE", Source::file, 14, false},
@@ -469,11 +467,11 @@ TEST(DoctorReport, JsonStringsAreEscaped)
         {"tab\there\nline", "\"tab\\there\\nline\""},
         {std::string("nul\0x\x1F\x7F", 7), "\"nul\\u0000x\\u001f\\u007f\""},
         {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", "\"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\""},
-        {"\xFF\xFE", "\"\\u00ff\\u00fe\""},                 // no UTF-8 at all
-        {"\xC3", "\"\\u00c3\""},                              // cut short
-        {"\xC0\xAF", "\"\\u00c0\\u00af\""},                   // overlong
-        {"\xE0\x80\xAF", "\"\\u00e0\\u0080\\u00af\""},        // overlong, three bytes
-        {"\xED\xA0\x80", "\"\\u00ed\\u00a0\\u0080\""},        // a surrogate
+        {"\xFF\xFE", "\"\\u00ff\\u00fe\""},             // no UTF-8 at all
+        {"\xC3", "\"\\u00c3\""},                        // cut short
+        {"\xC0\xAF", "\"\\u00c0\\u00af\""},             // overlong
+        {"\xE0\x80\xAF", "\"\\u00e0\\u0080\\u00af\""},  // overlong, three bytes
+        {"\xED\xA0\x80", "\"\\u00ed\\u00a0\\u0080\""},  // a surrogate
     };
     for (const Case& c : cases)
         EXPECT_EQ(sim::doctor::jsonString(c.bytes), c.json);
@@ -484,7 +482,10 @@ TEST(DoctorReport, JsonHasTheStableFields)
     TempIni ini(numbersOnly + "[MouseWheel]\nSPEED_INCRMENT = \"0.1\"\n");
     const std::string json = sim::doctor::formatJson(sim::doctor::diagnose(ini.path()));
     for (const char* part : {
-             "\"readable\": true", "\"loadsWhole\": true", "\"exitStatus\": 0", "\"stop\": null",
+             "\"readable\": true",
+             "\"loadsWhole\": true",
+             "\"exitStatus\": 0",
+             "\"stop\": null",
              "{\"section\": \"MouseWheel\", \"key\": \"SPEED_INCREMENT\", \"field\": \"speedIncrement\", "
              "\"source\": \"file\", \"line\": 2, \"text\": \"0.06\", \"loaded\": 0.06, \"value\": 0.06, "
              "\"clamped\": false, \"builtInDefault\": true}",

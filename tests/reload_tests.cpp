@@ -31,7 +31,7 @@ TEST(ReloadSoak, SteadyGrowthShowsInBothHalvesAOneOffStepInOne)
 {
     struct Case {
         const char* name;
-        std::vector<int64_t> growth;   // after each play; the first entry is play 1
+        std::vector<int64_t> growth;  // after each play; the first entry is play 1
         int warmup;
         double perCycle;
         double steady;

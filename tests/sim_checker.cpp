@@ -139,8 +139,8 @@ TEST(SimChecker, TextMustBeReadableTerminatedAndAControlName)
 {
     sim::CallChecker checker = makeChecker();
     EXPECT_TRUE(anyContains(callWith(checker, hashOfTextHash, {0}, 0), "does not point at a readable"));
-    EXPECT_TRUE(anyContains(callWith(checker, hashOfTextHash, {0xFFFFFFFFFFFF0000ull}, 0),
-                            "does not point at a readable"));
+    EXPECT_TRUE(
+        anyContains(callWith(checker, hashOfTextHash, {0xFFFFFFFFFFFF0000ull}, 0), "does not point at a readable"));
     static const char other[] = "INPUT_JUMP";
     EXPECT_TRUE(anyContains(callWith(checker, hashOfTextHash, {addressOf(other)}, 0), "not one of the twelve"));
     // No terminator within the limit.

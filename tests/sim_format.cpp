@@ -15,10 +15,9 @@ TEST(SimFormat, FloatsAreShortestRoundTripWithAPointForWholeNumbers)
         float value;
         const char* text;
     } cases[] = {
-        {1.38f, "1.38"}, {0.7f, "0.7"},   {1.0f, "1.0"},        {0.0f, "0.0"},
-        {-0.0f, "-0.0"}, {2.0f, "2.0"},   {1.51f, "1.51"},      {0.06f, "0.06"},
-        {3.0f, "3.0"},   {1e-40f, "1e-40"}, {1.1f, "1.1"},      {100000.0f, "1e+05"},
-        {1.5f + 0.01f, "1.51"},
+        {1.38f, "1.38"}, {0.7f, "0.7"},        {1.0f, "1.0"},          {0.0f, "0.0"}, {-0.0f, "-0.0"},
+        {2.0f, "2.0"},   {1.51f, "1.51"},      {0.06f, "0.06"},        {3.0f, "3.0"}, {1e-40f, "1e-40"},
+        {1.1f, "1.1"},   {100000.0f, "1e+05"}, {1.5f + 0.01f, "1.51"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(sim::formatFloat(c.value), c.text) << c.text;

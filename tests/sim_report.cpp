@@ -23,7 +23,7 @@ using sim::report::TimelineEntry;
 struct Played {
     sim::report::Facts facts;
     Timeline timeline;
-    std::string text;   // the formatted timeline
+    std::string text;  // the formatted timeline
 };
 
 Played play(const std::string& scenarioText)
@@ -68,10 +68,10 @@ const std::string walking = "ini none\ndesired auto 1.0 3.0\nat 2 move up\n";
 struct Behaviour {
     const char* name;
     std::string scenario;
-    int tick;              // the tick of the line
-    const char* input;     // a piece of its input text
-    const char* imposed;   // a piece of what it says was imposed
-    const char* why;       // a piece of its reason
+    int tick;             // the tick of the line
+    const char* input;    // a piece of its input text
+    const char* imposed;  // a piece of what it says was imposed
+    const char* why;      // a piece of its reason
 };
 
 void PrintTo(const Behaviour& behaviour, std::ostream* out)
@@ -79,7 +79,7 @@ void PrintTo(const Behaviour& behaviour, std::ostream* out)
     *out << behaviour.name;
 }
 
-class TimelineBehaviour : public testing::TestWithParam<Behaviour> {};
+class TimelineBehaviour : public testing::TestWithParam<Behaviour> { };
 
 TEST_P(TimelineBehaviour, GetsItsLineAndReason)
 {
@@ -100,10 +100,10 @@ INSTANTIATE_TEST_SUITE_P(
         // A first notch from a ped that wants less than 0.8 starts from 0.8.
         Behaviour{"WheelFirstStepFromTheLowestStart", walking + "ticks 20\nat 2 desired 0.5\nat 10 wheel down\n", 10,
                   "wheel notch down", "speed capped at 0.74", "wheel notch down: 0.80 (the lowest start) → 0.74"},
-        Behaviour{"AltShortPressFastWalkOn", walking + "ticks 40\nat 10..16 key hold ALT\n", 18, "Alt pressed for 0.23 s",
-                  "speed capped at 1.38", "Alt short press: fast walk on at 1.38"},
-        Behaviour{"AltShortPressFastWalkOff", walking + "ticks 60\nat 10..16 key hold ALT\nat 30..36 key hold ALT\n", 38,
-                  "Alt up after 0.23 s", "speed capped at 1.20 for one tick only", "fast walk off"},
+        Behaviour{"AltShortPressFastWalkOn", walking + "ticks 40\nat 10..16 key hold ALT\n", 18,
+                  "Alt pressed for 0.23 s", "speed capped at 1.38", "Alt short press: fast walk on at 1.38"},
+        Behaviour{"AltShortPressFastWalkOff", walking + "ticks 60\nat 10..16 key hold ALT\nat 30..36 key hold ALT\n",
+                  38, "Alt up after 0.23 s", "speed capped at 1.20 for one tick only", "fast walk off"},
         Behaviour{"AltLongHoldSlowWalk", walking + "ticks 100\nat 10..80 key hold ALT\n", 36, "",
                   "speed capped at 0.70", "Alt held 0.86 s: slow walk at 0.70"},
         Behaviour{"AltLetGoAfterTheSlowWalk", walking + "ticks 100\nat 10..80 key hold ALT\n", 83, "",
@@ -124,23 +124,25 @@ INSTANTIATE_TEST_SUITE_P(
         Behaviour{"SprintHandedToTheGame", walking + "ticks 120\nat 10..17 key hold SHIFT\nat 40..90 key hold SHIFT\n",
                   53, "", "the game's own speed (3.00)", "Shift held: the game's own sprint"},
         // Letting go of the move input ends the sprint's pinned speed, whatever key is down.
-        Behaviour{"StopWhileSprinting", walking + "ticks 80\nat 10..17 key hold SHIFT\nat 30..60 key hold SHIFT\nat 34 move none\n",
-                  34, "stop (no move input)", "the game's own speed", "stopped: nothing imposed while standing"},
+        Behaviour{"StopWhileSprinting",
+                  walking + "ticks 80\nat 10..17 key hold SHIFT\nat 30..60 key hold SHIFT\nat 34 move none\n", 34,
+                  "stop (no move input)", "the game's own speed", "stopped: nothing imposed while standing"},
         // The kept run speed comes back at a fast walk, and an Alt tap ends the ramp before it starts.
         Behaviour{"StopKeptWhenTheRampIsCutShort",
                   walking + "ticks 100\nat 10..17 key hold SHIFT\nat 30..39 move none\nat 70 key tap ALT\n", 30,
                   "stop (no move input)", "the game's own speed", "stopped: speed kept for when you move on"},
-        Behaviour{"WalkKeyPulseWithNoCustomSpeed", "ini none\nticks 20\nat 1 move up\nat 1 desired 1.5\nat 10 key tap ALT\n",
-                  11, "", "sprint control pulsed", "Alt short press with no custom speed: the sprint control is pulsed"},
+        Behaviour{"WalkKeyPulseWithNoCustomSpeed",
+                  "ini none\nticks 20\nat 1 move up\nat 1 desired 1.5\nat 10 key tap ALT\n", 11, "",
+                  "sprint control pulsed", "Alt short press with no custom speed: the sprint control is pulsed"},
         Behaviour{"SwitchedOff", walking + "ticks 60\nat 10 wheel up\nat 20..22 key hold END+NUMPAD1\n", 21,
                   "End+Numpad1 (switch off)", "nothing: the game's own speed", "End+Numpad1: Ambleworks switched off"},
         Behaviour{"WheelIgnoredWhileOff",
                   walking + "ticks 60\nat 10 wheel up\nat 20..22 key hold END+NUMPAD1\nat 30 wheel up\n", 30,
                   "wheel notch up", "", "ignored: Ambleworks is off"},
         Behaviour{"SwitchedOnWithTheSpeedItHad",
-                  walking + "ticks 60\nat 10 wheel up\nat 20..22 key hold END+NUMPAD1\nat 40..42 key hold END+NUMPAD2\n",
-                  41, "End+Numpad2 (switch on)", "speed capped at 1.06",
-                  "End+Numpad2: Ambleworks switched on"}),
+                  walking +
+                      "ticks 60\nat 10 wheel up\nat 20..22 key hold END+NUMPAD1\nat 40..42 key hold END+NUMPAD2\n",
+                  41, "End+Numpad2 (switch on)", "speed capped at 1.06", "End+Numpad2: Ambleworks switched on"}),
     [](const testing::TestParamInfo<Behaviour>& info) { return std::string(info.param.name); });
 
 TEST(Timeline, MovingOnAfterAKeptStopSaysWhyNothingChangesYet)
@@ -225,9 +227,9 @@ TEST(Timeline, ColumnsStayAlignedWhenATextIsLong)
 {
     // A key let go in the tick the game changes the ped's speed: a long
     // input cell, and long imposed texts (switched off with the wheel given back).
-    const Played played = play(walking +
-                               "ticks 120\nat 10..17 key hold SHIFT\nat 40..70 key hold SHIFT\nat 71 desired 2.0\n"
-                               "at 90..92 key hold END+NUMPAD1\n");
+    const Played played =
+        play(walking + "ticks 120\nat 10..17 key hold SHIFT\nat 40..70 key hold SHIFT\nat 71 desired 2.0\n"
+                       "at 90..92 key hold END+NUMPAD1\n");
     const std::vector<std::string> lines = linesOf(played.text);
     size_t heading = 0;
     while (heading < lines.size() && lines[heading].find("Ambleworks imposed") == std::string::npos)
@@ -290,7 +292,8 @@ bool wellFormed(const std::string& svg, std::string& problem)
         }
         const bool closing = tag[0] == '/';
         const bool selfClosing = tag.back() == '/';
-        const std::string name = tag.substr(closing ? 1 : 0, tag.find_first_of(" /", closing ? 1 : 0) - (closing ? 1 : 0));
+        const std::string name =
+            tag.substr(closing ? 1 : 0, tag.find_first_of(" /", closing ? 1 : 0) - (closing ? 1 : 0));
         if (closing) {
             if (open.empty() || open.back() != name) {
                 problem = "</" + name + "> closes " + (open.empty() ? "nothing" : open.back());

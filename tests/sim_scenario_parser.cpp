@@ -168,14 +168,14 @@ TEST(SimScenarioParser, TapAndOffsetsLandBetweenTicks)
     ASSERT_TRUE(parse("clock step 40\nat 3 key tap SHIFT\nat 5 key press ALT -10ms\nat 6 key press A\n", s, errors));
     const std::vector<sim::TimedKeyMessage> m = sim::scheduleKeyMessages(s);
     ASSERT_EQ(m.size(), 4u);
-    EXPECT_EQ(m[0].message.clockMs, 100060u);   // half a tick before tick 3 (100080)
+    EXPECT_EQ(m[0].message.clockMs, 100060u);  // half a tick before tick 3 (100080)
     EXPECT_EQ(m[0].tick, 3);
     EXPECT_TRUE(m[1].message.up);
     EXPECT_EQ(m[1].message.clockMs, 100080u);
     EXPECT_EQ(m[2].message.clockMs, 100150u);
     EXPECT_EQ(m[2].tick, 5);
-    EXPECT_TRUE(m[2].message.altDown);          // Alt's own press carries the Alt flag
-    EXPECT_TRUE(m[3].message.altDown);          // Alt is still down
+    EXPECT_TRUE(m[2].message.altDown);  // Alt's own press carries the Alt flag
+    EXPECT_TRUE(m[3].message.altDown);  // Alt is still down
     // A press with no release is not repeated.
 }
 

@@ -49,14 +49,13 @@ TEST(SimSession, RegistersOnceWaitsOncePerTickAndUnregisters)
 
 TEST(SimSession, TheSameScenarioGivesTheSameTraceEveryTime)
 {
-    const std::string scenario =
-        "ticks 40\nat 2 move up\nat 5 wheel up\nat 10..20 key hold SHIFT\nat 25 key tap ALT\n"
-        "at 30 plugin reload\n";
+    const std::string scenario = "ticks 40\nat 2 move up\nat 5 wheel up\nat 10..20 key hold SHIFT\nat 25 key tap ALT\n"
+                                 "at 30 plugin reload\n";
     const std::string first = sim::formatTrace(play(scenario).trace);
     const std::string second = sim::formatTrace(play(scenario).trace);
     EXPECT_EQ(first, second);
     EXPECT_EQ(first.find('\r'), std::string::npos);
-    EXPECT_EQ(first.find("0x7f"), std::string::npos);   // no addresses
+    EXPECT_EQ(first.find("0x7f"), std::string::npos);  // no addresses
 }
 
 TEST(SimSession, ReloadDetachesWithTheScriptParkedAndAttachesAgain)
@@ -85,11 +84,10 @@ TEST(SimSession, AFailedExpectationNamesItsLine)
 
 TEST(SimSession, TheGameAnswersWhatTheScenarioSets)
 {
-    const sim::SessionResult result = play(
-        "ticks 3\nped 0x80000001\nat 2 on_foot no\nresults high_bits 0xA5A5A5A5\n"
-        "expect at 1 call playerPed() -> 0x80000001\n"
-        "expect at 2 call isPedOnFoot(0x80000001) -> false\n"
-        "expect at 3 call isPedOnFoot(0x80000001) -> false\n");
+    const sim::SessionResult result = play("ticks 3\nped 0x80000001\nat 2 on_foot no\nresults high_bits 0xA5A5A5A5\n"
+                                           "expect at 1 call playerPed() -> 0x80000001\n"
+                                           "expect at 2 call isPedOnFoot(0x80000001) -> false\n"
+                                           "expect at 3 call isPedOnFoot(0x80000001) -> false\n");
     EXPECT_EQ(result.trace.faultCount, 0) << sim::formatTrace(result.trace);
     EXPECT_TRUE(result.failures.empty()) << result.failures[0];
 }

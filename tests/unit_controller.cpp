@@ -80,13 +80,11 @@ TEST_F(ControllerTest, GateStopsTheTickEarly)
 TEST_F(ControllerTest, AQuietTickAsksOnlyWhatItNeeds)
 {
     fake::game().walking = true;
-    EXPECT_EQ(tick(), (Names{"isPedOnFoot", "isControlPressed(INPUT_SPECIAL_ABILITY)", "isPedWalking",
-                             "isPedOnFoot", "isControlPressed(INPUT_FRONTEND_SELECT)",
-                             "disableControlAction(INPUT_PREV_WEAPON, 1)",
-                             "disableControlAction(INPUT_NEXT_WEAPON, 1)",
-                             "isDisabledControlJustPressed(INPUT_PREV_WEAPON)",
-                             "isDisabledControlJustPressed(INPUT_NEXT_WEAPON)",
-                             "isControlPressed(INPUT_SCRIPTED_FLY_ZUP)"}));
+    EXPECT_EQ(tick(),
+              (Names{"isPedOnFoot", "isControlPressed(INPUT_SPECIAL_ABILITY)", "isPedWalking", "isPedOnFoot",
+                     "isControlPressed(INPUT_FRONTEND_SELECT)", "disableControlAction(INPUT_PREV_WEAPON, 1)",
+                     "disableControlAction(INPUT_NEXT_WEAPON, 1)", "isDisabledControlJustPressed(INPUT_PREV_WEAPON)",
+                     "isDisabledControlJustPressed(INPUT_NEXT_WEAPON)", "isControlPressed(INPUT_SCRIPTED_FLY_ZUP)"}));
     EXPECT_EQ(movementStatusAt(0), "Walking");
 }
 
@@ -117,8 +115,8 @@ TEST_F(ControllerTest, ModesDecideWhatHappensWhileStanding)
         bool applied;
     };
     const std::vector<Case> cases = {
-        {0, 1.2f, false, false}, {1, 1.8f, true, false},  {2, 1.5f, true, false}, {2, 1.51f, false, false},
-        {3, 1.8f, true, false},  {4, 1.8f, true, false},  {-1, 1.8f, true, true},
+        {0, 1.2f, false, false}, {1, 1.8f, true, false}, {2, 1.5f, true, false}, {2, 1.51f, false, false},
+        {3, 1.8f, true, false},  {4, 1.8f, true, false}, {-1, 1.8f, true, true},
     };
     for (const Case& c : cases) {
         fake::startFreshPlugin();
@@ -189,11 +187,11 @@ TEST_F(ControllerTest, NeutralWindowReleasesSpeedsNearTheGamesWalk)
     };
     const std::vector<Case> cases = {
         {1.0f, 0.06f, false, true, false},
-        {1.0f, 0.02f, false, false, true},    // a fine increment may settle on 1.0
-        {0.97f, 0.06f, false, true, false},   // the single 0.97 lies above the double 0.97
+        {1.0f, 0.02f, false, false, true},   // a fine increment may settle on 1.0
+        {0.97f, 0.06f, false, true, false},  // the single 0.97 lies above the double 0.97
         {std::nextafter(0.97f, 0.0f), 0.06f, false, false, true},
-        {1.03f, 0.06f, false, false, true},   // compared in single: 1.03 itself is outside
-        {1.0f, 0.06f, true, false, false},    // the remembered fast walk keeps it, unapplied
+        {1.03f, 0.06f, false, false, true},  // compared in single: 1.03 itself is outside
+        {1.0f, 0.06f, true, false, false},   // the remembered fast walk keeps it, unapplied
     };
     for (const Case& c : cases) {
         fake::startFreshPlugin();
@@ -395,11 +393,8 @@ TEST_F(ControllerTest, FirstPersonSuppressesAutoRun)
         bool suppressed;
     };
     const std::vector<Case> cases = {
-        {true, true, true, false, true},
-        {false, true, true, false, false},
-        {true, false, true, false, false},
-        {true, true, false, false, false},
-        {true, true, true, true, false},
+        {true, true, true, false, true},   {false, true, true, false, false}, {true, false, true, false, false},
+        {true, true, false, false, false}, {true, true, true, true, false},
     };
     for (const Case& c : cases) {
         fake::startFreshPlugin();

@@ -39,8 +39,14 @@ std::vector<std::string> commands()
     return out;
 }
 
-void press(uint32_t key) { handleKeyboardMessage(key, 1, 0, 0, 0, 0, 0); }
-void release(uint32_t key) { handleKeyboardMessage(key, 1, 0, 0, 0, 1, 1); }
+void press(uint32_t key)
+{
+    handleKeyboardMessage(key, 1, 0, 0, 0, 0, 0);
+}
+void release(uint32_t key)
+{
+    handleKeyboardMessage(key, 1, 0, 0, 0, 1, 1);
+}
 
 class DispatchTest : public ::testing::Test {
 protected:

@@ -24,8 +24,8 @@ TEST_F(HistoryTest, StatusWordFollowsTheFirstStateThatHolds)
         size_t calls;
     };
     const std::vector<Case> cases = {
-        {true, true, true, true, false, "Walking", 2},      // walking wins over running
-        {false, true, true, false, false, "Running", 4},    // running wins over sprinting
+        {true, true, true, true, false, "Walking", 2},    // walking wins over running
+        {false, true, true, false, false, "Running", 4},  // running wins over sprinting
         {false, false, true, false, false, "Sprinting", 6},
         {false, false, false, true, true, "Still", 8},      // still wins over move input
         {false, false, false, false, false, "Still", 16},   // no state, no input

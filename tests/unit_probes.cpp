@@ -23,11 +23,11 @@ TEST_F(ProbesTest, MoveInputAsksAllFourEvenAfterTheFirstAnswersTrue)
 {
     fake::setMoveInput(true);
     EXPECT_TRUE(isMoveInputActive());
-    EXPECT_EQ(fake::callNames(), (Names{"hashOfText(INPUT_MOVE_UP_ONLY)", "isControlPressed(INPUT_MOVE_UP_ONLY)",
-                                        "hashOfText(INPUT_MOVE_LEFT_ONLY)", "isControlPressed(INPUT_MOVE_LEFT_ONLY)",
-                                        "hashOfText(INPUT_MOVE_DOWN_ONLY)", "isControlPressed(INPUT_MOVE_DOWN_ONLY)",
-                                        "hashOfText(INPUT_MOVE_RIGHT_ONLY)",
-                                        "isControlPressed(INPUT_MOVE_RIGHT_ONLY)"}));
+    EXPECT_EQ(fake::callNames(),
+              (Names{"hashOfText(INPUT_MOVE_UP_ONLY)", "isControlPressed(INPUT_MOVE_UP_ONLY)",
+                     "hashOfText(INPUT_MOVE_LEFT_ONLY)", "isControlPressed(INPUT_MOVE_LEFT_ONLY)",
+                     "hashOfText(INPUT_MOVE_DOWN_ONLY)", "isControlPressed(INPUT_MOVE_DOWN_ONLY)",
+                     "hashOfText(INPUT_MOVE_RIGHT_ONLY)", "isControlPressed(INPUT_MOVE_RIGHT_ONLY)"}));
 
     // Any one of the four counts; none means no input.
     for (const char* name : {"INPUT_MOVE_LEFT_ONLY", "INPUT_MOVE_DOWN_ONLY", "INPUT_MOVE_RIGHT_ONLY"}) {
@@ -47,6 +47,8 @@ TEST_F(ProbesTest, MovementConstrainedStopsAtTheFirstDecidingAnswer)
         bool constrained;
         Names calls;
     };
+    // One row per case: easier to read than one field per line.
+    // clang-format off
     const std::vector<Case> cases = {
         {false, false, false, true, {"playerPed", "isPedMoveFree"}},
         {true, true, false, true, {"playerPed", "isPedMoveFree", "isGlobalMoveRestricted"}},
@@ -55,6 +57,7 @@ TEST_F(ProbesTest, MovementConstrainedStopsAtTheFirstDecidingAnswer)
         {true, false, false, false,
          {"playerPed", "isPedMoveFree", "isGlobalMoveRestricted", "playerPed", "isPedMoveRestricted(0)"}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         fake::startGame();
         fake::game().moveFree = c.moveFree;
@@ -85,6 +88,8 @@ TEST_F(ProbesTest, ApplyTargetSpeedForcesOrCapsAndHoldsSprint)
         bool firstPerson, respectBoundaries, sprintEnabled, holdBlocked;
         Names calls;
     };
+    // One row per case: easier to read than one field per line.
+    // clang-format off
     const std::vector<Case> cases = {
         {"first person walk forced whatever boundaries say", 1.0f, true, true, true, false,
          {"isFirstPersonCameraActive", "playerPed", "setPedMinSpeed(1)", "playerPed", "setPedMaxSpeed(1)"}},
@@ -103,6 +108,7 @@ TEST_F(ProbesTest, ApplyTargetSpeedForcesOrCapsAndHoldsSprint)
          {"isFirstPersonCameraActive", "hashOfText(INPUT_SPRINT)", "isControlEnabled(INPUT_SPRINT)",
           "hashOfText(INPUT_SPRINT)", "isControlHoldBlocked(INPUT_SPRINT)", "playerPed", "setPedMaxSpeed(1.52)"}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         fake::startGame();
         fake::game().firstPerson = c.firstPerson;

@@ -20,8 +20,14 @@
 
 namespace {
 
-void press(uint32_t key) { handleKeyboardMessage(key, 1, 0, 0, 0, 0, 0); }
-void release(uint32_t key) { handleKeyboardMessage(key, 1, 0, 0, 0, 1, 1); }
+void press(uint32_t key)
+{
+    handleKeyboardMessage(key, 1, 0, 0, 0, 0, 0);
+}
+void release(uint32_t key)
+{
+    handleKeyboardMessage(key, 1, 0, 0, 0, 1, 1);
+}
 
 // The loop's two steps, `ticks` times, 16 ms apart on the fake clock.
 void run(int ticks)

@@ -70,7 +70,7 @@ TEST(SettingsConversions, DecimalFloatReadsTheLeadingNumber)
         {"0e-99999", "ok", 0.0f},
         {"0x0p-99999", "ok", 0.0f},
         {"3.4028234e38", "ok", 3.4028234e38f},
-        {"0x1p-130", "ok", 0x1p-130f},        // tiny but exact
+        {"0x1p-130", "ok", 0x1p-130f},  // tiny but exact
         {"0x1p-149", "ok", 0x1p-149f},
         {"1.17549435e-38", "ok", smallestNormal},  // just below, rounds up, not tiny
         {"0x1.000001p-126", "ok", smallestNormal},
@@ -87,17 +87,16 @@ TEST(SettingsConversions, DecimalFloatReadsTheLeadingNumber)
         {"0x1p128", rangeStof, 0},
         {"1e-40", rangeStof, 0},
         {"-1e-50", rangeStof, 0},
-        {"0x1.8p-149", rangeStof, 0},         // tiny and rounded
+        {"0x1.8p-149", rangeStof, 0},  // tiny and rounded
         {"0x1p-150", rangeStof, 0},
         {"0x1.0000000000000000000001p-130", rangeStof, 0},
-        {"1.17549430e-38", rangeStof, 0},     // rounds up to the smallest normal, still tiny
+        {"1.17549430e-38", rangeStof, 0},  // rounds up to the smallest normal, still tiny
         {"0x1.fffffep-127", rangeStof, 0},
     };
     for (const FloatCase& c : cases) {
         EXPECT_EQ(outcome(convertDecimalFloat, c.text), c.outcome) << c.text;
         if (c.outcome == "ok") {
-            EXPECT_EQ(std::bit_cast<uint32_t>(convertDecimalFloat(c.text)), std::bit_cast<uint32_t>(c.value))
-                << c.text;
+            EXPECT_EQ(std::bit_cast<uint32_t>(convertDecimalFloat(c.text)), std::bit_cast<uint32_t>(c.value)) << c.text;
         }
     }
 }

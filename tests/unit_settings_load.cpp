@@ -93,10 +93,14 @@ Settings partialLoad(const Settings& before, const Settings& loaded, int firstUn
         [](Settings& to, const Settings& from) { to.slowWalkCustomSpeed = from.slowWalkCustomSpeed; },
         [](Settings& to, const Settings& from) { to.walkControlKey = from.walkControlKey; },
         [](Settings& to, const Settings& from) { to.rememberFastWalk = from.rememberFastWalk; },
-        [](Settings& to, const Settings& from) { to.keepCustomSpeedAfterStoppingMode = from.keepCustomSpeedAfterStoppingMode; },
+        [](Settings& to, const Settings& from) {
+            to.keepCustomSpeedAfterStoppingMode = from.keepCustomSpeedAfterStoppingMode;
+        },
         [](Settings& to, const Settings& from) { to.respectBoundaries = from.respectBoundaries; },
         [](Settings& to, const Settings& from) { to.ableToOverrideBoundaries = from.ableToOverrideBoundaries; },
-        [](Settings& to, const Settings& from) { to.disableAutoRunInFirstPersonCamera = from.disableAutoRunInFirstPersonCamera; },
+        [](Settings& to, const Settings& from) {
+            to.disableAutoRunInFirstPersonCamera = from.disableAutoRunInFirstPersonCamera;
+        },
         [](Settings& to, const Settings& from) { to.minimumSpeed = from.minimumSpeed; },
     };
     Settings result = before;

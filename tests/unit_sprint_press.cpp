@@ -150,12 +150,15 @@ TEST_F(SprintTest, ForcesByTick)
         float desired;
         int forcedTicks;
     };
+    // One row per case: easier to read than one field per line.
+    // clang-format off
     const std::vector<Case> cases = {
         {"ped wants 2.5: first force on ticks 1 to 12", 2.5f, 2.5f, 12},
         {"ped wants 1.8: second force on ticks 1 to 14", 1.8f, 1.8f, 14},
         {"ped wanted 0.8 at the start: no second force", 0.8f, 1.8f, 0},
         {"ped wants 1.995: neither force", 1.995f, 1.995f, 0},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SetUp();
         engagePersistentSpeed(1.38f);
@@ -180,11 +183,13 @@ TEST_F(SprintTest, PressStartClassification)
         const char* name;
         const char* twoTicksBack;
         float savedSpeed;
-        bool laterTick;        // a second press tick rather than the first
+        bool laterTick;  // a second press tick rather than the first
         bool walkPaceBefore;
         bool walkPace;
         bool slow;
     };
+    // One row per case: easier to read than one field per line.
+    // clang-format off
     const std::vector<Case> cases = {
         {"from a run, no custom speed: not walking pace", "Running", 0.0f, false, true, false, false},
         {"from a sprint, fast walk in the band: walking pace", "Sprinting", 1.38f, false, false, true, false},
@@ -199,6 +204,7 @@ TEST_F(SprintTest, PressStartClassification)
         {"slow custom speed", "Running", 0.7f, false, true, false, true},
         {"1.0 is not slow", "Walking", 1.0f, false, false, true, false},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SetUp();
         recordHistory(c.twoTicksBack);
@@ -231,6 +237,8 @@ TEST_F(SprintTest, ReleaseCases)
     };
     const std::string pulse0 = "setControlValueNextFrame(INPUT_SPRINT, 0)";
     const std::string pulse1 = "setControlValueNextFrame(INPUT_SPRINT, 1)";
+    // One row per case: easier to read than one field per line.
+    // clang-format off
     const std::vector<Case> cases = {
         {"tap of 18 from a walk: light run", 18, true, false, false, false, false, false, false, false, false, 2.0f,
          {"moveInput"}, 1.78f, false, true},
@@ -258,6 +266,7 @@ TEST_F(SprintTest, ReleaseCases)
         {"after a wheel override, ped at 2.0: the wheel's speed stays", 5, true, false, false, true, false, false,
          false, false, false, 2.0f, {"moveInput", "getPedDesiredSpeed"}, 2.24f, false, false},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SetUp();
         settings.respectBoundaries = false;

@@ -136,6 +136,8 @@ TEST_F(WalkControlTest, ReleaseByHoldLength)
         float imposedAfter;  // in the tick after the release tick
         bool pending;
     };
+    // One row per case: easier to read than one field per line.
+    // clang-format off
     const std::vector<Case> cases = {
         {"18 ticks: short press latches the fast walk", 18, true, 1.38f, false},
         {"19 ticks: only ends the hold", 19, true, 0.0f, false},
@@ -143,6 +145,7 @@ TEST_F(WalkControlTest, ReleaseByHoldLength)
         {"19 ticks, fast walk off: stays pending", 19, false, 0.0f, true},
         {"20 ticks, fast walk off: ends the hold", 20, false, 0.0f, false},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SetUp();
         settings.fastWalkEnabled = c.fastWalk;
@@ -179,7 +182,7 @@ TEST_F(WalkControlTest, PendingReleaseCountsOnIntoTheNextPress)
 TEST_F(WalkControlTest, ShortPressCases)
 {
     const std::vector<std::string> constrainedProbe = {"isPedMoveFree", "isGlobalMoveRestricted",
-                                                        "isPedMoveRestricted(0)"};
+                                                       "isPedMoveRestricted(0)"};
     auto with = [](std::vector<std::string> a, const std::vector<std::string>& b) {
         a.insert(a.end(), b.begin(), b.end());
         return a;
@@ -197,6 +200,8 @@ TEST_F(WalkControlTest, ShortPressCases)
         bool temporary;
         bool latched;
     };
+    // One row per case: easier to read than one field per line.
+    // clang-format off
     const std::vector<Case> cases = {
         {"no custom speed: latch the fast walk", 0.0f, false, false, 1.2f, false, 1.38f,
          {"isRunDropAllowed", "getPedDesiredSpeed"}, 1.38f, false, true},
@@ -228,6 +233,7 @@ TEST_F(WalkControlTest, ShortPressCases)
         {"exactly the fast walk of 1.0: plain walk", 1.0f, false, false, 1.0f, false, 1.0f,
          {"isRunDropAllowed", "isFirstPersonCameraActive"}, 1.2f, true, false},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SetUp();
         settings.fastWalkCustomSpeed = c.fastSpeed;
@@ -241,9 +247,9 @@ TEST_F(WalkControlTest, ShortPressCases)
         state.walkKeyHoldTicks = 5;
         walkControlUpdate();
         const std::vector<std::string> expected = with(with({"moveInput", "disableControlAction(INPUT_REVEAL_HUD, 1)",
-                                                              "disableControlAction(INPUT_SELECT_RADAR_MODE, 1)"},
-                                                             c.asked),
-                                                        {"moveInput"});
+                                                             "disableControlAction(INPUT_SELECT_RADAR_MODE, 1)"},
+                                                            c.asked),
+                                                       {"moveInput"});
         EXPECT_EQ(commands(), expected) << c.name;
         EXPECT_EQ(state.targetSpeed, c.target) << c.name;
         EXPECT_EQ(state.releaseAfterApply, c.temporary) << c.name;
@@ -265,8 +271,8 @@ TEST_F(WalkControlTest, WhatEachTickAsksOutsideTheShortPress)
     settings.walkControlKey = altKey;
     settings.slowWalkEnabled = false;
     walkControlUpdate();
-    EXPECT_EQ(commands(), (std::vector<std::string>{"moveInput", "disableControlAction(INPUT_REVEAL_HUD, 1)",
-                                                    "moveInput"}));
+    EXPECT_EQ(commands(),
+              (std::vector<std::string>{"moveInput", "disableControlAction(INPUT_REVEAL_HUD, 1)", "moveInput"}));
 
     // During a sprint press only the final check runs; nothing is counted.
     state.sprintHeld = true;

@@ -183,10 +183,10 @@ struct SeenLine {
     std::string name;
     std::string value;
     bool stored = false;
-    std::string section;         // the section it stands in, as written ("" before the first)
+    std::string section;  // the section it stands in, as written ("" before the first)
 };
 
-using SectionKey = std::pair<std::string, std::string>;   // lower-cased section and key
+using SectionKey = std::pair<std::string, std::string>;  // lower-cased section and key
 
 SectionKey placeOf(const SeenLine& line)
 {
@@ -316,10 +316,16 @@ SettingValue valueOf(const Settings& record, const SettingRow& row)
 {
     SettingValue value;
     switch (row.rule) {
-    case SettingRule::flag: value.flag = record.*row.flagField; break;
-    case SettingRule::decimalFloat: value.real = record.*row.floatField; break;
+    case SettingRule::flag:
+        value.flag = record.*row.flagField;
+        break;
+    case SettingRule::decimalFloat:
+        value.real = record.*row.floatField;
+        break;
     case SettingRule::hexInteger:
-    case SettingRule::decimalInteger: value.integer = record.*row.integerField; break;
+    case SettingRule::decimalInteger:
+        value.integer = record.*row.integerField;
+        break;
     }
     return value;
 }
@@ -327,10 +333,13 @@ SettingValue valueOf(const Settings& record, const SettingRow& row)
 bool sameValue(const SettingRow& row, const SettingValue& a, const SettingValue& b)
 {
     switch (row.rule) {
-    case SettingRule::flag: return a.flag == b.flag;
-    case SettingRule::decimalFloat: return std::memcmp(&a.real, &b.real, sizeof a.real) == 0;
+    case SettingRule::flag:
+        return a.flag == b.flag;
+    case SettingRule::decimalFloat:
+        return std::memcmp(&a.real, &b.real, sizeof a.real) == 0;
     case SettingRule::hexInteger:
-    case SettingRule::decimalInteger: return a.integer == b.integer;
+    case SettingRule::decimalInteger:
+        return a.integer == b.integer;
     }
     return true;
 }
@@ -691,14 +700,38 @@ std::size_t editDistance(const std::string& a, const std::string& b)
 std::string keyName(int32_t code)
 {
     static const std::map<int32_t, const char*> names = {
-        {0x01, "left mouse button"}, {0x02, "right mouse button"}, {0x04, "middle mouse button"},
-        {0x05, "mouse button 4"}, {0x06, "mouse button 5"}, {0x08, "Backspace"}, {0x09, "Tab"},
-        {0x0D, "Enter"}, {0x10, "Shift"}, {0x11, "Ctrl"}, {0x12, "Alt"}, {0x13, "Pause"},
-        {0x14, "Caps Lock"}, {0x1B, "Esc"}, {0x20, "Space"}, {0x21, "Page Up"}, {0x22, "Page Down"},
-        {0x23, "End"}, {0x24, "Home"}, {0x25, "Left arrow"}, {0x26, "Up arrow"}, {0x27, "Right arrow"},
-        {0x28, "Down arrow"}, {0x2D, "Insert"}, {0x2E, "Delete"}, {0xA0, "left Shift"},
-        {0xA1, "right Shift"}, {0xA2, "left Ctrl"}, {0xA3, "right Ctrl"}, {0xA4, "left Alt"},
-        {0xA5, "right Alt"}, {0xC0, "` (~)"},
+        {0x01, "left mouse button"},
+        {0x02, "right mouse button"},
+        {0x04, "middle mouse button"},
+        {0x05, "mouse button 4"},
+        {0x06, "mouse button 5"},
+        {0x08, "Backspace"},
+        {0x09, "Tab"},
+        {0x0D, "Enter"},
+        {0x10, "Shift"},
+        {0x11, "Ctrl"},
+        {0x12, "Alt"},
+        {0x13, "Pause"},
+        {0x14, "Caps Lock"},
+        {0x1B, "Esc"},
+        {0x20, "Space"},
+        {0x21, "Page Up"},
+        {0x22, "Page Down"},
+        {0x23, "End"},
+        {0x24, "Home"},
+        {0x25, "Left arrow"},
+        {0x26, "Up arrow"},
+        {0x27, "Right arrow"},
+        {0x28, "Down arrow"},
+        {0x2D, "Insert"},
+        {0x2E, "Delete"},
+        {0xA0, "left Shift"},
+        {0xA1, "right Shift"},
+        {0xA2, "left Ctrl"},
+        {0xA3, "right Ctrl"},
+        {0xA4, "left Alt"},
+        {0xA5, "right Alt"},
+        {0xC0, "` (~)"},
     };
     const auto found = names.find(code);
     if (found != names.end())

@@ -20,30 +20,30 @@ namespace sim::doctor {
 
 // How much a finding matters to the player.
 enum class Severity {
-    problem,   // the load stops or the file is not read at all
-    warning,   // a line that does not do what it seems to
-    note,      // works, but worth knowing
+    problem,  // the load stops or the file is not read at all
+    warning,  // a line that does not do what it seems to
+    note,     // works, but worth knowing
 };
 
 // One thing the doctor has to say, about one line (or the whole file).
 struct Finding {
-    std::size_t line = 0;        // 1 for the first line; 0 for the file as a whole
+    std::size_t line = 0;  // 1 for the first line; 0 for the file as a whole
     Severity severity = Severity::note;
-    std::string kind;            // stable name for tools, e.g. "unknown-key"
-    std::string section;         // the section it concerns, when there is one
-    std::string key;             // the key it concerns, when there is one
-    std::string text;            // the value text, when it is about a value
-    std::string suggestion;      // the closest known name, when one is near
-    std::string message;         // what to tell the player
+    std::string kind;        // stable name for tools, e.g. "unknown-key"
+    std::string section;     // the section it concerns, when there is one
+    std::string key;         // the key it concerns, when there is one
+    std::string text;        // the value text, when it is about a value
+    std::string suggestion;  // the closest known name, when one is near
+    std::string message;     // what to tell the player
 };
 
 // Where the value a setting ends up with comes from.
 enum class Source {
-    file,          // the key's line in the file
-    missing,       // the key is not in the file (in its own section)
-    stoppedHere,   // this key's value stopped the load: the setting keeps its value
-    notReached,    // the load stopped before this key: the setting keeps its value
-    noFile,        // the file could not be read
+    file,         // the key's line in the file
+    missing,      // the key is not in the file (in its own section)
+    stoppedHere,  // this key's value stopped the load: the setting keeps its value
+    notReached,   // the load stopped before this key: the setting keeps its value
+    noFile,       // the file could not be read
 };
 
 // A setting's value, in whichever of the three types its rule writes.
@@ -57,22 +57,22 @@ struct SettingValue {
 struct SettingUse {
     const SettingRow* row = nullptr;
     Source source = Source::missing;
-    std::size_t line = 0;        // the line whose value was read (or would have been)
-    std::string text;            // that line's value text
-    SettingValue loaded;         // right after the load
-    SettingValue used;           // after the per-tick clamps: what play sees
-    bool clamped = false;        // the clamps changed it
-    bool readWhole = true;       // the text is plainly the value: exactly 0 or 1 for a
-                                 // flag, nothing after the number for the others
+    std::size_t line = 0;   // the line whose value was read (or would have been)
+    std::string text;       // that line's value text
+    SettingValue loaded;    // right after the load
+    SettingValue used;      // after the per-tick clamps: what play sees
+    bool clamped = false;   // the clamps changed it
+    bool readWhole = true;  // the text is plainly the value: exactly 0 or 1 for a
+                            // flag, nothing after the number for the others
     bool differsFromDefault = false;
 };
 
 // Where the load stopped, and why.
 struct LoadStop {
-    std::size_t row = 0;         // index into settingRows
-    std::size_t line = 0;        // the failing key's line; 0 when the key is missing
-    std::string text;            // the failing value text
-    std::string error;           // the loader's failure text ("invalid stof argument", ...)
+    std::size_t row = 0;   // index into settingRows
+    std::size_t line = 0;  // the failing key's line; 0 when the key is missing
+    std::string text;      // the failing value text
+    std::string error;     // the loader's failure text ("invalid stof argument", ...)
 };
 
 // Everything the doctor found in one file.
@@ -80,10 +80,10 @@ struct Diagnosis {
     std::string path;
     bool readable = false;
     std::size_t lineCount = 0;
-    std::vector<std::string> lines;     // the lines as the reader saw them
-    std::optional<LoadStop> stop;       // set when a readable file does not load whole
-    std::vector<SettingUse> settings;   // one per row, in load order
-    std::vector<Finding> findings;      // by line, the whole file first
+    std::vector<std::string> lines;    // the lines as the reader saw them
+    std::optional<LoadStop> stop;      // set when a readable file does not load whole
+    std::vector<SettingUse> settings;  // one per row, in load order
+    std::vector<Finding> findings;     // by line, the whole file first
 
     // 0: the file loads whole; 1: the load stops early; 2: the file cannot be read.
     int exitStatus() const { return !readable ? 2 : stop ? 1 : 0; }

@@ -79,9 +79,12 @@ std::string sourceWords(const SettingUse& use)
 const char* severityWord(Severity severity)
 {
     switch (severity) {
-    case Severity::problem: return "problem";
-    case Severity::warning: return "warning";
-    case Severity::note: return "note";
+    case Severity::problem:
+        return "problem";
+    case Severity::warning:
+        return "warning";
+    case Severity::note:
+        return "note";
     }
     return "note";
 }
@@ -89,11 +92,16 @@ const char* severityWord(Severity severity)
 const char* sourceName(Source source)
 {
     switch (source) {
-    case Source::file: return "file";
-    case Source::missing: return "missing";
-    case Source::stoppedHere: return "stops-load";
-    case Source::notReached: return "not-reached";
-    case Source::noFile: return "no-file";
+    case Source::file:
+        return "file";
+    case Source::missing:
+        return "missing";
+    case Source::stoppedHere:
+        return "stops-load";
+    case Source::notReached:
+        return "not-reached";
+    case Source::noFile:
+        return "no-file";
     }
     return "file";
 }
@@ -172,8 +180,7 @@ std::string formatText(const Diagnosis& diagnosis)
             section = use.row->section;
             out += "  [" + section + "]\n";
         }
-        out += "    " + padded(use.row->key, 40) + padded(valueWords(*use.row, use.used), 12) + sourceWords(use) +
-               "\n";
+        out += "    " + padded(use.row->key, 40) + padded(valueWords(*use.row, use.used), 12) + sourceWords(use) + "\n";
     }
     return out;
 }
@@ -278,9 +285,10 @@ std::string formatJson(const Diagnosis& diagnosis)
     out += "  \"exitStatus\": " + decimal(diagnosis.exitStatus()) + ",\n";
     if (diagnosis.stop) {
         const SettingRow& row = settingRows[diagnosis.stop->row];
-        out += std::string("  \"stop\": {\"section\": ") + jsonString(row.section) + ", \"key\": " +
-               jsonString(row.key) + ", \"line\": " + jsonLine(diagnosis.stop->line) + ", \"text\": " +
-               (diagnosis.stop->line ? jsonString(diagnosis.stop->text) : std::string("null")) + ", \"error\": " + jsonString(diagnosis.stop->error) + "},\n";
+        out += std::string("  \"stop\": {\"section\": ") + jsonString(row.section) +
+               ", \"key\": " + jsonString(row.key) + ", \"line\": " + jsonLine(diagnosis.stop->line) +
+               ", \"text\": " + (diagnosis.stop->line ? jsonString(diagnosis.stop->text) : std::string("null")) +
+               ", \"error\": " + jsonString(diagnosis.stop->error) + "},\n";
     } else {
         out += "  \"stop\": null,\n";
     }
@@ -291,25 +299,26 @@ std::string formatJson(const Diagnosis& diagnosis)
         const SettingRow& row = *use.row;
         out += std::string("    {\"section\": ") + jsonString(row.section) + ", \"key\": " + jsonString(row.key) +
                ", \"field\": " + jsonString(row.field) + ", \"source\": " + jsonString(sourceName(use.source)) +
-               ", \"line\": " + jsonLine(use.line) + ", \"text\": " +
-               (use.line ? jsonString(use.text) : std::string("null")) + ", \"loaded\": " +
-               jsonValue(row, use.loaded) + ", \"value\": " + jsonValue(row, use.used) + ", \"clamped\": " +
-               (use.clamped ? "true" : "false") + ", \"builtInDefault\": " +
-               (use.differsFromDefault ? "false" : "true") + "}" + (i + 1 < diagnosis.settings.size() ? "," : "") +
-               "\n";
+               ", \"line\": " + jsonLine(use.line) +
+               ", \"text\": " + (use.line ? jsonString(use.text) : std::string("null")) +
+               ", \"loaded\": " + jsonValue(row, use.loaded) + ", \"value\": " + jsonValue(row, use.used) +
+               ", \"clamped\": " + (use.clamped ? "true" : "false") +
+               ", \"builtInDefault\": " + (use.differsFromDefault ? "false" : "true") + "}" +
+               (i + 1 < diagnosis.settings.size() ? "," : "") + "\n";
     }
     out += "  ],\n";
 
     out += "  \"findings\": [\n";
     for (std::size_t i = 0; i < diagnosis.findings.size(); ++i) {
         const Finding& finding = diagnosis.findings[i];
-        out += "    {\"line\": " + jsonLine(finding.line) + ", \"severity\": " +
-               jsonString(severityWord(finding.severity)) + ", \"kind\": " + jsonString(finding.kind) +
-               ", \"section\": " + jsonOptionalString(finding.section) + ", \"key\": " +
-               jsonOptionalString(finding.key) + ", \"text\": " +
-               (finding.key.empty() ? std::string("null") : jsonString(finding.text)) + ", \"suggestion\": " +
-               jsonOptionalString(finding.suggestion) + ", \"message\": " + jsonString(finding.message) + "}" +
-               (i + 1 < diagnosis.findings.size() ? "," : "") + "\n";
+        out += "    {\"line\": " + jsonLine(finding.line) +
+               ", \"severity\": " + jsonString(severityWord(finding.severity)) +
+               ", \"kind\": " + jsonString(finding.kind) + ", \"section\": " + jsonOptionalString(finding.section) +
+               ", \"key\": " + jsonOptionalString(finding.key) +
+               ", \"text\": " + (finding.key.empty() ? std::string("null") : jsonString(finding.text)) +
+               ", \"suggestion\": " + jsonOptionalString(finding.suggestion) +
+               ", \"message\": " + jsonString(finding.message) + "}" + (i + 1 < diagnosis.findings.size() ? "," : "") +
+               "\n";
     }
     out += "  ]\n}\n";
     return out;

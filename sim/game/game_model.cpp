@@ -10,8 +10,8 @@ namespace sim {
 
 namespace {
 
-constexpr const char* moveControls[] = {
-    "INPUT_MOVE_UP_ONLY", "INPUT_MOVE_LEFT_ONLY", "INPUT_MOVE_DOWN_ONLY", "INPUT_MOVE_RIGHT_ONLY"};
+constexpr const char* moveControls[] = {"INPUT_MOVE_UP_ONLY", "INPUT_MOVE_LEFT_ONLY", "INPUT_MOVE_DOWN_ONLY",
+                                        "INPUT_MOVE_RIGHT_ONLY"};
 
 }  // namespace
 
@@ -58,7 +58,7 @@ void GameModel::beginTick()
     bool sprintPulsed = false;
     for (const auto& [name, value] : previousImposed_.controlValues) {
         if (name == "INPUT_SPRINT")
-            sprintPulsed = (value == 1.0f);   // the last value set wins
+            sprintPulsed = (value == 1.0f);  // the last value set wins
     }
     d.sprintControl = controlPressed("INPUT_SPRINT") || shiftKeyDown || sprintPulsed;
 

@@ -26,9 +26,9 @@ struct Gait {
 // The ped's desired speed: fixed, or derived from input (see GameModel).
 struct Desired {
     bool automatic = true;
-    float value = 0.0f;      // when not automatic
-    float walk = 1.0f;       // automatic: with move input
-    float run = 2.0f;        // automatic: with move input and the sprint control
+    float value = 0.0f;  // when not automatic
+    float walk = 1.0f;   // automatic: with move input
+    float run = 2.0f;    // automatic: with move input and the sprint control
     bool operator==(const Desired&) const = default;
 };
 
@@ -36,8 +36,8 @@ struct GameState {
     bool onFoot = true;
     Gait gait;
     Desired desired;
-    std::set<std::string> pressedControls;          // upper-case control names held
-    std::map<std::string, bool> controlEnabled;     // absent: enabled
+    std::set<std::string> pressedControls;       // upper-case control names held
+    std::map<std::string, bool> controlEnabled;  // absent: enabled
     bool holdBlocked = false;
     bool firstPerson = false;
     bool pedMoveFree = true;
@@ -54,8 +54,8 @@ struct GameState {
 struct ImposedState {
     std::optional<float> maxSpeed;
     std::optional<float> minSpeed;
-    std::vector<std::pair<std::string, float>> controlValues;   // setControlValueNextFrame, in call order
-    std::vector<std::string> disabledControls;                  // disableControlAction, in call order
+    std::vector<std::pair<std::string, float>> controlValues;  // setControlValueNextFrame, in call order
+    std::vector<std::string> disabledControls;                 // disableControlAction, in call order
 };
 
 // The answers the model derived for a tick, before the plug-in ran.

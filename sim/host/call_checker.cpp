@@ -13,7 +13,8 @@ std::string CheckedCall::name() const
 }
 
 CallChecker::CallChecker(TextReader readText, ControlNamer nameControl)
-    : readText_(std::move(readText)), nameControl_(std::move(nameControl))
+    : readText_(std::move(readText)),
+      nameControl_(std::move(nameControl))
 {
 }
 
@@ -26,9 +27,8 @@ std::string CallChecker::pendingName() const
 void CallChecker::init(uint64_t hash, std::vector<std::string>& faults)
 {
     if (pending_) {
-        faults.push_back("nativeInit(" + hex64(hash) + ") while a call to " + pendingName() +
-                         " is pending (" + decimal(static_cast<int64_t>(pendingSlots_.size())) +
-                         " arguments pushed, no nativeCall)");
+        faults.push_back("nativeInit(" + hex64(hash) + ") while a call to " + pendingName() + " is pending (" +
+                         decimal(static_cast<int64_t>(pendingSlots_.size())) + " arguments pushed, no nativeCall)");
     }
     if (!findNative(hash))
         faults.push_back("nativeInit with the unknown hash " + hex64(hash));
@@ -119,7 +119,8 @@ DecodedArg CallChecker::decode(const ArgSpec& shape, size_t index, uint64_t slot
     case ArgKind::number:
         arg.shown = highHalfSet ? hex64(slot) : formatFloat(std::bit_cast<float>(low));
         if (highHalfSet)
-            faults.push_back(where + " slot " + hex64(slot) + " has a non-zero high half (a float travels in the low 32 bits)");
+            faults.push_back(where + " slot " + hex64(slot) +
+                             " has a non-zero high half (a float travels in the low 32 bits)");
         return arg;
     case ArgKind::ped:
         arg.shown = highHalfSet ? hex64(slot) : hex32(low);

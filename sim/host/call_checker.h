@@ -17,10 +17,10 @@ namespace sim {
 // A native call as the plug-in made it, checked and decoded.
 struct CheckedCall {
     uint64_t hash = 0;
-    const NativeSpec* entry = nullptr;   // nullptr: a hash outside the catalogue
+    const NativeSpec* entry = nullptr;  // nullptr: a hash outside the catalogue
     std::vector<uint64_t> slots;
     std::vector<DecodedArg> args;
-    std::string name() const;           // role name, or "native 0x…" for an unknown hash
+    std::string name() const;  // role name, or "native 0x…" for an unknown hash
 };
 
 class CallChecker {

@@ -9,10 +9,8 @@ namespace {
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
            });
 }
 
@@ -74,10 +72,9 @@ const NativeSpec* findNativeByName(std::string_view name)
 const std::vector<std::string_view>& controlNames()
 {
     static const std::vector<std::string_view> names = {
-        "INPUT_MOVE_UP_ONLY", "INPUT_MOVE_LEFT_ONLY", "INPUT_MOVE_DOWN_ONLY",
-        "INPUT_MOVE_RIGHT_ONLY", "INPUT_SPRINT", "INPUT_FRONTEND_SELECT",
-        "INPUT_PREV_WEAPON", "INPUT_NEXT_WEAPON", "INPUT_REVEAL_HUD",
-        "INPUT_SELECT_RADAR_MODE", "INPUT_SPECIAL_ABILITY", "INPUT_SCRIPTED_FLY_ZUP",
+        "INPUT_MOVE_UP_ONLY", "INPUT_MOVE_LEFT_ONLY",    "INPUT_MOVE_DOWN_ONLY",  "INPUT_MOVE_RIGHT_ONLY",
+        "INPUT_SPRINT",       "INPUT_FRONTEND_SELECT",   "INPUT_PREV_WEAPON",     "INPUT_NEXT_WEAPON",
+        "INPUT_REVEAL_HUD",   "INPUT_SELECT_RADAR_MODE", "INPUT_SPECIAL_ABILITY", "INPUT_SCRIPTED_FLY_ZUP",
     };
     return names;
 }

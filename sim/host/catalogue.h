@@ -12,11 +12,11 @@ namespace sim {
 
 // What one argument slot carries.
 enum class ArgKind {
-    ped,        // a ped handle (32-bit, zero-extended)
-    control,    // a control hash (32-bit, zero-extended)
-    literal,    // a 32-bit integer that every call site passes as the same value
-    number,     // a 32-bit float (single-precision bits in the low half)
-    text,       // the address of a NUL-terminated string
+    ped,      // a ped handle (32-bit, zero-extended)
+    control,  // a control hash (32-bit, zero-extended)
+    literal,  // a 32-bit integer that every call site passes as the same value
+    number,   // a 32-bit float (single-precision bits in the low half)
+    text,     // the address of a NUL-terminated string
 };
 
 // What the result slot carries (only the low 32 bits mean anything).
@@ -24,7 +24,7 @@ enum class ResultKind { none, ped, hash, boolean, number };
 
 struct ArgSpec {
     ArgKind kind;
-    uint32_t literal = 0;   // the required value of a literal argument
+    uint32_t literal = 0;  // the required value of a literal argument
 };
 
 struct NativeSpec {
@@ -45,8 +45,7 @@ const NativeSpec* findNativeByName(std::string_view name);
 
 // The host functions that appear as calls in the trace besides the natives.
 inline constexpr std::string_view hostCallNames[] = {
-    "scriptWait", "scriptRegister", "scriptUnregister",
-    "keyboardHandlerRegister", "keyboardHandlerUnregister",
+    "scriptWait", "scriptRegister", "scriptUnregister", "keyboardHandlerRegister", "keyboardHandlerUnregister",
 };
 
 // The twelve control names the plug-in may pass to hashOfText.

@@ -8,20 +8,53 @@ namespace sim {
 namespace {
 
 // The C functions of the table: each forwards to the one runtime.
-void apiScriptRegister(void* module, void (*entry)()) { HostRuntime::instance().scriptRegister(module, entry); }
-void apiScriptUnregister(void* module) { HostRuntime::instance().scriptUnregister(module); }
-void apiScriptWait(uint32_t ms) { HostRuntime::instance().scriptWait(ms); }
-void apiKeyboardHandlerRegister(SimKeyboardHandler handler) { HostRuntime::instance().keyboardHandlerRegister(handler); }
-void apiKeyboardHandlerUnregister(SimKeyboardHandler handler) { HostRuntime::instance().keyboardHandlerUnregister(handler); }
-void apiNativeInit(uint64_t hash) { HostRuntime::instance().nativeInit(hash); }
-void apiNativePush64(uint64_t value) { HostRuntime::instance().nativePush64(value); }
-uint64_t* apiNativeCall() { return HostRuntime::instance().nativeCall(); }
-uint32_t apiGetTickCount() { return HostRuntime::instance().getTickCount(); }
+void apiScriptRegister(void* module, void (*entry)())
+{
+    HostRuntime::instance().scriptRegister(module, entry);
+}
+void apiScriptUnregister(void* module)
+{
+    HostRuntime::instance().scriptUnregister(module);
+}
+void apiScriptWait(uint32_t ms)
+{
+    HostRuntime::instance().scriptWait(ms);
+}
+void apiKeyboardHandlerRegister(SimKeyboardHandler handler)
+{
+    HostRuntime::instance().keyboardHandlerRegister(handler);
+}
+void apiKeyboardHandlerUnregister(SimKeyboardHandler handler)
+{
+    HostRuntime::instance().keyboardHandlerUnregister(handler);
+}
+void apiNativeInit(uint64_t hash)
+{
+    HostRuntime::instance().nativeInit(hash);
+}
+void apiNativePush64(uint64_t value)
+{
+    HostRuntime::instance().nativePush64(value);
+}
+uint64_t* apiNativeCall()
+{
+    return HostRuntime::instance().nativeCall();
+}
+uint32_t apiGetTickCount()
+{
+    return HostRuntime::instance().getTickCount();
+}
 
 const HostApi table = {
-    apiScriptRegister, apiScriptUnregister, apiScriptWait,
-    apiKeyboardHandlerRegister, apiKeyboardHandlerUnregister,
-    apiNativeInit, apiNativePush64, apiNativeCall, apiGetTickCount,
+    apiScriptRegister,
+    apiScriptUnregister,
+    apiScriptWait,
+    apiKeyboardHandlerRegister,
+    apiKeyboardHandlerUnregister,
+    apiNativeInit,
+    apiNativePush64,
+    apiNativeCall,
+    apiGetTickCount,
 };
 
 std::string flag(bool value)
@@ -243,8 +276,8 @@ void HostRuntime::runTick()
 
 void HostRuntime::scriptRegister(void* module, void (*entry)())
 {
-    hostCall("scriptRegister", {{module == library_.module || !library_.module ? "module" : "other_module"},
-                                {entry ? "entry" : "null"}});
+    hostCall("scriptRegister",
+             {{module == library_.module || !library_.module ? "module" : "other_module"}, {entry ? "entry" : "null"}});
     if (caller_ != Caller::attach) {
         fault("scriptRegister called by " + callerText() + "; only process attach registers");
         return;

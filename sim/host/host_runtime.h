@@ -97,10 +97,10 @@ private:
     void* registeredModule_ = nullptr;
     void (*scriptEntry_)() = nullptr;
     SimKeyboardHandler keyboardHandler_ = nullptr;
-    int scriptRegistrations_ = 0;     // during the current attach
+    int scriptRegistrations_ = 0;  // during the current attach
     int keyboardRegistrations_ = 0;
     platform::ScriptContext* script_ = nullptr;
-    bool scriptDead_ = false;         // its entry returned
+    bool scriptDead_ = false;  // its entry returned
 };
 
 }  // namespace sim

@@ -21,20 +21,15 @@ const std::vector<NamedKey>& namedKeys()
 {
     static const std::vector<NamedKey> keys = [] {
         std::vector<NamedKey> k = {
-            {"BACKSPACE", 0x08, 0x0E, false}, {"TAB", 0x09, 0x0F, false},
-            {"ENTER", 0x0D, 0x1C, false},     {"SHIFT", 0x10, 0x2A, false},
-            {"CTRL", 0x11, 0x1D, false},      {"CONTROL", 0x11, 0x1D, false},
-            {"ALT", 0x12, 0x38, false},       {"MENU", 0x12, 0x38, false},
-            {"PAUSE", 0x13, 0x45, false},     {"CAPSLOCK", 0x14, 0x3A, false},
-            {"ESC", 0x1B, 0x01, false},       {"ESCAPE", 0x1B, 0x01, false},
-            {"SPACE", 0x20, 0x39, false},     {"PAGEUP", 0x21, 0x49, true},
-            {"PAGEDOWN", 0x22, 0x51, true},   {"END", 0x23, 0x4F, true},
-            {"HOME", 0x24, 0x47, true},       {"LEFT", 0x25, 0x4B, true},
-            {"UP", 0x26, 0x48, true},         {"RIGHT", 0x27, 0x4D, true},
-            {"DOWN", 0x28, 0x50, true},       {"INSERT", 0x2D, 0x52, true},
-            {"DELETE", 0x2E, 0x53, true},
-            {"LSHIFT", 0xA0, 0x2A, false},    {"RSHIFT", 0xA1, 0x36, false},
-            {"LCTRL", 0xA2, 0x1D, false},     {"RCTRL", 0xA3, 0x1D, true},
+            {"BACKSPACE", 0x08, 0x0E, false}, {"TAB", 0x09, 0x0F, false},   {"ENTER", 0x0D, 0x1C, false},
+            {"SHIFT", 0x10, 0x2A, false},     {"CTRL", 0x11, 0x1D, false},  {"CONTROL", 0x11, 0x1D, false},
+            {"ALT", 0x12, 0x38, false},       {"MENU", 0x12, 0x38, false},  {"PAUSE", 0x13, 0x45, false},
+            {"CAPSLOCK", 0x14, 0x3A, false},  {"ESC", 0x1B, 0x01, false},   {"ESCAPE", 0x1B, 0x01, false},
+            {"SPACE", 0x20, 0x39, false},     {"PAGEUP", 0x21, 0x49, true}, {"PAGEDOWN", 0x22, 0x51, true},
+            {"END", 0x23, 0x4F, true},        {"HOME", 0x24, 0x47, true},   {"LEFT", 0x25, 0x4B, true},
+            {"UP", 0x26, 0x48, true},         {"RIGHT", 0x27, 0x4D, true},  {"DOWN", 0x28, 0x50, true},
+            {"INSERT", 0x2D, 0x52, true},     {"DELETE", 0x2E, 0x53, true}, {"LSHIFT", 0xA0, 0x2A, false},
+            {"RSHIFT", 0xA1, 0x36, false},    {"LCTRL", 0xA2, 0x1D, false}, {"RCTRL", 0xA3, 0x1D, true},
             {"LALT", 0xA4, 0x38, false},      {"RALT", 0xA5, 0x38, true},
         };
         static const uint8_t digitScan[10] = {0x0B, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A};
@@ -88,7 +83,7 @@ std::optional<KeyInfo> findKey(std::string_view text)
     const std::string name = upper(text);
     for (const NamedKey& key : namedKeys()) {
         if (name == key.name)
-            return keyOfCode(key.code);   // canonical name (CTRL for CONTROL)
+            return keyOfCode(key.code);  // canonical name (CTRL for CONTROL)
     }
     // Any other key by its hexadecimal code (single digits are the digit keys).
     if (name.size() < 3 || name[0] != '0' || name[1] != 'X')

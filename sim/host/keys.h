@@ -13,7 +13,7 @@ struct KeyInfo {
     uint32_t code = 0;
     uint8_t scanCode = 0;
     bool extended = false;
-    std::string name;   // canonical upper-case name, or the hex code
+    std::string name;  // canonical upper-case name, or the hex code
 };
 
 // A key by name (case-insensitive: SHIFT, END, NUMPAD1, A, F5, …) or by
@@ -31,7 +31,7 @@ struct KeyMessage {
     bool wasDown = false;
     bool up = false;
     uint32_t clockMs = 0;
-    const char* kind = "down";   // "down", "repeat" or "up"
+    const char* kind = "down";  // "down", "repeat" or "up"
 };
 
 }  // namespace sim

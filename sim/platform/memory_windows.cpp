@@ -2,8 +2,10 @@
 // (the C runtime's malloc heap among them, whichever it is), and the private
 // bytes and working set the system counts.
 
-#define PSAPI_VERSION 2   // GetProcessMemoryInfo from kernel32: no psapi.dll needed
+#define PSAPI_VERSION 2  // GetProcessMemoryInfo from kernel32: no psapi.dll needed
+// windows.h first: psapi.h needs its types.
 #include <windows.h>
+
 #include <psapi.h>
 
 #include <string>

@@ -43,7 +43,7 @@ bool loadPlugin(const std::string& path, PluginLibrary& library, std::string& er
 
 bool hookClock(PluginLibrary& /*library*/, uint32_t (* /*clock*/)(), std::string& /*error*/)
 {
-    return true;   // GetTickCount is one of the executable's exports
+    return true;  // GetTickCount is one of the executable's exports
 }
 
 void unloadPlugin(PluginLibrary& library)

@@ -23,7 +23,7 @@ namespace {
 using InstallHostFunction = void (*)(const HostApi*);
 
 const HostApi* hostApi = nullptr;
-HMODULE scriptHookLibrary = nullptr;        // loaded once, kept for the whole run
+HMODULE scriptHookLibrary = nullptr;  // loaded once, kept for the whole run
 InstallHostFunction installIntoScriptHook = nullptr;
 
 std::wstring widen(const std::string& text)
@@ -42,9 +42,8 @@ std::string errorText(DWORD code)
 {
     char* message = nullptr;
     const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, MAKELANGID(LANG_ENGLISH, SUBLANG_DEFAULT), reinterpret_cast<char*>(&message), 0,
-        nullptr);
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+        MAKELANGID(LANG_ENGLISH, SUBLANG_DEFAULT), reinterpret_cast<char*>(&message), 0, nullptr);
     std::string text = length && message ? std::string(message, length) : std::string();
     if (message)
         LocalFree(message);
@@ -67,8 +66,8 @@ bool prepareScriptHook(std::string& error)
             error = "cannot load the simulator's " + path + ": " + errorText(GetLastError());
             return false;
         }
-        auto install = reinterpret_cast<InstallHostFunction>(
-            reinterpret_cast<void*>(GetProcAddress(library, "simInstallHost")));
+        auto install =
+            reinterpret_cast<InstallHostFunction>(reinterpret_cast<void*>(GetProcAddress(library, "simInstallHost")));
         if (!install) {
             error = path + " is not the simulator's own ScriptHookRDR2.dll (no simInstallHost)";
             FreeLibrary(library);
@@ -157,8 +156,8 @@ bool hookClock(PluginLibrary& library, uint32_t (*clock)(), std::string& error)
     const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
 
     // Where the loader bound GetTickCount, for import tables without names.
-    const void* systemClock = reinterpret_cast<const void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTickCount"));
+    const void* systemClock =
+        reinterpret_cast<const void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTickCount"));
 
     int patched = 0;
     if (imports.VirtualAddress != 0) {
@@ -167,9 +166,10 @@ bool hookClock(PluginLibrary& library, uint32_t (*clock)(), std::string& error)
             if (!isClockModule(reinterpret_cast<const char*>(base + descriptor->Name)))
                 continue;
             auto* slot = reinterpret_cast<IMAGE_THUNK_DATA64*>(base + descriptor->FirstThunk);
-            const IMAGE_THUNK_DATA64* name = descriptor->OriginalFirstThunk
-                ? reinterpret_cast<const IMAGE_THUNK_DATA64*>(base + descriptor->OriginalFirstThunk)
-                : nullptr;
+            const IMAGE_THUNK_DATA64* name =
+                descriptor->OriginalFirstThunk
+                    ? reinterpret_cast<const IMAGE_THUNK_DATA64*>(base + descriptor->OriginalFirstThunk)
+                    : nullptr;
             for (; slot->u1.Function != 0; ++slot) {
                 bool isClock = false;
                 if (name) {

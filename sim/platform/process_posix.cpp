@@ -55,7 +55,7 @@ bool readTextAt(uint64_t address, std::string& text, size_t maxLength)
         if (vmReadWorks) {
             got = process_vm_readv(self, &local, 1, &remote, 1, 0);
             if (got < 0 && (errno == ENOSYS || errno == EPERM))
-                vmReadWorks = false;   // a sandbox without it: fall back for good
+                vmReadWorks = false;  // a sandbox without it: fall back for good
         }
         if (!vmReadWorks)
             got = copyThroughPipe(chunk, at, want);
@@ -73,9 +73,7 @@ bool readTextAt(uint64_t address, std::string& text, size_t maxLength)
     return false;
 }
 
-void setBinaryStdout()
-{
-}
+void setBinaryStdout() { }
 
 std::string executableDirectory()
 {

@@ -48,14 +48,14 @@ struct ScriptContext {
     ucontext_t host{};
     ucontext_t script{};
     void (*entry)() = nullptr;
-    void* mapping = nullptr;     // guard page + stack
+    void* mapping = nullptr;  // guard page + stack
     size_t mappingSize = 0;
-    void* stack = nullptr;       // lowest usable byte of the stack
+    void* stack = nullptr;  // lowest usable byte of the stack
     bool started = false;
     bool finished = false;
     bool running = false;
 #if defined(SIM_ASAN)
-    void* scriptFakeStack = nullptr;    // the script's fake stack while it is parked
+    void* scriptFakeStack = nullptr;  // the script's fake stack while it is parked
     const void* hostStackBottom = nullptr;
     size_t hostStackSize = 0;
 #endif
@@ -76,7 +76,7 @@ ScriptContext* current = nullptr;
 
 // On the script's side, right after every switch into it.
 #if defined(SIM_ASAN)
-#define SIM_ARRIVED_IN_SCRIPT(context) \
+#define SIM_ARRIVED_IN_SCRIPT(context)                                                                                 \
     __sanitizer_finish_switch_fiber((context)->scriptFakeStack, &(context)->hostStackBottom, &(context)->hostStackSize)
 #else
 #define SIM_ARRIVED_IN_SCRIPT(context) ((void)(context))
@@ -85,16 +85,16 @@ ScriptContext* current = nullptr;
 // On the script's side, right before every switch back to the host; `dying`
 // when the script will never run again.
 #if defined(SIM_ASAN) && defined(SIM_TSAN)
-#define SIM_LEAVING_SCRIPT(context, dying)                                                            \
-    do {                                                                                            \
-        __sanitizer_start_switch_fiber((dying) ? nullptr : &(context)->scriptFakeStack,              \
-                                       (context)->hostStackBottom, (context)->hostStackSize);       \
-        __tsan_switch_to_fiber((context)->tsanHost, 0);                                             \
+#define SIM_LEAVING_SCRIPT(context, dying)                                                                             \
+    do {                                                                                                               \
+        __sanitizer_start_switch_fiber((dying) ? nullptr : &(context)->scriptFakeStack, (context)->hostStackBottom,    \
+                                       (context)->hostStackSize);                                                      \
+        __tsan_switch_to_fiber((context)->tsanHost, 0);                                                                \
     } while (false)
 #elif defined(SIM_ASAN)
-#define SIM_LEAVING_SCRIPT(context, dying)                                                            \
-    __sanitizer_start_switch_fiber((dying) ? nullptr : &(context)->scriptFakeStack,                  \
-                                   (context)->hostStackBottom, (context)->hostStackSize)
+#define SIM_LEAVING_SCRIPT(context, dying)                                                                             \
+    __sanitizer_start_switch_fiber((dying) ? nullptr : &(context)->scriptFakeStack, (context)->hostStackBottom,        \
+                                   (context)->hostStackSize)
 #elif defined(SIM_TSAN)
 #define SIM_LEAVING_SCRIPT(context, dying) __tsan_switch_to_fiber((context)->tsanHost, 0)
 #else
@@ -121,13 +121,13 @@ ScriptContext* createScriptContext(void (*entry)())
     auto* context = new ScriptContext;
     context->entry = entry;
     context->mappingSize = stackSize + page;
-    context->mapping = mmap(nullptr, context->mappingSize, PROT_READ | PROT_WRITE,
-                            MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK, -1, 0);
+    context->mapping =
+        mmap(nullptr, context->mappingSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK, -1, 0);
     if (context->mapping == MAP_FAILED) {
         delete context;
         return nullptr;
     }
-    mprotect(context->mapping, page, PROT_NONE);   // overflow faults instead of corrupting
+    mprotect(context->mapping, page, PROT_NONE);  // overflow faults instead of corrupting
     context->stack = static_cast<char*>(context->mapping) + page;
 
     getcontext(&context->script);

@@ -21,7 +21,7 @@ constexpr size_t stackCommit = size_t{64} * 1024;
 
 struct ScriptContext {
     void* fiber = nullptr;
-    void* hostFiber = nullptr;   // the fiber that resumed the script last
+    void* hostFiber = nullptr;  // the fiber that resumed the script last
     void (*entry)() = nullptr;
     bool started = false;
     bool finished = false;

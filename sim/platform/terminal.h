@@ -12,9 +12,9 @@ namespace sim::platform {
 bool stderrIsTerminal();
 
 enum class PngResult {
-    written,       // the PNG is there
-    noConverter,   // no converter installed (or none used on this platform)
-    failed,        // the converter ran and failed
+    written,      // the PNG is there
+    noConverter,  // no converter installed (or none used on this platform)
+    failed,       // the converter ran and failed
 };
 
 // Renders the SVG file at svgPath into pngPath with rsvg-convert, when it

@@ -30,7 +30,7 @@ std::string findOnPath(const std::string& program)
             end = folders.size();
         const std::string folder = end > at ? folders.substr(at, end - at) : ".";
         const std::string candidate = folder + "/" + program;
-        struct stat info {};
+        struct stat info { };
         if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(candidate.c_str(), X_OK) == 0)
             return candidate;
         at = end + 1;

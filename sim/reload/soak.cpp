@@ -160,16 +160,21 @@ int soakCommand(const std::string& scenarioPath, const SessionOptions& session, 
                            "both halves (limit " + perCycle(options.maxMappedGrowth) + ")");
 
     std::string report = "soak " + scenarioPath + ": " + decimal(options.cycles) + " plays, each loading the plug-in " +
-                         decimal(loadsPerPlay) + (loadsPerPlay == 1 ? " time" : " times") + " and unloading it as often (" +
-                         decimal(options.cycles * loadsPerPlay) + " unload/load cycles)\n";
-    report += "  traces: " + (differing ? decimal(differing) + " plays differ from play 1"
-                                        : std::string("every play the same as play 1")) +
-              " (" + decimal(static_cast<int64_t>(std::count(firstTrace.begin(), firstTrace.end(), '\n'))) +
-              " lines)\n";
-    report += "  checks: " + (unpassed ? decimal(unpassed) + " plays with faults or failed expectations"
-                                       : std::string("every play passed")) + "\n";
-    report += "  unload: " + (stillMapped ? "the plug-in stayed mapped after " + decimal(stillMapped) + " plays"
-                                          : std::string("the plug-in was unmapped after every play")) + "\n";
+                         decimal(loadsPerPlay) + (loadsPerPlay == 1 ? " time" : " times") +
+                         " and unloading it as often (" + decimal(options.cycles * loadsPerPlay) +
+                         " unload/load cycles)\n";
+    report +=
+        "  traces: " +
+        (differing ? decimal(differing) + " plays differ from play 1" : std::string("every play the same as play 1")) +
+        " (" + decimal(static_cast<int64_t>(std::count(firstTrace.begin(), firstTrace.end(), '\n'))) + " lines)\n";
+    report += "  checks: " +
+              (unpassed ? decimal(unpassed) + " plays with faults or failed expectations"
+                        : std::string("every play passed")) +
+              "\n";
+    report += "  unload: " +
+              (stillMapped ? "the plug-in stayed mapped after " + decimal(stillMapped) + " plays"
+                           : std::string("the plug-in was unmapped after every play")) +
+              "\n";
     report += "  heap in use: " + bytes(samples.front().heapBytes) + " after play 1, " + bytes(base.heapBytes) +
               " after play " + decimal(options.warmup) + ", " + bytes(last.heapBytes) + " after play " +
               decimal(options.cycles) + ": " + perCycle(growth.heapPerCycle) + " bytes per play after the warm-up, " +

@@ -16,10 +16,10 @@ namespace sim::reload {
 
 struct SoakOptions {
     int cycles = 100;
-    int warmup = 10;                    // plays before the memory baseline
-    double maxHeapGrowth = 64.0;        // bytes per play after the warm-up
-    double maxMappedGrowth = 4096.0;    // bytes of address space per play after the warm-up
-    bool verbose = false;               // one line per play
+    int warmup = 10;                  // plays before the memory baseline
+    double maxHeapGrowth = 64.0;      // bytes per play after the warm-up
+    double maxMappedGrowth = 4096.0;  // bytes of address space per play after the warm-up
+    bool verbose = false;             // one line per play
 };
 
 // Average growth per play from the last warm-up play to the last play, and

@@ -60,11 +60,21 @@ std::string escape(const std::string& text)
     std::string out;
     for (char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c; break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+            break;
         }
     }
     return out;
@@ -76,7 +86,7 @@ double textWidth(const std::string& text, double size)
     size_t glyphs = 0;
     for (unsigned char c : text)
         glyphs += (c & 0xC0) != 0x80 ? 1 : 0;
-    return static_cast<double>(glyphs) * size * 0.6;   // DejaVu Sans runs wide
+    return static_cast<double>(glyphs) * size * 0.6;  // DejaVu Sans runs wide
 }
 
 struct Scale {
@@ -96,8 +106,9 @@ std::string text(double x, double y, const std::string& content, double size, co
                  const char* anchor = "start", const char* weight = "normal")
 {
     return "<text x=\"" + num(x) + "\" y=\"" + num(y) + "\" font-size=\"" + num(size) + "\" fill=\"" + colour +
-           "\" text-anchor=\"" + anchor + "\"" + (std::string(weight) != "normal" ? " font-weight=\"" + std::string(weight) + "\"" : "") +
-           ">" + escape(content) + "</text>\n";
+           "\" text-anchor=\"" + anchor + "\"" +
+           (std::string(weight) != "normal" ? " font-weight=\"" + std::string(weight) + "\"" : "") + ">" +
+           escape(content) + "</text>\n";
 }
 
 std::string line(double x1, double y1, double x2, double y2, const char* colour, double width,
@@ -281,13 +292,13 @@ struct Band {
     uint32_t fromMs = 0;
     uint32_t toMs = 0;
     std::string label;
-    std::string shortLabel;   // beside the band when the label does not fit there, "" none
+    std::string shortLabel;  // beside the band when the label does not fit there, "" none
 };
 
 struct Notch {
     uint32_t ms = 0;
     bool up = true;
-    bool ignored = false;     // Ambleworks off, or the wheel left to the game
+    bool ignored = false;  // Ambleworks off, or the wheel left to the game
 };
 
 struct Lane {
@@ -295,7 +306,7 @@ struct Lane {
     const char* fill = "#cbd5e0";
     const char* stroke = "#4a5568";
     std::vector<Band> bands;
-    std::vector<Notch> notches;   // the wheel lane
+    std::vector<Notch> notches;  // the wheel lane
 };
 
 // Ticks where `on` holds, joined into bands.
@@ -337,7 +348,8 @@ std::vector<Lane> buildLanes(const Facts& facts, uint32_t totalMs)
 
     Lane move{"move", "#c6f6d5", "#38a169", {}, {}};
     move.bands = bandsOf(
-        facts, [](const TickFacts& t) { return t.moving(); }, [](const TickFacts& t) { return moveDirection(t.moves); });
+        facts, [](const TickFacts& t) { return t.moving(); },
+        [](const TickFacts& t) { return moveDirection(t.moves); });
     lanes.push_back(move);
 
     // One lane per key (combinations with End share the hotkey lane).
@@ -456,9 +468,9 @@ std::string drawLanes(const std::vector<Lane>& lanes, const Scale& scale)
             const Band& band = lane.bands[i];
             const double x1 = scale.x(band.fromMs);
             const double x2 = std::max(scale.x(band.toMs), x1 + 2.0);
-            svg += "<rect x=\"" + num(x1) + "\" y=\"" + num(y + 3.0) + "\" width=\"" + num(x2 - x1) +
-                   "\" height=\"" + num(laneHeight - 6.0) + "\" rx=\"3\" fill=\"" + lane.fill + "\" stroke=\"" +
-                   lane.stroke + "\" stroke-width=\"1.2\"/>\n";
+            svg += "<rect x=\"" + num(x1) + "\" y=\"" + num(y + 3.0) + "\" width=\"" + num(x2 - x1) + "\" height=\"" +
+                   num(laneHeight - 6.0) + "\" rx=\"3\" fill=\"" + lane.fill + "\" stroke=\"" + lane.stroke +
+                   "\" stroke-width=\"1.2\"/>\n";
             if (band.label.empty())
                 continue;
             const double nextX = i + 1 < lane.bands.size() ? scale.x(lane.bands[i + 1].fromMs) : chartWidth;

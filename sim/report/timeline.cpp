@@ -84,7 +84,7 @@ bool rampStep(const Run& a, const Run& b, int& direction, const Facts& facts)
         return false;
     const TickFacts* at = facts.at(b.first);
     if (at && (at->wheelUp || at->wheelDown))
-        return false;   // a wheel notch is a step of its own, with a reason of its own
+        return false;  // a wheel notch is a step of its own, with a reason of its own
     const float step = *b.imposed.speed() - *a.imposed.speed();
     if (step == 0.0f || std::fabs(step) > 0.05f)
         return false;
@@ -178,8 +178,8 @@ std::string runWords(const Run& run, const Facts& facts)
         const uint32_t stepMs = facts.clockStepMs;
         const std::string over = durationText(static_cast<uint32_t>(run.rampSteps) * stepMs);
         const bool rising = *run.imposed.speed() > run.rampFrom;
-        std::string text = std::string("speed ") + (rising ? "rising " : "falling ") + speedText(run.rampFrom) +
-                           " → " + speedText(*run.imposed.speed()) + " over " + over;
+        std::string text = std::string("speed ") + (rising ? "rising " : "falling ") + speedText(run.rampFrom) + " → " +
+                           speedText(*run.imposed.speed()) + " over " + over;
         return text;
     }
     if (!run.imposed.hasSpeed())
@@ -317,14 +317,14 @@ std::vector<InputItem> collectInputs(const Facts& facts, const std::vector<Run>&
 struct Reason {
     std::string why;
     std::string label;
-    int item = -1;   // the input item it comes from, when there is one
+    int item = -1;  // the input item it comes from, when there is one
 };
 
 struct Context {
     const Facts& facts;
     const std::vector<Run>& runs;
     const std::vector<InputItem>& items;
-    std::vector<std::string> lastWhy;   // per run index: the reason found (for the ramp after a restart)
+    std::vector<std::string> lastWhy;  // per run index: the reason found (for the ramp after a restart)
 };
 
 int itemOfPress(const Context& c, int press, bool release)
@@ -444,7 +444,7 @@ Reason wheelReason(const Context& c, size_t k, const TickFacts& at, const Run* p
     const std::optional<float> before = speedOf(prev);
     // A first step starts from the ped's desired speed, but never below a
     // slow walk of 0.80.
-    const std::string from = before                 ? speedText(*before)
+    const std::string from = before               ? speedText(*before)
                              : at.desired <= 0.8f ? "0.80 (the lowest start)"
                                                   : speedText(at.desired);
     const std::optional<float> after = lastingSpeed(c, k);
@@ -586,8 +586,8 @@ Reason stopReason(const Context& c, size_t k, const Run* prev)
             continue;
         const int first = c.runs[j].first;
         const TickFacts* back = c.facts.at(first);
-        const bool ownCause = back && (back->wheelUp || back->wheelDown || releasedBefore(c, first) >= 0 ||
-                                       heldBefore(c, first) >= 0);
+        const bool ownCause =
+            back && (back->wheelUp || back->wheelDown || releasedBefore(c, first) >= 0 || heldBefore(c, first) >= 0);
         if (!ownCause && kept) {
             reason.why = "stopped: speed kept for when you move on";
             reason.label = "stop: speed kept";
@@ -813,7 +813,8 @@ Timeline buildTimeline(const Facts& facts)
     std::string game = desiredWords(first.desiredSetting) + "; " + gaitWords(first.gaitSetting).substr(6) + ".";
     game[0] = 'G';
     timeline.header.push_back(game);
-    timeline.header.push_back("One line per change. \"The game's own speed\": Ambleworks sets no speed, the game decides.");
+    timeline.header.push_back(
+        "One line per change. \"The game's own speed\": Ambleworks sets no speed, the game decides.");
     timeline.header.push_back(
         "\"Sprint held\": Ambleworks also holds the sprint control so the game lets the ped reach a capped speed.");
 
@@ -837,8 +838,9 @@ Timeline buildTimeline(const Facts& facts)
             Imposed brief = run.imposed;
             brief.sprintHeld = false;
             const Run& next = runs[k + 1];
-            line.imposed = speedWords(brief) + " for one tick" +
-                           (speedOf(&next) || !next.imposed.controllerRan ? ", then " + runWords(next, facts) : " only");
+            line.imposed =
+                speedWords(brief) + " for one tick" +
+                (speedOf(&next) || !next.imposed.controllerRan ? ", then " + runWords(next, facts) : " only");
             skipUntil = k + 2;
         } else {
             line.imposed = runWords(run, facts);
@@ -846,9 +848,9 @@ Timeline buildTimeline(const Facts& facts)
         const Run* prev = k > 0 ? &runs[k - 1] : nullptr;
         const bool wheelChanged = prev ? prev->imposed.wheelTaken != run.imposed.wheelTaken : run.imposed.wheelTaken;
         if (wheelChanged && run.loaded)
-            line.imposed += run.imposed.wheelTaken ? (prev ? "; the wheel steps the speed again"
-                                                           : "; the wheel steps speed, not weapons")
-                                                   : "; the wheel cycles weapons again";
+            line.imposed += run.imposed.wheelTaken
+                                ? (prev ? "; the wheel steps the speed again" : "; the wheel steps speed, not weapons")
+                                : "; the wheel cycles weapons again";
         const Reason reason = findReason(context, k);
         context.lastWhy[k] = reason.why;
         line.why = reason.why;

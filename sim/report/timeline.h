@@ -16,16 +16,16 @@ namespace sim::report {
 struct TimelineEntry {
     int tick = 0;
     uint32_t elapsedMs = 0;
-    std::string input;     // what changed in the inputs ("Alt up after 0.23 s"), "" none
-    std::vector<std::string> inputs;   // the same, one item each
-    std::string imposed;   // what Ambleworks imposed from this tick on, "" unchanged
-    std::string why;       // the reason, "" when the trace does not show one
-    std::string label;     // a few words for the chart ("fast walk on"), "" none
-    bool fault = false;    // a broken host rule (why holds the fault)
+    std::string input;                // what changed in the inputs ("Alt up after 0.23 s"), "" none
+    std::vector<std::string> inputs;  // the same, one item each
+    std::string imposed;              // what Ambleworks imposed from this tick on, "" unchanged
+    std::string why;                  // the reason, "" when the trace does not show one
+    std::string label;                // a few words for the chart ("fast walk on"), "" none
+    bool fault = false;               // a broken host rule (why holds the fault)
 };
 
 struct Timeline {
-    std::vector<std::string> header;   // title, length of the run, the INI
+    std::vector<std::string> header;  // title, length of the run, the INI
     std::vector<TimelineEntry> entries;
 };
 

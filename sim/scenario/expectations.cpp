@@ -30,7 +30,7 @@ bool argMatches(const ArgPattern& pattern, const DecodedArg& arg)
         if (arg.kind == ArgKind::text)
             return false;
         if (arg.kind == ArgKind::literal && !arg.name.empty())
-            return false;   // a word of a host call (module, handler)
+            return false;  // a word of a host call (module, handler)
         return clean && low == pattern.integer;
     case ArgPattern::Kind::number:
         return arg.kind == ArgKind::number && clean && floatOf(arg.slot) == pattern.number;
@@ -94,8 +94,8 @@ std::string summary(const TickRecord& record, const CallPattern& pattern)
             named.push_back(call);
     }
     if (named.empty())
-        return record.label() + " has no " + pattern.name + " call (" +
-               decimal(static_cast<int64_t>(calls.size())) + " calls in all)";
+        return record.label() + " has no " + pattern.name + " call (" + decimal(static_cast<int64_t>(calls.size())) +
+               " calls in all)";
     std::string text = record.label() + " has:";
     const size_t shown = std::min<size_t>(named.size(), 8);
     for (size_t i = 0; i < shown; ++i)
@@ -121,16 +121,14 @@ bool compare(int value, const std::string& op, int expected)
 }
 
 // The records an expectation's ticks name, or a message when some were not played.
-bool recordsFor(const TickSpan& span, const Trace& trace, std::vector<const TickRecord*>& records,
-                std::string& message)
+bool recordsFor(const TickSpan& span, const Trace& trace, std::vector<const TickRecord*>& records, std::string& message)
 {
     records.clear();
     for (const TickRecord& record : trace.records) {
-        const bool wanted =
-            span.special == TickSpan::Special::load   ? record.phase == Phase::load
-            : span.special == TickSpan::Special::end  ? record.phase == Phase::end
-                                                      : record.phase == Phase::tick && record.tick >= span.first &&
-                                                           record.tick <= span.last;
+        const bool wanted = span.special == TickSpan::Special::load ? record.phase == Phase::load
+                            : span.special == TickSpan::Special::end
+                                ? record.phase == Phase::end
+                                : record.phase == Phase::tick && record.tick >= span.first && record.tick <= span.last;
         if (wanted)
             records.push_back(&record);
     }
@@ -187,8 +185,8 @@ std::string sequenceFailure(const Expectation& e, const TickRecord& record, cons
             }
             if (i >= calls.size()) {
                 text += ": the tick ends after " + decimal(static_cast<int64_t>(calls.size())) +
-                        " calls; expected next (line " + decimal(e.sequence[i].line) + "): " +
-                        e.sequence[i].pattern.source;
+                        " calls; expected next (line " + decimal(e.sequence[i].line) +
+                        "): " + e.sequence[i].pattern.source;
                 break;
             }
             if (!matchesPattern(e.sequence[i].pattern, *calls[i])) {
@@ -264,8 +262,8 @@ std::vector<std::string> judgeExpectations(const Scenario& scenario, const Trace
             for (const TickRecord* record : records) {
                 for (const TraceEvent& event : record->events) {
                     if (matchesPattern(e.pattern, event)) {
-                        message = where + "expected no call " + e.pattern.source + " in " + e.ticks.text() +
-                                  ", but " + record->label() + " has " + event.line;
+                        message = where + "expected no call " + e.pattern.source + " in " + e.ticks.text() + ", but " +
+                                  record->label() + " has " + event.line;
                         break;
                     }
                 }
@@ -281,8 +279,8 @@ std::vector<std::string> judgeExpectations(const Scenario& scenario, const Trace
                     const int count = countIn(*record);
                     if (!compare(count, e.op, e.count)) {
                         failures.push_back(where + "expected the number of calls " + e.pattern.source + " " + e.op +
-                                           " " + decimal(e.count) + " in every tick of " + e.ticks.text() +
-                                           "; " + record->label() + " has " + decimal(count) + "\n    " +
+                                           " " + decimal(e.count) + " in every tick of " + e.ticks.text() + "; " +
+                                           record->label() + " has " + decimal(count) + "\n    " +
                                            summary(*record, e.pattern));
                         break;
                     }

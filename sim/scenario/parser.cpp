@@ -327,9 +327,9 @@ bool parseCallPattern(const std::string& rawText, CallPattern& pattern, std::str
         if (!trim(argsText).empty())
             parts = splitArgs(argsText);
         if (parts.size() != expected) {
-            error = "'" + pattern.source + "': " + pattern.name + " takes " +
-                    decimal(static_cast<int64_t>(expected)) + " argument" + (expected == 1 ? "" : "s") +
-                    ", the pattern gives " + decimal(static_cast<int64_t>(parts.size()));
+            error = "'" + pattern.source + "': " + pattern.name + " takes " + decimal(static_cast<int64_t>(expected)) +
+                    " argument" + (expected == 1 ? "" : "s") + ", the pattern gives " +
+                    decimal(static_cast<int64_t>(parts.size()));
             return false;
         }
         for (const std::string& part : parts) {
@@ -362,9 +362,11 @@ namespace {
 
 class Parser {
 public:
-    Parser(const std::string& path, const std::string& baseDir, Scenario& scenario,
-           std::vector<std::string>& errors)
-        : path_(path), baseDir_(baseDir), scenario_(scenario), errors_(errors)
+    Parser(const std::string& path, const std::string& baseDir, Scenario& scenario, std::vector<std::string>& errors)
+        : path_(path),
+          baseDir_(baseDir),
+          scenario_(scenario),
+          errors_(errors)
     {
     }
 
@@ -390,7 +392,7 @@ private:
     std::vector<std::string>& errors_;
 
     std::vector<std::string> lines_;
-    size_t next_ = 0;   // the next line to read (blocks read ahead)
+    size_t next_ = 0;  // the next line to read (blocks read ahead)
 };
 
 void Parser::parse(const std::string& text)
@@ -500,7 +502,9 @@ void Parser::statement(int line, const std::string& text)
         }
         if (w[1] == "start") {
             if (ms == 0 || ms > 0xFFFFFFFFull) {
-                error(line, "the clock start must be 1 to 4294967295 ms (0 is refused: an empty key slot reads as nothing only away from 0)");
+                error(
+                    line,
+                    "the clock start must be 1 to 4294967295 ms (0 is refused: an empty key slot reads as nothing only away from 0)");
                 return;
             }
             scenario_.clockStart = static_cast<uint32_t>(ms);
@@ -522,8 +526,8 @@ void Parser::statement(int line, const std::string& text)
         }
         uint64_t delay = 0;
         uint64_t rate = 0;
-        if (w.size() != 3 || !parseUnsigned(w[1], delay) || !parseUnsigned(w[2], rate) || rate < 1 ||
-            delay > 60000 || rate > 60000) {
+        if (w.size() != 3 || !parseUnsigned(w[1], delay) || !parseUnsigned(w[2], rate) || rate < 1 || delay > 60000 ||
+            rate > 60000) {
             error(line, "use 'repeat DELAY RATE' (ms, e.g. 'repeat 500 33') or 'repeat off'");
             return;
         }
@@ -745,7 +749,7 @@ bool Parser::stateStatement(int line, const TickSpan& span, const std::vector<st
     if (keyword == "control" || keyword == "control_enabled") {
         statement.property = keyword == "control" ? Property::control : Property::controlEnabled;
         const char* usage = keyword == "control" ? "use 'control NAME on|off' (e.g. 'control INPUT_SPRINT on')"
-                                                  : "use 'control_enabled NAME yes|no'";
+                                                 : "use 'control_enabled NAME yes|no'";
         if (w.size() != 3 || !isIdentifier(w[1]) || !parseYesNo(w[2], statement.value.flag)) {
             error(line, usage);
             return true;
@@ -799,7 +803,8 @@ void Parser::keyStatement(int line, const TickSpan& span, const std::vector<std:
     while (std::getline(parts, part, '+')) {
         const std::optional<KeyInfo> key = findKey(part);
         if (!key) {
-            error(line, "'" + part + "' is not a key (a name such as SHIFT, END, NUMPAD1, A, or a hex code such as 0x10)");
+            error(line,
+                  "'" + part + "' is not a key (a name such as SHIFT, END, NUMPAD1, A, or a hex code such as 0x10)");
             return;
         }
         statement.keys.push_back(*key);
@@ -822,7 +827,7 @@ void Parser::keyStatement(int line, const TickSpan& span, const std::vector<std:
         statement.offsetMs = static_cast<int>(ms);
     }
     if (statement.action == KeyStatement::Action::hold) {
-        noteTick(span.last + 1);   // the release lands before the tick after the hold
+        noteTick(span.last + 1);  // the release lands before the tick after the hold
     } else if (span.range) {
         error(line, "'key " + action + "' happens at one tick; use 'key hold' for a range");
         return;
@@ -928,8 +933,8 @@ void Parser::expectStatement(int line, const std::string& text)
 // ---------------------------------------------------------------------------
 // The file
 
-bool parseScenarioText(const std::string& text, const std::string& path, const std::string& baseDir,
-                       Scenario& scenario, std::vector<std::string>& errors)
+bool parseScenarioText(const std::string& text, const std::string& path, const std::string& baseDir, Scenario& scenario,
+                       std::vector<std::string>& errors)
 {
     scenario = Scenario{};
     scenario.path = path;

@@ -23,7 +23,7 @@ struct TickSpan {
     Special special = Special::none;
     int first = 1;
     int last = 1;
-    bool range = false;   // written as N..M
+    bool range = false;  // written as N..M
     std::string text() const;
 };
 
@@ -31,20 +31,31 @@ struct TickSpan {
 struct IniContent {
     enum class Kind { none, text, file };
     Kind kind = Kind::none;
-    std::string text;   // kind text: the bytes; kind file: the resolved path
+    std::string text;  // kind text: the bytes; kind file: the resolved path
 };
 
 // What a game-state statement sets.
 enum class Property {
-    onFoot, gait, desired, move, control, controlEnabled, holdBlocked, firstPerson,
-    pedMoveFree, globalMoveRestricted, pedMoveRestricted, runDropAllowed, ped,
+    onFoot,
+    gait,
+    desired,
+    move,
+    control,
+    controlEnabled,
+    holdBlocked,
+    firstPerson,
+    pedMoveFree,
+    globalMoveRestricted,
+    pedMoveRestricted,
+    runDropAllowed,
+    ped,
 };
 
 struct PropertyValue {
     bool flag = false;
     Gait gait;
     Desired desired;
-    std::set<std::string> moves;   // the move controls held
+    std::set<std::string> moves;  // the move controls held
     uint32_t ped = 0;
 };
 
@@ -52,7 +63,7 @@ struct StateStatement {
     int line = 0;
     TickSpan ticks;
     Property property = Property::onFoot;
-    std::string control;   // control / controlEnabled: the upper-case name
+    std::string control;  // control / controlEnabled: the upper-case name
     PropertyValue value;
 };
 
@@ -61,8 +72,8 @@ struct KeyStatement {
     int line = 0;
     TickSpan ticks;
     Action action = Action::press;
-    std::vector<KeyInfo> keys;   // a combination, in pressing order
-    int offsetMs = 0;            // press / release: this many ms before the tick
+    std::vector<KeyInfo> keys;  // a combination, in pressing order
+    int offsetMs = 0;           // press / release: this many ms before the tick
 };
 
 struct WheelStatement {
@@ -88,19 +99,19 @@ struct PluginStatement {
 struct ArgPattern {
     enum class Kind { any, integer, number, name, text };
     Kind kind = Kind::any;
-    uint64_t integer = 0;   // integer
-    float number = 0.0f;    // number (also set for integers)
-    std::string text;       // name (upper-cased) or text
+    uint64_t integer = 0;  // integer
+    float number = 0.0f;   // number (also set for integers)
+    std::string text;      // name (upper-cased) or text
 };
 
 struct CallPattern {
-    std::string name;                 // as the catalogue / host spells it
-    const NativeSpec* entry = nullptr; // a native; nullptr for a host function
+    std::string name;                   // as the catalogue / host spells it
+    const NativeSpec* entry = nullptr;  // a native; nullptr for a host function
     bool hasArgs = false;
     std::vector<ArgPattern> args;
     bool hasResult = false;
     ArgPattern result;
-    std::string source;               // as written
+    std::string source;  // as written
 };
 
 struct Expectation {
@@ -109,7 +120,7 @@ struct Expectation {
     Kind kind = Kind::call;
     TickSpan ticks;
     CallPattern pattern;
-    std::string op;        // count: == != < <= > >=
+    std::string op;  // count: == != < <= > >=
     int count = 0;
     bool perTick = false;
     // sequence: the patterns; a gap ("...") is an item with gap set
@@ -122,10 +133,10 @@ struct Expectation {
 };
 
 struct Scenario {
-    std::string path;         // as given (for messages)
-    std::string fileName;     // the last component (for the trace)
+    std::string path;      // as given (for messages)
+    std::string fileName;  // the last component (for the trace)
     std::string title;
-    int ticks = 0;            // 0: the default (highestTick)
+    int ticks = 0;  // 0: the default (highestTick)
     int highestTick = 1;
     uint32_t clockStart = 100000;
     uint32_t clockStep = 33;
@@ -151,8 +162,8 @@ bool parseScenarioFile(const std::string& path, Scenario& scenario, std::vector<
 
 // Reads scenario text; `path` is used in messages, `baseDir` resolves
 // `ini file` paths.
-bool parseScenarioText(const std::string& text, const std::string& path, const std::string& baseDir,
-                       Scenario& scenario, std::vector<std::string>& errors);
+bool parseScenarioText(const std::string& text, const std::string& path, const std::string& baseDir, Scenario& scenario,
+                       std::vector<std::string>& errors);
 
 // Parses one call pattern ("setPedMaxSpeed(*, 1.38) -> true"); false with a
 // message when it is malformed.

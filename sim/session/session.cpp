@@ -108,29 +108,51 @@ PropertyValue getProperty(const GameState& state, const StateStatement& statemen
 {
     PropertyValue value;
     switch (statement.property) {
-    case Property::onFoot: value.flag = state.onFoot; break;
-    case Property::gait: value.gait = state.gait; break;
-    case Property::desired: value.desired = state.desired; break;
+    case Property::onFoot:
+        value.flag = state.onFoot;
+        break;
+    case Property::gait:
+        value.gait = state.gait;
+        break;
+    case Property::desired:
+        value.desired = state.desired;
+        break;
     case Property::move:
-        for (const char* name : {"INPUT_MOVE_UP_ONLY", "INPUT_MOVE_LEFT_ONLY", "INPUT_MOVE_DOWN_ONLY",
-                                 "INPUT_MOVE_RIGHT_ONLY"}) {
+        for (const char* name :
+             {"INPUT_MOVE_UP_ONLY", "INPUT_MOVE_LEFT_ONLY", "INPUT_MOVE_DOWN_ONLY", "INPUT_MOVE_RIGHT_ONLY"}) {
             if (state.pressedControls.contains(name))
                 value.moves.insert(name);
         }
         break;
-    case Property::control: value.flag = state.pressedControls.contains(statement.control); break;
+    case Property::control:
+        value.flag = state.pressedControls.contains(statement.control);
+        break;
     case Property::controlEnabled: {
         const auto it = state.controlEnabled.find(statement.control);
         value.flag = it == state.controlEnabled.end() || it->second;
         break;
     }
-    case Property::holdBlocked: value.flag = state.holdBlocked; break;
-    case Property::firstPerson: value.flag = state.firstPerson; break;
-    case Property::pedMoveFree: value.flag = state.pedMoveFree; break;
-    case Property::globalMoveRestricted: value.flag = state.globalMoveRestricted; break;
-    case Property::pedMoveRestricted: value.flag = state.pedMoveRestricted; break;
-    case Property::runDropAllowed: value.flag = state.runDropAllowed; break;
-    case Property::ped: value.ped = state.ped; break;
+    case Property::holdBlocked:
+        value.flag = state.holdBlocked;
+        break;
+    case Property::firstPerson:
+        value.flag = state.firstPerson;
+        break;
+    case Property::pedMoveFree:
+        value.flag = state.pedMoveFree;
+        break;
+    case Property::globalMoveRestricted:
+        value.flag = state.globalMoveRestricted;
+        break;
+    case Property::pedMoveRestricted:
+        value.flag = state.pedMoveRestricted;
+        break;
+    case Property::runDropAllowed:
+        value.flag = state.runDropAllowed;
+        break;
+    case Property::ped:
+        value.ped = state.ped;
+        break;
     }
     return value;
 }
@@ -138,12 +160,18 @@ PropertyValue getProperty(const GameState& state, const StateStatement& statemen
 void setProperty(GameState& state, const StateStatement& statement, const PropertyValue& value)
 {
     switch (statement.property) {
-    case Property::onFoot: state.onFoot = value.flag; break;
-    case Property::gait: state.gait = value.gait; break;
-    case Property::desired: state.desired = value.desired; break;
+    case Property::onFoot:
+        state.onFoot = value.flag;
+        break;
+    case Property::gait:
+        state.gait = value.gait;
+        break;
+    case Property::desired:
+        state.desired = value.desired;
+        break;
     case Property::move:
-        for (const char* name : {"INPUT_MOVE_UP_ONLY", "INPUT_MOVE_LEFT_ONLY", "INPUT_MOVE_DOWN_ONLY",
-                                 "INPUT_MOVE_RIGHT_ONLY"})
+        for (const char* name :
+             {"INPUT_MOVE_UP_ONLY", "INPUT_MOVE_LEFT_ONLY", "INPUT_MOVE_DOWN_ONLY", "INPUT_MOVE_RIGHT_ONLY"})
             state.pressedControls.erase(name);
         state.pressedControls.insert(value.moves.begin(), value.moves.end());
         break;
@@ -153,14 +181,30 @@ void setProperty(GameState& state, const StateStatement& statement, const Proper
         else
             state.pressedControls.erase(statement.control);
         break;
-    case Property::controlEnabled: state.controlEnabled[statement.control] = value.flag; break;
-    case Property::holdBlocked: state.holdBlocked = value.flag; break;
-    case Property::firstPerson: state.firstPerson = value.flag; break;
-    case Property::pedMoveFree: state.pedMoveFree = value.flag; break;
-    case Property::globalMoveRestricted: state.globalMoveRestricted = value.flag; break;
-    case Property::pedMoveRestricted: state.pedMoveRestricted = value.flag; break;
-    case Property::runDropAllowed: state.runDropAllowed = value.flag; break;
-    case Property::ped: state.ped = value.ped; break;
+    case Property::controlEnabled:
+        state.controlEnabled[statement.control] = value.flag;
+        break;
+    case Property::holdBlocked:
+        state.holdBlocked = value.flag;
+        break;
+    case Property::firstPerson:
+        state.firstPerson = value.flag;
+        break;
+    case Property::pedMoveFree:
+        state.pedMoveFree = value.flag;
+        break;
+    case Property::globalMoveRestricted:
+        state.globalMoveRestricted = value.flag;
+        break;
+    case Property::pedMoveRestricted:
+        state.pedMoveRestricted = value.flag;
+        break;
+    case Property::runDropAllowed:
+        state.runDropAllowed = value.flag;
+        break;
+    case Property::ped:
+        state.ped = value.ped;
+        break;
     }
 }
 
@@ -250,9 +294,8 @@ std::vector<TimedKeyMessage> scheduleKeyMessages(const Scenario& scenario)
         }
         }
     }
-    std::stable_sort(raws.begin(), raws.end(), [](const Raw& a, const Raw& b) {
-        return a.time != b.time ? a.time < b.time : a.order < b.order;
-    });
+    std::stable_sort(raws.begin(), raws.end(),
+                     [](const Raw& a, const Raw& b) { return a.time != b.time ? a.time < b.time : a.order < b.order; });
 
     const int ticks = scenario.tickCount();
     const int64_t lastTime = tickTime(scenario, ticks);
@@ -262,16 +305,13 @@ std::vector<TimedKeyMessage> scheduleKeyMessages(const Scenario& scenario)
     KeyInfo repeatKey;
     int64_t nextRepeat = 0;
 
-    auto altDown = [&] {
-        return std::any_of(down.begin(), down.end(), [](uint32_t code) { return isAlt(code); });
-    };
+    auto altDown = [&] { return std::any_of(down.begin(), down.end(), [](uint32_t code) { return isAlt(code); }); };
     auto emit = [&](int64_t time, const KeyInfo& key, const char* kind, bool wasDown, bool up) {
         if (time > lastTime)
             return;
         TimedKeyMessage timed;
-        timed.tick = time <= scenario.clockStart
-                         ? 1
-                         : static_cast<int>((time - scenario.clockStart + step - 1) / step) + 1;
+        timed.tick =
+            time <= scenario.clockStart ? 1 : static_cast<int>((time - scenario.clockStart + step - 1) / step) + 1;
         timed.message.key = key;
         timed.message.kind = kind;
         timed.message.wasDown = wasDown;

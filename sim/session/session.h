@@ -16,8 +16,8 @@
 namespace sim {
 
 struct SessionOptions {
-    std::string pluginPath;                 // the plug-in to load
-    std::optional<std::string> userIni;     // start from this Ambleworks.ini instead
+    std::string pluginPath;              // the plug-in to load
+    std::optional<std::string> userIni;  // start from this Ambleworks.ini instead
     // Called after every tick with the ticks played and the ticks in all
     // (for a progress display; it must not touch the trace).
     std::function<void(int played, int total)> progress;
@@ -25,8 +25,8 @@ struct SessionOptions {
 
 struct SessionResult {
     Trace trace;
-    std::string error;                      // the run could not be made (plug-in, folder)
-    std::vector<std::string> failures;      // failed expectations, "PATH:LINE: …"
+    std::string error;                  // the run could not be made (plug-in, folder)
+    std::vector<std::string> failures;  // failed expectations, "PATH:LINE: …"
 
     bool passed() const { return error.empty() && failures.empty() && trace.faultCount == 0; }
 };

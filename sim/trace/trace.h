@@ -16,15 +16,15 @@ namespace sim {
 struct DecodedArg {
     ArgKind kind = ArgKind::literal;
     uint64_t slot = 0;
-    std::string shown;   // as printed in the trace
-    std::string name;    // control: the control name when known; text: the string
+    std::string shown;  // as printed in the trace
+    std::string name;   // control: the control name when known; text: the string
 };
 
 enum class EventKind {
-    call,    // a native call or a host function the plug-in called
-    key,     // a keyboard message the host delivered
-    note,    // something the host did (INI written, plug-in unloaded)
-    fault,   // a broken rule
+    call,   // a native call or a host function the plug-in called
+    key,    // a keyboard message the host delivered
+    note,   // something the host did (INI written, plug-in unloaded)
+    fault,  // a broken rule
 };
 
 struct TraceEvent {
@@ -36,25 +36,25 @@ struct TraceEvent {
     ResultKind resultKind = ResultKind::none;
     uint64_t resultSlot = 0;
     std::string resultShown;
-    std::string resultName;        // hash results: the control name
+    std::string resultName;  // hash results: the control name
     // key: the handler's arguments
     uint32_t keyCode = 0;
     bool keyUp = false;
     uint32_t clockMs = 0;
-    std::string line;              // the trace line, without indentation
+    std::string line;  // the trace line, without indentation
 };
 
 enum class Phase { load, tick, end };
 
 struct TickRecord {
     Phase phase = Phase::tick;
-    int tick = 0;             // 1.. for ticks; 0 for load; last + 1 for end
+    int tick = 0;  // 1.. for ticks; 0 for load; last + 1 for end
     uint32_t clockMs = 0;
     bool pluginLoaded = false;
     std::vector<TraceEvent> events;
-    GameState state;          // the scenario's state in this tick
-    DerivedState derived;     // what the model answered from it
-    ImposedState imposed;     // what the plug-in imposed in this tick
+    GameState state;       // the scenario's state in this tick
+    DerivedState derived;  // what the model answered from it
+    ImposedState imposed;  // what the plug-in imposed in this tick
 
     // "load", "tick 5", "end".
     std::string label() const;
@@ -62,7 +62,7 @@ struct TickRecord {
 
 struct Trace {
     std::string scenarioName;
-    std::vector<std::string> headerLines;   // without "# "
+    std::vector<std::string> headerLines;  // without "# "
     std::vector<TickRecord> records;
     int faultCount = 0;
 };

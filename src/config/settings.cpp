@@ -8,6 +8,8 @@
 
 Settings settings;
 
+// One row per setting, in load order.
+// clang-format off
 const SettingRow settingRows[settingRowCount] = {
     {"General", "ENABLED", "enabled", SettingRule::flag, &Settings::enabled, nullptr, nullptr},
     {"MouseWheel", "MOUSE_WHEEL_ENABLED", "mouseWheelEnabled", SettingRule::flag,
@@ -46,6 +48,7 @@ const SettingRow settingRows[settingRowCount] = {
     {"Optional", "MINIMUM_SPEED", "minimumSpeed", SettingRule::decimalFloat,
      nullptr, &Settings::minimumSpeed, nullptr},
 };
+// clang-format on
 
 void loadSettings()
 {

@@ -9,25 +9,25 @@
 class IniDocument;
 
 struct Settings {
-    bool enabled = true;                              // [General] ENABLED
-    bool mouseWheelEnabled = true;                    // [MouseWheel] MOUSE_WHEEL_ENABLED
-    float speedIncrement = 0.06f;                     // [MouseWheel] SPEED_INCREMENT
-    bool shiftTapEnabled = true;                      // [Shift] SHIFT_TAP_ENABLED
-    bool shiftTapLightRunEnabled = true;              // [Shift] SHIFT_TAP_LIGHT_RUN_ENABLED
-    float shiftTapCustomSpeed = 1.78f;                // [Shift] SHIFT_TAP_CUSTOM_SPEED
-    bool shiftTapStopRunning = true;                  // [Shift] SHIFT_TAP_STOP_RUNNING
-    bool walkControlEnabled = true;                   // [WalkControl] WALK_CONTROL_ENABLED
-    bool fastWalkEnabled = true;                      // [WalkControl] FAST_WALK_ENABLED
-    float fastWalkCustomSpeed = 1.38f;                // [WalkControl] FAST_WALK_CUSTOM_SPEED
-    bool slowWalkEnabled = true;                      // [WalkControl] SLOW_WALK_ENABLED
-    float slowWalkCustomSpeed = 0.7f;                 // [WalkControl] SLOW_WALK_CUSTOM_SPEED
-    int32_t walkControlKey = 0x12;                    // [WalkControl] WALK_CONTROL_KEY (Alt)
-    bool rememberFastWalk = false;                    // [WalkControl] REMEMBER_FAST_WALK
-    int32_t keepCustomSpeedAfterStoppingMode = 3;     // [Advanced] KEEP_CUSTOM_SPEED_AFTER_STOPPING_MODE
-    bool respectBoundaries = true;                    // [Advanced] RESPECT_BOUNDARIES
-    bool ableToOverrideBoundaries = true;             // [Advanced] ABLE_TO_OVERRIDE_BOUNDARIES
-    bool disableAutoRunInFirstPersonCamera = false;   // [Optional] DISABLE_AUTO_RUN_IN_FIRST_PERSON_CAMERA
-    float minimumSpeed = 0.3f;                        // [Optional] MINIMUM_SPEED
+    bool enabled = true;                             // [General] ENABLED
+    bool mouseWheelEnabled = true;                   // [MouseWheel] MOUSE_WHEEL_ENABLED
+    float speedIncrement = 0.06f;                    // [MouseWheel] SPEED_INCREMENT
+    bool shiftTapEnabled = true;                     // [Shift] SHIFT_TAP_ENABLED
+    bool shiftTapLightRunEnabled = true;             // [Shift] SHIFT_TAP_LIGHT_RUN_ENABLED
+    float shiftTapCustomSpeed = 1.78f;               // [Shift] SHIFT_TAP_CUSTOM_SPEED
+    bool shiftTapStopRunning = true;                 // [Shift] SHIFT_TAP_STOP_RUNNING
+    bool walkControlEnabled = true;                  // [WalkControl] WALK_CONTROL_ENABLED
+    bool fastWalkEnabled = true;                     // [WalkControl] FAST_WALK_ENABLED
+    float fastWalkCustomSpeed = 1.38f;               // [WalkControl] FAST_WALK_CUSTOM_SPEED
+    bool slowWalkEnabled = true;                     // [WalkControl] SLOW_WALK_ENABLED
+    float slowWalkCustomSpeed = 0.7f;                // [WalkControl] SLOW_WALK_CUSTOM_SPEED
+    int32_t walkControlKey = 0x12;                   // [WalkControl] WALK_CONTROL_KEY (Alt)
+    bool rememberFastWalk = false;                   // [WalkControl] REMEMBER_FAST_WALK
+    int32_t keepCustomSpeedAfterStoppingMode = 3;    // [Advanced] KEEP_CUSTOM_SPEED_AFTER_STOPPING_MODE
+    bool respectBoundaries = true;                   // [Advanced] RESPECT_BOUNDARIES
+    bool ableToOverrideBoundaries = true;            // [Advanced] ABLE_TO_OVERRIDE_BOUNDARIES
+    bool disableAutoRunInFirstPersonCamera = false;  // [Optional] DISABLE_AUTO_RUN_IN_FIRST_PERSON_CAMERA
+    float minimumSpeed = 0.3f;                       // [Optional] MINIMUM_SPEED
 
     bool operator==(const Settings&) const = default;
 };
@@ -48,7 +48,7 @@ enum class SettingRule {
 struct SettingRow {
     const char* section;
     const char* key;
-    const char* field;                 // the field's name in Settings
+    const char* field;  // the field's name in Settings
     SettingRule rule;
     bool Settings::*flagField;
     float Settings::*floatField;

@@ -285,8 +285,7 @@ int compareWithDyadic(const FloatSubject& subject, uint64_t mantissa, int power)
     bool hex = subject.form == FloatForm::hexadecimal;
     int64_t binaryExponent = 0;
     DigitForm text = digitFormOfBody(subject.body, hex, binaryExponent);
-    DigitForm dyadic = hex ? hexFormOfDyadic(mantissa, power, binaryExponent)
-                           : decimalFormOfDyadic(mantissa, power);
+    DigitForm dyadic = hex ? hexFormOfDyadic(mantissa, power, binaryExponent) : decimalFormOfDyadic(mantissa, power);
     return compareForms(text, dyadic);
 }
 
@@ -336,8 +335,7 @@ float convertDecimalFloat(const std::string& text)
     }
 
     float magnitude = 0.0f;
-    auto format = subject.form == FloatForm::hexadecimal ? std::chars_format::hex
-                                                          : std::chars_format::general;
+    auto format = subject.form == FloatForm::hexadecimal ? std::chars_format::hex : std::chars_format::general;
     const char* first = subject.body.data();
     const char* last = first + subject.body.size();
     std::from_chars_result result = std::from_chars(first, last, magnitude, format);

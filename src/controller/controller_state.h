@@ -7,22 +7,22 @@
 
 struct ControllerState {
     // Target speed and engagement.
-    float targetSpeed = 0.0f;          // imposed while customSpeedActive; 0 when released
-    bool customSpeedActive = false;    // the controller enforces targetSpeed
-    bool noCustomSpeed = false;        // no custom speed chosen (gates the remembered fast walk)
-    bool releaseAfterApply = false;    // the engaged speed is temporary: one application
-    int32_t releaseCountdown = 0;      // applications left before a temporary speed goes; 0 or 1
+    float targetSpeed = 0.0f;        // imposed while customSpeedActive; 0 when released
+    bool customSpeedActive = false;  // the controller enforces targetSpeed
+    bool noCustomSpeed = false;      // no custom speed chosen (gates the remembered fast walk)
+    bool releaseAfterApply = false;  // the engaged speed is temporary: one application
+    int32_t releaseCountdown = 0;    // applications left before a temporary speed goes; 0 or 1
 
     // Keep custom speed after stopping, and the ramp back up.
     bool stoppedWithCustomSpeed = false;
-    int32_t stopWatchTicks = 0;        // 0 to 14
+    int32_t stopWatchTicks = 0;  // 0 to 14
     bool rampActive = false;
-    int32_t rampDelayTicks = 0;        // 0 to 50
+    int32_t rampDelayTicks = 0;  // 0 to 50
     float rampGoalSpeed = 0.0f;
 
     // Settle check.
     bool settleCheckArmed = false;
-    int32_t settleDelayTicks = 0;      // 0 to 3
+    int32_t settleDelayTicks = 0;  // 0 to 3
 
     // Sprint press.
     bool sprintHeld = false;

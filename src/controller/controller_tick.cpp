@@ -60,8 +60,7 @@ int32_t keepMode()
 // special ability is not held. Stops asking at the first answer that decides.
 bool controllerMayAct()
 {
-    return NativeInvoker::isPedOnFoot(playerPed()) &&
-           !NativeInvoker::isControlPressed(0, inputSpecialAbility);
+    return NativeInvoker::isPedOnFoot(playerPed()) && !NativeInvoker::isControlPressed(0, inputSpecialAbility);
 }
 
 // ---- Stop and ramp ----------------------------------------------------------
@@ -159,8 +158,7 @@ void suppressFirstPersonAutoRun()
 // takes over for this tick. The control is asked every tick.
 void startSprint()
 {
-    if ((NativeInvoker::isControlPressed(0, inputScriptedFlyZup) || controllerState.shiftHeld) &&
-        isMoveInputActive())
+    if ((NativeInvoker::isControlPressed(0, inputScriptedFlyZup) || controllerState.shiftHeld) && isMoveInputActive())
         onSprintPressed();
 }
 

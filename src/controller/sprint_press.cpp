@@ -55,8 +55,7 @@ void bookSprintTick()
 // pin it at 2.0 and remember that the press was forced.
 void firstForce()
 {
-    if (controllerState.preSprintCustomActive && controllerState.sprintTicks <= 12
-        && desiredSpeedNow() >= 2.0f) {
+    if (controllerState.preSprintCustomActive && controllerState.sprintTicks <= 12 && desiredSpeedNow() >= 2.0f) {
         forcePedSpeed(2.0f);
         controllerState.sprintForced = true;
     }
@@ -73,8 +72,8 @@ bool pressTickEndsEarly()
 // and wanted more than 0.8 when the press began: pin it at 2.0.
 void secondForce()
 {
-    if (controllerState.preSprintCustomActive && controllerState.sprintTicks <= 14
-        && desiredSpeedNow() <= 1.99f && controllerState.preSprintDesiredSpeed > 0.8f)
+    if (controllerState.preSprintCustomActive && controllerState.sprintTicks <= 14 && desiredSpeedNow() <= 1.99f &&
+        controllerState.preSprintDesiredSpeed > 0.8f)
         forcePedSpeed(2.0f);
 }
 
@@ -132,9 +131,9 @@ void handleShiftTap()
         engagePersistentSpeed(settings.shiftTapCustomSpeed);
         return;
     }
-    if (settings.shiftTapStopRunning && !fromWalkOrSlow
-        && (NativeInvoker::isPedRunning(NativeInvoker::playerPed())
-            || NativeInvoker::isPedSprinting(NativeInvoker::playerPed())))
+    if (settings.shiftTapStopRunning && !fromWalkOrSlow &&
+        (NativeInvoker::isPedRunning(NativeInvoker::playerPed()) ||
+         NativeInvoker::isPedSprinting(NativeInvoker::playerPed())))
         stopRunning();
 }
 

@@ -92,9 +92,8 @@ void latchFastWalk()
 // exactly 1.5: a plain walk. isRunDropAllowed is always asked first.
 bool dropRunToWalk(float speed)
 {
-    if (NativeInvoker::isRunDropAllowed() && speed >= 1.5f
-        && NativeInvoker::getPedDesiredSpeed(NativeInvoker::playerPed()) == 1.5f
-        && !isMovementConstrained()) {
+    if (NativeInvoker::isRunDropAllowed() && speed >= 1.5f &&
+        NativeInvoker::getPedDesiredSpeed(NativeInvoker::playerPed()) == 1.5f && !isMovementConstrained()) {
         engagePlainWalk();
         return true;
     }
@@ -105,8 +104,8 @@ bool dropRunToWalk(float speed)
 // pulsed and no custom speed is set. The desired speed is asked again here.
 bool pulseSprintFromNoSpeed(float speed)
 {
-    if (speed == 0.0f && NativeInvoker::getPedDesiredSpeed(NativeInvoker::playerPed()) == 1.5f
-        && !isMovementConstrained()) {
+    if (speed == 0.0f && NativeInvoker::getPedDesiredSpeed(NativeInvoker::playerPed()) == 1.5f &&
+        !isMovementConstrained()) {
         pulseSprintControl();
         return true;
     }

@@ -17,10 +17,8 @@ struct KeySnapshot {
 KeySnapshot readKeySlot(uint32_t key)
 {
     const KeyState& slot = keyStateTable[key];
-    return KeySnapshot{slot.stampMs.load(std::memory_order_relaxed),
-                       slot.altDown.load(std::memory_order_relaxed),
-                       slot.wasDown.load(std::memory_order_relaxed),
-                       slot.released.load(std::memory_order_relaxed)};
+    return KeySnapshot{slot.stampMs.load(std::memory_order_relaxed), slot.altDown.load(std::memory_order_relaxed),
+                       slot.wasDown.load(std::memory_order_relaxed), slot.released.load(std::memory_order_relaxed)};
 }
 
 // A slot never written, or reset: it stands for no message at all.
@@ -38,8 +36,8 @@ uint32_t elapsedSinceMs(const KeySnapshot& slot)
 
 }  // namespace
 
-void handleKeyboardMessage(uint32_t keyCode, uint16_t /*repeatCount*/, uint8_t /*scanCode*/,
-                           int32_t /*extendedKey*/, int32_t altDown, int32_t wasDown, int32_t released)
+void handleKeyboardMessage(uint32_t keyCode, uint16_t /*repeatCount*/, uint8_t /*scanCode*/, int32_t /*extendedKey*/,
+                           int32_t altDown, int32_t wasDown, int32_t released)
 {
     if (keyCode >= keySlotCount)
         return;

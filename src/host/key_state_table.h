@@ -30,8 +30,8 @@ extern KeyState keyStateTable[keySlotCount];
 
 // The keyboard callback registered with the host. Allocates nothing, locks
 // nothing, calls no native: a bounds test, one clock read, four word stores.
-void handleKeyboardMessage(uint32_t keyCode, uint16_t repeatCount, uint8_t scanCode,
-                           int32_t extendedKey, int32_t altDown, int32_t wasDown, int32_t released);
+void handleKeyboardMessage(uint32_t keyCode, uint16_t repeatCount, uint8_t scanCode, int32_t extendedKey,
+                           int32_t altDown, int32_t wasDown, int32_t released);
 
 // Down: the last message was a press less than 5000 ms ago. An empty slot is
 // never down.

@@ -23,7 +23,7 @@ void scriptMain()
         scriptWait(static_cast<uint32_t>(loads > 1 ? loads - 1 : 0));
 }
 
-void onKey(uint32_t, uint16_t, uint8_t, int32_t, int32_t, int32_t, int32_t) {}
+void onKey(uint32_t, uint16_t, uint8_t, int32_t, int32_t, int32_t, int32_t) { }
 
 }  // namespace
 

@@ -231,8 +231,8 @@ std::string staleArgumentFault()
             return "call " + std::to_string(i) + ": unknown native";
         const Kind kind = found->second.kind;
         const bool takesPed = kind == Kind::ped || kind == Kind::pedFloat || kind == Kind::pedInt;
-        const bool takesControl = kind == Kind::control || kind == Kind::controlInt ||
-                                  kind == Kind::controlFloat || kind == Kind::controlOnly;
+        const bool takesControl = kind == Kind::control || kind == Kind::controlInt || kind == Kind::controlFloat ||
+                                  kind == Kind::controlOnly;
         if (!takesPed && !takesControl)
             continue;
         const uint64_t wanted = takesPed ? H::playerPed : H::hashOfText;
