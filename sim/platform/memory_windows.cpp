@@ -12,21 +12,11 @@
 #include <vector>
 
 #include "platform/memory.h"
+#include "platform/windows_text.h"
 
 namespace sim::platform {
 
 namespace {
-
-std::wstring widen(const std::string& text)
-{
-    if (text.empty())
-        return {};
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring result(static_cast<size_t>(size > 0 ? size : 0), L'\0');
-    if (size > 0)
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size);
-    return result;
-}
 
 // The bytes of the busy blocks of one heap.
 uint64_t busyBytes(HANDLE heap)

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/process.h"
+#include "platform/windows_text.h"
 
 namespace sim::platform {
 
@@ -25,17 +26,6 @@ using InstallHostFunction = void (*)(const HostApi*);
 const HostApi* hostApi = nullptr;
 HMODULE scriptHookLibrary = nullptr;  // loaded once, kept for the whole run
 InstallHostFunction installIntoScriptHook = nullptr;
-
-std::wstring widen(const std::string& text)
-{
-    if (text.empty())
-        return {};
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring result(static_cast<size_t>(size > 0 ? size : 0), L'\0');
-    if (size > 0)
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size);
-    return result;
-}
 
 // The system's words for an error code, without the trailing line break.
 std::string errorText(DWORD code)
