@@ -325,7 +325,6 @@ TEST(DoctorLoad, StopsAtTheFailingRowAndTheRestKeepTheirDefaults)
 
         // The rows before it come from the file (or read as missing), it and
         // the rows after it keep the built-in defaults.
-        const Settings defaults;
         for (std::size_t i = 0; i < settingRowCount; ++i) {
             const sim::doctor::SettingUse& use = diagnosis.settings[i];
             SCOPED_TRACE(use.row->key);
