@@ -10,9 +10,12 @@
 // The statically linked C++ runtime's own clean-up: frees the emergency
 // exception pool it allocates at every load and would otherwise leave behind
 // at every unload (about 73 KB each time the host reloads its scripts).
+// The names are the runtime's own.
+// NOLINTNEXTLINE(bugprone-reserved-identifier,readability-identifier-naming)
 namespace __gnu_cxx {
+// NOLINTNEXTLINE(bugprone-reserved-identifier,readability-identifier-naming)
 void __freeres() noexcept;
-}
+}  // namespace __gnu_cxx
 #endif
 
 namespace {
