@@ -297,3 +297,61 @@ TEST(SettingsSanitise, ClampsTheThreeBoundedSpeeds)
 }
 
 }  // namespace
+
+struct KeyCase {
+    const char* keys;  // the [Keys] section's lines
+    const char* rest;  // what follows it in the file
+    Settings expected;
+    const char* outcome;
+};
+
+Settings withKeys(int32_t modifier, int32_t off, int32_t on, int32_t reload, int32_t sprint)
+{
+    Settings s;
+    s.hotkeyModifier = modifier;
+    s.switchOffKey = off;
+    s.switchOnKey = on;
+    s.reloadKey = reload;
+    s.sprintKey = sprint;
+    return s;
+}
+
+// The five keys are read on their own, before the 19 settings: a missing line
+// keeps the key, and no failure among the settings takes a key away.
+TEST_F(SettingsLoad, KeysAreReadFirstAndOnTheirOwn)
+{
+    const std::string loadsWhole = fileText();
+    const char* wholeFile = loadsWhole.c_str();
+    const KeyCase cases[] = {
+        {"", wholeFile, Settings(), ""},
+        {"HOTKEY_MODIFIER = 0\nSWITCH_OFF_KEY = 78\nSWITCH_ON_KEY = 0x79\nRELOAD_KEY = 7A\nSPRINT_KEY = 14\n",
+         wholeFile, withKeys(0, 0x78, 0x79, 0x7A, 0x14), ""},
+        // A failing row further down stops the 19, not the keys.
+        {"RELOAD_KEY = 0x7A\n", "[MouseWheel]\nSPEED_INCREMENT = fast\n", withKeys(0x23, 0x61, 0x62, 0x7A, 0x10),
+         "invalid stof argument"},
+        // Only the keys named change; an empty line keeps its key; no hexadecimal digit reads as 0.
+        {"SPRINT_KEY =\nHOTKEY_MODIFIER = FF\nSWITCH_OFF_KEY = zz\n", wholeFile, withKeys(0xFF, 0, 0x62, 0x63, 0x10),
+         ""},
+        {"SWITCH_ON_KEY = -1\n", wholeFile, withKeys(0x23, 0x61, -1, 0x63, 0x10), ""},
+    };
+    for (const KeyCase& c : cases) {
+        settings = Settings();
+        writeFile(std::string("[Keys]\n") + c.keys + c.rest);
+        EXPECT_EQ(loadOutcome(), c.outcome) << c.keys;
+        EXPECT_EQ(settings.hotkeyModifier, c.expected.hotkeyModifier) << c.keys;
+        EXPECT_EQ(settings.switchOffKey, c.expected.switchOffKey) << c.keys;
+        EXPECT_EQ(settings.switchOnKey, c.expected.switchOnKey) << c.keys;
+        EXPECT_EQ(settings.reloadKey, c.expected.reloadKey) << c.keys;
+        EXPECT_EQ(settings.sprintKey, c.expected.sprintKey) << c.keys;
+    }
+}
+
+// A reload keeps the keys a previous load set unless the file names them again.
+TEST_F(SettingsLoad, AReloadWithoutKeysKeepsTheKeysItHad)
+{
+    writeFile("[Keys]\nRELOAD_KEY = 0x7A\n");
+    loadOutcome();
+    writeFile("[General]\nENABLED = 1\n");
+    loadOutcome();
+    EXPECT_EQ(settings.reloadKey, 0x7A);
+}

@@ -48,7 +48,29 @@ const SettingRow settingRows[settingRowCount] = {
     {"Optional", "MINIMUM_SPEED", "minimumSpeed", SettingRule::decimalFloat,
      nullptr, &Settings::minimumSpeed, nullptr},
 };
+
+// The keys the player may choose; a missing or empty line keeps the key.
+const SettingRow keyRows[keyRowCount] = {
+    {"Keys", "HOTKEY_MODIFIER", "hotkeyModifier", SettingRule::hexInteger, nullptr, nullptr, &Settings::hotkeyModifier},
+    {"Keys", "SWITCH_OFF_KEY", "switchOffKey", SettingRule::hexInteger, nullptr, nullptr, &Settings::switchOffKey},
+    {"Keys", "SWITCH_ON_KEY", "switchOnKey", SettingRule::hexInteger, nullptr, nullptr, &Settings::switchOnKey},
+    {"Keys", "RELOAD_KEY", "reloadKey", SettingRule::hexInteger, nullptr, nullptr, &Settings::reloadKey},
+    {"Keys", "SPRINT_KEY", "sprintKey", SettingRule::hexInteger, nullptr, nullptr, &Settings::sprintKey},
+};
 // clang-format on
+
+namespace {
+
+// A hexadecimal key code; an absent or empty key keeps the code the player
+// had (the built-in key until a file names another) rather than storing a
+// number nobody wrote.
+void storeKeyCode(const SettingRow& row, const std::string& text)
+{
+    if (!text.empty())
+        settings.*row.integerField = convertHexInteger(text);
+}
+
+}  // namespace
 
 void loadSettings()
 {
@@ -65,8 +87,15 @@ void loadSettingsFrom(const std::string& path)
     storeSettings(document);
 }
 
+void storeKeySettings(IniDocument& document)
+{
+    for (const SettingRow& row : keyRows)
+        storeKeyCode(row, document.section(row.section).value(row.key));
+}
+
 void storeSettings(IniDocument& document, std::size_t* rowsStored)
 {
+    storeKeySettings(document);
     if (rowsStored)
         *rowsStored = 0;
     // Each row is stored before the next is read, so a value that cannot be
@@ -81,10 +110,7 @@ void storeSettings(IniDocument& document, std::size_t* rowsStored)
             settings.*row.floatField = convertDecimalFloat(text);
             break;
         case SettingRule::hexInteger:
-            // An absent or empty key keeps the key the player had (Alt until
-            // a file names another) rather than storing a number nobody wrote.
-            if (!text.empty())
-                settings.*row.integerField = convertHexInteger(text);
+            storeKeyCode(row, text);
             break;
         case SettingRule::decimalInteger:
             settings.*row.integerField = convertDecimalInteger(text);

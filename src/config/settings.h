@@ -1,6 +1,7 @@
 #pragma once
 // Every configuration value, one field per key of Ambleworks.ini, holding the
-// built-in defaults until the first load.
+// built-in defaults until the first load: the 19 settings, then the keys the
+// player may choose in [Keys].
 
 #include <cstddef>
 #include <cstdint>
@@ -28,6 +29,14 @@ struct Settings {
     bool ableToOverrideBoundaries = true;            // [Advanced] ABLE_TO_OVERRIDE_BOUNDARIES
     bool disableAutoRunInFirstPersonCamera = false;  // [Optional] DISABLE_AUTO_RUN_IN_FIRST_PERSON_CAMERA
     float minimumSpeed = 0.3f;                       // [Optional] MINIMUM_SPEED
+
+    // The keys of [Keys], as virtual-key codes; 255 and above (or negative)
+    // is no key. A modifier of 0 means the hotkeys need no modifier.
+    int32_t hotkeyModifier = 0x23;  // [Keys] HOTKEY_MODIFIER (End)
+    int32_t switchOffKey = 0x61;    // [Keys] SWITCH_OFF_KEY (Numpad 1)
+    int32_t switchOnKey = 0x62;     // [Keys] SWITCH_ON_KEY (Numpad 2)
+    int32_t reloadKey = 0x63;       // [Keys] RELOAD_KEY (Numpad 3)
+    int32_t sprintKey = 0x10;       // [Keys] SPRINT_KEY (Shift)
 
     bool operator==(const Settings&) const = default;
 };
@@ -60,6 +69,12 @@ struct SettingRow {
 inline constexpr std::size_t settingRowCount = 19;
 extern const SettingRow settingRows[settingRowCount];
 
+// The keys of [Keys], all read as hexadecimal key codes. They are read before
+// the rows above and cannot fail, so no failure among the 19 settings can take
+// a configured key (the reload key above all) away from the player.
+inline constexpr std::size_t keyRowCount = 5;
+extern const SettingRow keyRows[keyRowCount];
+
 // Reads "Ambleworks.ini" from the current directory into `settings`, row by
 // row. Throws std::invalid_argument or std::out_of_range (with the texts
 // "invalid stof argument", "stof argument out of range", "invalid stoi
@@ -70,10 +85,14 @@ void loadSettings();
 // loadSettings on another file: the same reader and the same rows.
 void loadSettingsFrom(const std::string& path);
 
-// The rows of the load, taken from a document already read. When
-// `rowsStored` is given it counts the rows stored so far, so after a failure
-// it is the index of the row that stopped the load.
+// The rows of the load, taken from a document already read: the keys of
+// [Keys] first, then the 19 settings. When `rowsStored` is given it counts the
+// settings rows stored so far, so after a failure it is the index of the row
+// that stopped the load.
 void storeSettings(IniDocument& document, std::size_t* rowsStored = nullptr);
+
+// The keys of [Keys] alone, from a document already read; never throws.
+void storeKeySettings(IniDocument& document);
 
 // Pulls the three bounded speed settings back into range; run every tick.
 void sanitiseSettings();

@@ -11,24 +11,18 @@
 
 namespace {
 
-constexpr uint32_t shiftKey = 0x10;
-constexpr uint32_t endKey = 0x23;
-constexpr uint32_t numpad1Key = 0x61;
-constexpr uint32_t numpad2Key = 0x62;
-constexpr uint32_t numpad3Key = 0x63;
-
-// The walk-control key as a virtual-key code; a negative setting becomes a
-// code of 255 or more, which has no slot, so no key acts as the walk key.
-uint32_t walkControlKeyCode()
+// A key setting as a virtual-key code; a negative setting becomes a code of
+// 255 or more, which has no slot, so no key acts in that role.
+uint32_t keyCode(int32_t setting)
 {
-    return static_cast<uint32_t>(settings.walkControlKey);
+    return static_cast<uint32_t>(setting);
 }
 
 // The walk-control key's press and release, recorded only while the player
 // gives movement input: a press or release made standing still is erased.
 void dispatchWalkControlKey()
 {
-    const uint32_t key = walkControlKeyCode();
+    const uint32_t key = keyCode(settings.walkControlKey);
     if (!isMoveInputActive()) {
         clearKeySlot(key);
         clearWalkKey();
@@ -47,35 +41,44 @@ void dispatchWalkControlKey()
     }
 }
 
-// Shift held for the controller's sprint start; a Shift release ends the
-// sprint press.
+// The sprint key (Shift unless the player chose another) held for the
+// controller's sprint start; its release ends the sprint press.
 void dispatchShiftKey()
 {
-    if (isKeyHeld(shiftKey))
+    const uint32_t key = keyCode(settings.sprintKey);
+    if (isKeyHeld(key))
         controllerState.shiftHeld = true;
-    if (isKeyJustReleased(shiftKey)) {
-        clearKeySlot(shiftKey);
+    if (isKeyJustReleased(key)) {
+        clearKeySlot(key);
         onSprintReleased();
         controllerState.shiftHeld = false;
     }
 }
 
-// End+Numpad1 switches the plug-in off, End+Numpad2 on, End+Numpad3 reloads
-// Ambleworks.ini; the first that holds wins. The slots are never reset, so a
-// combination acts in every tick while both keys read as down.
+// The hotkey modifier (End unless the player chose another) is down; a
+// modifier of 0 means the hotkeys need none.
+bool hotkeyModifierHeld()
+{
+    return settings.hotkeyModifier == 0 || isKeyHeld(keyCode(settings.hotkeyModifier));
+}
+
+// Modifier+switch-off key (End+Numpad1) switches the plug-in off, the
+// switch-on key on, the reload key reloads Ambleworks.ini; the first that
+// holds wins. The slots are never reset, so a combination acts in every tick
+// while its keys read as down. Keys changed by a reload act from the next tick.
 void dispatchHotkeys()
 {
-    if (!isKeyHeld(endKey))
+    if (!hotkeyModifierHeld())
         return;
-    if (isKeyHeld(numpad1Key)) {
+    if (isKeyHeld(keyCode(settings.switchOffKey))) {
         settings.enabled = false;
         return;
     }
-    if (isKeyHeld(numpad2Key)) {
+    if (isKeyHeld(keyCode(settings.switchOnKey))) {
         settings.enabled = true;
         return;
     }
-    if (isKeyHeld(numpad3Key))
+    if (isKeyHeld(keyCode(settings.reloadKey)))
         loadSettingsGuarded();  // a bad value stops the load there; the script carries on
 }
 
