@@ -1,6 +1,6 @@
 // The plug-in's costs, measured with Google Benchmark:
 //   tick/<situation>         one tick of the real Ambleworks.so (see plugin_host.h)
-//   native_round_trip/<n>    one empty native call with n arguments through the host's exports
+//   native_round_trip/<n>    one native call with n arguments (0, 1, 3) through the host's exports
 //   script_wait_round_trip   one empty scriptWait: into a script context and back
 //   keyboard_callback        the plug-in's keyboard handler, one message
 //   load_settings/shipped    loadSettings on the shipped Ambleworks.ini
@@ -45,10 +45,12 @@ constexpr bool canCountInstructions = false;
 #include <string>
 #include <vector>
 
-#include "bench_game.h"
 #include "config/ini_reader.h"
 #include "config/settings.h"
+#include "game/control_names.h"
+#include "game/native_invoker.h"
 #include "heap_counter.h"
+#include "host.h"
 #include "plugin_host.h"
 #include "situations.h"
 
@@ -179,13 +181,13 @@ void tickBenchmark(benchmark::State& state, Situation situation)
         return;
     }
     bench::enterSituation(situation, host);
-    const bench::Counts before = bench::counts();
+    const fake::Counts before = fake::host().counts;
     const uint64_t heapBefore = bench::heapAllocations();
     uint64_t n = 0;
     for (auto _ : state)
         bench::playTick(situation, n++, host);
     const uint64_t heap = bench::heapAllocations() - heapBefore;
-    const bench::Counts c = bench::countsBetween(before, bench::counts());
+    const fake::Counts c = fake::countsBetween(before, fake::host().counts);
     if (const char* fault = bench::situationFault(situation, c, n)) {
         state.SkipWithError(fault);
         return;
@@ -203,8 +205,35 @@ void tickBenchmark(benchmark::State& state, Situation situation)
 // ---------------------------------------------------------------------------
 // The boundary's own cost
 
-// One native with `pushes` arguments, answered at once: isPedOnFoot's hash,
-// so the answer takes the same look-up the plug-in's calls take.
+// A native the host takes on its own, with no argument that must come from
+// the call before: for 0, 1 and 3 arguments.
+struct StandaloneNative {
+    uint64_t hash = 0;
+    uint64_t args[3] = {};
+};
+
+StandaloneNative standaloneNative(int64_t argCount)
+{
+    namespace H = NativeInvoker::Hash;
+    if (argCount == 0)
+        return {H::isGlobalMoveRestricted, {}};
+    if (argCount == 1)
+        return {H::hashOfText, {NativeInvoker::slotOfText(inputSprint)}};
+    return {H::isFirstPersonCameraActive, {0, 0, 0}};
+}
+
+// One native call through the exported functions, answered at once.
+void callThrough(const bench::ExportedHostFunctions& host, const StandaloneNative& native, int64_t argCount)
+{
+    host.nativeInit(native.hash);
+    for (int64_t i = 0; i < argCount; ++i)
+        host.nativePush64(native.args[i]);
+    benchmark::DoNotOptimize(*host.nativeCall());
+}
+
+// One native with 0, 1 or 3 arguments (isGlobalMoveRestricted, hashOfText,
+// isFirstPersonCameraActive), answered at once through the same look-up and
+// checks the plug-in's calls take.
 void nativeRoundTrip(benchmark::State& state)
 {
     bench::ExportedHostFunctions host;
@@ -213,17 +242,15 @@ void nativeRoundTrip(benchmark::State& state)
         state.SkipWithError(error.c_str());
         return;
     }
-    bench::resetGame();
-    const auto pushes = static_cast<int>(state.range(0));
-    const uint64_t handle = static_cast<uint32_t>(bench::playerPedHandle);
+    const int64_t argCount = state.range(0);
+    const StandaloneNative native = standaloneNative(argCount);
+    const uint64_t faultsBefore = fake::host().counts.faults;
     const uint64_t heapBefore = bench::heapAllocations();
-    for (auto _ : state) {
-        host.nativeInit(0x01FEE67DB37F59B2ull);
-        for (int i = 0; i < pushes; ++i)
-            host.nativePush64(handle);
-        benchmark::DoNotOptimize(*host.nativeCall());
-    }
+    for (auto _ : state)
+        callThrough(host, native, argCount);
     perIteration(state, "heap_allocs", static_cast<double>(bench::heapAllocations() - heapBefore));
+    if (fake::host().counts.faults != faultsBefore)
+        state.SkipWithError("the round trip broke a rule of the host");
 }
 
 // Resume a script context whose entry only waits: the host's switch in, the
@@ -358,7 +385,7 @@ void registerBenchmarks()
         benchmark::RegisterBenchmark((std::string("tick/") + bench::situationName(situation)).c_str(),
                                      [situation](benchmark::State& state) { tickBenchmark(state, situation); });
     }
-    benchmark::RegisterBenchmark("native_round_trip", nativeRoundTrip)->ArgName("args")->DenseRange(0, 3);
+    benchmark::RegisterBenchmark("native_round_trip", nativeRoundTrip)->ArgName("args")->Arg(0)->Arg(1)->Arg(3);
     benchmark::RegisterBenchmark("script_wait_round_trip", scriptWaitRoundTrip);
     benchmark::RegisterBenchmark("keyboard_callback", keyboardCallback);
     benchmark::RegisterBenchmark("load_settings/shipped", loadShippedSettings)->Unit(benchmark::kMicrosecond);
@@ -531,10 +558,10 @@ int runInstructionCounts()
             return 1;
         }
         bench::enterSituation(situation, host);
-        const bench::Counts before = bench::counts();
+        const fake::Counts before = fake::host().counts;
         countInstructions(std::string("tick/") + bench::situationName(situation), ticks,
                           [&](uint64_t n) { bench::playTick(situation, n, host); });
-        const bench::Counts c = bench::countsBetween(before, bench::counts());
+        const fake::Counts c = fake::countsBetween(before, fake::host().counts);
         if (const char* fault = bench::situationFault(situation, c, ticks)) {
             std::fprintf(stderr, "ambleworks-bench: %s: %s\n", bench::situationName(situation), fault);
             return 1;
@@ -555,12 +582,8 @@ int runInstructionCounts()
         std::fprintf(stderr, "ambleworks-bench: %s\n", error.c_str());
         return 1;
     }
-    const uint64_t handle = static_cast<uint32_t>(bench::playerPedHandle);
-    countInstructions("native_round_trip/args:1", 1000, [&](uint64_t) {
-        exported.nativeInit(0x01FEE67DB37F59B2ull);
-        exported.nativePush64(handle);
-        benchmark::DoNotOptimize(*exported.nativeCall());
-    });
+    const StandaloneNative oneArgument = standaloneNative(1);
+    countInstructions("native_round_trip/args:1", 1000, [&](uint64_t) { callThrough(exported, oneArgument, 1); });
     {
         bench::EmptyScript script;
         script.resume();

@@ -2,16 +2,12 @@
 
 #include <dlfcn.h>
 
-#include "bench_game.h"
+#include "host.h"
 
 namespace bench {
 
 namespace {
 
-// What the plug-in registered, and the context its script runs on.
-void* registeredModule = nullptr;
-void (*registeredScript)() = nullptr;
-SimKeyboardHandler registeredKeyboard = nullptr;
 sim::platform::PluginLibrary library;
 sim::platform::ScriptContext* pluginScript = nullptr;
 
@@ -22,58 +18,35 @@ sim::platform::ScriptContext* runningScript = nullptr;
 // same exported function the plug-in calls.
 void (*exportedScriptWait)(uint32_t) = nullptr;
 
-void hostScriptRegister(void* module, void (*entry)())
+void parkRunningScript()
 {
-    registeredModule = module;
-    registeredScript = entry;
-}
-
-void hostScriptUnregister(void* module)
-{
-    if (module == registeredModule) {
-        registeredModule = nullptr;
-        registeredScript = nullptr;
-    }
-}
-
-void hostScriptWait(uint32_t /*ms*/)
-{
-    ++counts().waits;
     if (runningScript)
         sim::platform::yieldToHost(runningScript);
 }
 
-void hostKeyboardHandlerRegister(SimKeyboardHandler handler)
-{
-    registeredKeyboard = handler;
-}
-
-void hostKeyboardHandlerUnregister(SimKeyboardHandler handler)
-{
-    if (handler == registeredKeyboard)
-        registeredKeyboard = nullptr;
-}
-
 const HostApi hostTable = {
-    hostScriptRegister,
-    hostScriptUnregister,
-    hostScriptWait,
-    hostKeyboardHandlerRegister,
-    hostKeyboardHandlerUnregister,
-    nativeInitAnswer,
-    nativePushAnswer,
-    nativeCallAnswer,
-    clockAnswer,
+    fake::scriptRegister,
+    fake::scriptUnregister,
+    fake::scriptWait,
+    fake::keyboardHandlerRegister,
+    fake::keyboardHandlerUnregister,
+    fake::nativeInit,
+    fake::nativePush64,
+    fake::nativeCall,
+    fake::getTickCount,
 };
 
 bool tableInstalled = false;
 
+// The simulator's exports answer through the fake host, whose scriptWait
+// parks the script that called it.
 void installTable()
 {
     if (!tableInstalled) {
         sim::platform::installHostApi(&hostTable);
         tableInstalled = true;
     }
+    fake::host().onWait = parkRunningScript;
 }
 
 void resumeOn(sim::platform::ScriptContext* context)
@@ -95,16 +68,16 @@ void waitForever()
 bool PluginHost::load(const std::string& path, std::string& error)
 {
     unload();
+    fake::startGame();
     installTable();
-    resetGame();
     if (!sim::platform::loadPlugin(path, library, error))
         return false;
-    if (!registeredScript || !registeredKeyboard) {
+    if (!fake::host().script || !fake::host().keyboard) {
         error = "the plug-in did not register its script and keyboard handler";
         unload();
         return false;
     }
-    pluginScript = sim::platform::createScriptContext(registeredScript);
+    pluginScript = sim::platform::createScriptContext(fake::host().script);
     if (!pluginScript) {
         error = "no stack for the script context";
         unload();
@@ -121,9 +94,6 @@ void PluginHost::unload()
         sim::platform::destroyScriptContext(pluginScript);
         pluginScript = nullptr;
     }
-    registeredModule = nullptr;
-    registeredScript = nullptr;
-    registeredKeyboard = nullptr;
 }
 
 void PluginHost::runTick()
@@ -133,13 +103,13 @@ void PluginHost::runTick()
 
 void PluginHost::sendKey(uint32_t key, bool up)
 {
-    if (registeredKeyboard)
-        registeredKeyboard(key, 1, 0, 0, 0, up ? 1 : 0, up ? 1 : 0);
+    if (fake::host().keyboard)
+        fake::host().keyboard(key, 1, 0, 0, 0, up ? 1 : 0, up ? 1 : 0);
 }
 
 SimKeyboardHandler PluginHost::keyboardHandler() const
 {
-    return registeredKeyboard;
+    return fake::host().keyboard;
 }
 
 bool exportedHostFunctions(ExportedHostFunctions& functions, std::string& error)

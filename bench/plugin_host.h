@@ -3,10 +3,11 @@
 // own loader (dlopen, then DllMain) and ticked on the simulator's own script
 // context (a ucontext coroutine; one tick is one resume until scriptWait),
 // behind the same exported C functions the simulator gives the plug-in. Only
-// the host runtime behind those functions differs: instead of checking,
-// tracing and modelling each call, it answers from bench::Game at once, so
-// what a tick costs is the plug-in's work plus the bare crossing of the
-// boundary, which the round-trip benchmarks measure on their own.
+// the host runtime behind those functions differs: instead of tracing and
+// modelling each call, the shared fake game host (tests/fake_game/) checks
+// its shape and answers from fake::game() at once, so what a tick costs is
+// the plug-in's work plus the crossing of the boundary, which the round-trip
+// benchmarks measure on their own.
 
 #include <cstdint>
 #include <string>

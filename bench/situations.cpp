@@ -1,6 +1,8 @@
 #include "situations.h"
 
-#include "bench_game.h"
+#include "game.h"
+#include "game/native_invoker.h"
+#include "host.h"
 
 namespace bench {
 
@@ -16,7 +18,7 @@ constexpr int settleTicks = 20;
 
 void tick(Driver& driver)
 {
-    game().clockMs += frameMs;
+    fake::host().clockMs += frameMs;
     driver.runTick();
 }
 
@@ -29,14 +31,14 @@ void tick(Driver& driver)
 void playSprintTick(uint64_t n, Driver& driver)
 {
     const uint64_t phase = n % sprintCycleTicks;
-    game().clockMs += frameMs;
+    fake::host().clockMs += frameMs;
     if (phase == 0)
         driver.sendKey(shiftKey, false);
     if (phase == sprintCycleTicks - 1)
         driver.sendKey(shiftKey, true);
     const bool sprinting = phase >= 2 && phase <= 12;
-    game().walking = !sprinting;
-    game().sprinting = sprinting;
+    fake::game().walking = !sprinting;
+    fake::game().sprinting = sprinting;
     driver.runTick();
 }
 
@@ -59,7 +61,10 @@ const char* situationName(Situation situation)
 
 void enterSituation(Situation situation, Driver& driver)
 {
-    Game& g = game();
+    fake::Game& g = fake::game();
+    g.walking = true;
+    g.desiredSpeed = 1.0f;
+    fake::setMoveInput(true);
     switch (situation) {
     case Situation::walking:
         for (int i = 0; i < settleTicks; ++i)
@@ -69,9 +74,9 @@ void enterSituation(Situation situation, Driver& driver)
         for (int i = 0; i < settleTicks; ++i)
             tick(driver);
         // One notch up: the wheel seeds from the desired 1.0 and steps to 1.06.
-        g.justPressed[prevWeapon] = true;
+        g.justPressed[fake::prevWeapon] = true;
         tick(driver);
-        g.justPressed[prevWeapon] = false;
+        g.justPressed[fake::prevWeapon] = false;
         for (int i = 0; i < settleTicks; ++i)
             tick(driver);
         break;
@@ -98,29 +103,32 @@ void enterSituation(Situation situation, Driver& driver)
     }
 }
 
-const char* situationFault(Situation situation, const Counts& c, uint64_t ticks)
+const char* situationFault(Situation situation, const fake::Counts& c, uint64_t ticks)
 {
+    namespace H = NativeInvoker::Hash;
+    const uint64_t setPedMaxSpeed = c.of(H::setPedMaxSpeed);
+    const uint64_t setPedMinSpeed = c.of(H::setPedMinSpeed);
     if (c.faults != 0)
         return "the plug-in made a call the host refuses";
     if (ticks == 0)
         return nullptr;
     switch (situation) {
     case Situation::walking:
-        if (c.setPedMaxSpeed != 0 || c.setPedMinSpeed != 0)
+        if (setPedMaxSpeed != 0 || setPedMinSpeed != 0)
             return "walking imposed a speed";
         if (c.pedNatives == 0)
             return "walking asked the ped nothing";
         break;
     case Situation::customSpeed:
-        if (c.setPedMaxSpeed != ticks || c.setPedMinSpeed != 0)
+        if (setPedMaxSpeed != ticks || setPedMinSpeed != 0)
             return "the custom speed was not capped exactly once per tick";
         break;
     case Situation::sprintPress:
-        if (c.setPedMinSpeed < 12 * (ticks / sprintCycleTicks))
+        if (setPedMinSpeed < 12 * (ticks / sprintCycleTicks))
             return "fewer than 12 forced ticks per sprint press";
         break;
     case Situation::switchedOff:
-        if (c.pedNatives != 0 || c.setPedMaxSpeed != 0 || c.setPedMinSpeed != 0)
+        if (c.pedNatives != 0 || setPedMaxSpeed != 0 || setPedMinSpeed != 0)
             return "the switched-off plug-in asked the ped";
         break;
     }

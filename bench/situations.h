@@ -6,6 +6,10 @@
 
 #include <cstdint>
 
+namespace fake {
+struct Counts;
+}
+
 namespace bench {
 
 // How a situation reaches the plug-in: one tick, or one keyboard message
@@ -38,7 +42,8 @@ inline constexpr uint32_t frameMs = 16;
 inline constexpr uint64_t sprintCycleTicks = 14;
 
 // Brings a freshly loaded plug-in (its first tick not yet run) into the
-// situation's steady state.
+// situation's steady state, from a game where the player walks forward at the
+// game's walk speed.
 void enterSituation(Situation situation, Driver& driver);
 
 // One tick of the steady state: moves the clock, gives the game the answers
@@ -46,13 +51,12 @@ void enterSituation(Situation situation, Driver& driver);
 // enterSituation), then runs it.
 void playTick(Situation situation, uint64_t n, Driver& driver);
 
-struct Counts;
 // Empty when `ticks` ticks of the situation (counted from 0, as playTick
 // counts them) asked what they should: no refused call shapes, and the speed
 // natives the situation stands for (none while walking or switched off, one
 // cap per tick with a custom speed, twelve floors of 2.0 per sprint cycle).
 // Otherwise says what went wrong, so a benchmark never reports a situation
 // it did not reach.
-const char* situationFault(Situation situation, const Counts& counts, uint64_t ticks);
+const char* situationFault(Situation situation, const fake::Counts& counts, uint64_t ticks);
 
 }  // namespace bench

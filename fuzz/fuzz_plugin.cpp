@@ -13,8 +13,9 @@
 // (see the Op enum). Answers of the game are standing answers that operations
 // change, or, in chaos ticks, read from the input call by call. After every
 // tick (at scriptWait) the controller's bounds are checked; every native call
-// is checked against the host boundary (plugin_host.cpp), and no non-finite
-// speed may reach the game unless the input itself fed one in.
+// is checked against the host boundary (the shared fake host and
+// plugin_host.cpp), and no non-finite speed may reach the game unless the
+// input itself fed one in.
 
 #include <cmath>
 #include <cstdint>
@@ -25,6 +26,8 @@
 
 #include "config/settings.h"
 #include "fuzz_input.h"
+#include "game.h"
+#include "host.h"
 #include "host/plugin_entry.h"
 #include "platform/script_context.h"
 #include "plugin_host.h"
@@ -46,7 +49,7 @@ enum Op : uint8_t {
     opHold,          // n: 1 + n ticks (up to 256)
     opKey,           // key selector, flags [, raw isUpNow, raw wasDown]: one keyboard message
     opClock,         // mode, value: step the clock, set it, or set the step per tick
-    opWorld,         // which, answer: a standing answer about the ped or the world
+    opWorld,         // answer, which: a standing answer about the ped or the world
     opControl,       // query*12 + control, answer: a standing answer about one control
     opMovement,      // two bit sets: move inputs, sprint, ability, menu, camera; gait and restrictions
     opDesiredSpeed,  // answer: the ped's desired speed
@@ -54,7 +57,7 @@ enum Op : uint8_t {
     opIniFile,       // length (16 bits), text: Ambleworks.ini for the next load
     opChaos,         // n: 1 + n % 4 ticks whose answers come from the input call by call
     opLibraryEntry,  // reason (32 bits): the library entry with a reason other than attach or detach
-    opHashOfText,    // control, value: what the game answers for a control's name
+    opHashOfText,    // value, control: what the game answers for a control's name
     opCount
 };
 
@@ -67,21 +70,20 @@ void writeIniFile(const std::string& text)
 // One pass of the host's loop: resume the script until it waits again.
 void runTick()
 {
-    fuzz::Host& host = fuzz::host();
-    ++host.ticks;
-    host.waitsThisResume = 0;
-    sim::platform::resumeScript(host.context);
-    if (sim::platform::scriptFinished(host.context))
+    fuzz::Session& session = fuzz::session();
+    ++session.ticks;
+    session.waitsThisResume = 0;
+    sim::platform::resumeScript(session.context);
+    if (sim::platform::scriptFinished(session.context))
         fuzz::fail("the script entry returned");
-    if (host.waitsThisResume != 1)
+    if (session.waitsThisResume != 1)
         fuzz::fail("the script came back without its one scriptWait");
-    host.clockMs += host.tickStepMs;
+    fake::host().clockMs += session.tickStepMs;
 }
 
 void runTicks(uint64_t count)
 {
-    fuzz::Host& host = fuzz::host();
-    for (uint64_t i = 0; i < count && host.ticks < maxTicksPerInput; ++i)
+    for (uint64_t i = 0; i < count && fuzz::session().ticks < maxTicksPerInput; ++i)
         runTick();
 }
 
@@ -116,59 +118,54 @@ void keyMessage(InputStream& in)
 
 void clockStep(InputStream& in)
 {
-    fuzz::Host& host = fuzz::host();
+    uint32_t& clockMs = fake::host().clockMs;
     const uint8_t mode = in.byte() % 4;
     switch (mode) {
     case 0:
-        host.clockMs += in.byte();
+        clockMs += in.byte();
         break;
     case 1:
-        host.clockMs += static_cast<uint32_t>(in.byte()) * 64u;  // across the 100 ms and 5000 ms windows
+        clockMs += static_cast<uint32_t>(in.byte()) * 64u;  // across the 100 ms and 5000 ms windows
         break;
     case 2:
-        host.clockMs = in.u32();  // anywhere, 0 and the wrap-around included
+        clockMs = in.u32();  // anywhere, 0 and the wrap-around included
         break;
     default:
-        host.tickStepMs = in.byte();
+        fuzz::session().tickStepMs = in.byte();
         break;
     }
-}
-
-void setBool(uint64_t& slot, bool on)
-{
-    slot = on ? 1 : 0;
 }
 
 // The situations a player is in, in two bytes, so that a few bytes reach
 // walking, running, sprint presses and the first-person camera.
 void movement(InputStream& in)
 {
-    fuzz::Host& host = fuzz::host();
+    fake::Game& game = fake::game();
     const uint8_t a = in.byte();
     const uint8_t b = in.byte();
-    setBool(host.control[fuzz::pressed][fuzz::moveUp], a & 1);
-    setBool(host.control[fuzz::pressed][fuzz::moveLeft], a & 2);
-    setBool(host.control[fuzz::pressed][fuzz::moveDown], a & 4);
-    setBool(host.control[fuzz::pressed][fuzz::moveRight], a & 8);
-    setBool(host.control[fuzz::pressed][fuzz::scriptedFlyZup], a & 0x10);
-    setBool(host.control[fuzz::pressed][fuzz::specialAbility], a & 0x20);
-    setBool(host.control[fuzz::pressed][fuzz::frontendSelect], a & 0x40);
-    setBool(host.world[fuzz::firstPersonAnswer], a & 0x80);
-    setBool(host.world[fuzz::walkingAnswer], b & 1);
-    setBool(host.world[fuzz::runningAnswer], b & 2);
-    setBool(host.world[fuzz::sprintingAnswer], b & 4);
-    setBool(host.world[fuzz::stillAnswer], b & 8);
-    setBool(host.world[fuzz::onFootAnswer], !(b & 0x10));
-    setBool(host.world[fuzz::moveFreeAnswer], !(b & 0x20));
-    setBool(host.world[fuzz::globalRestrictedAnswer], b & 0x40);
-    setBool(host.control[fuzz::justPressed][fuzz::prevWeapon], b & 0x80);
+    game.pressed[fake::moveUp] = (a & 1) != 0;
+    game.pressed[fake::moveLeft] = (a & 2) != 0;
+    game.pressed[fake::moveDown] = (a & 4) != 0;
+    game.pressed[fake::moveRight] = (a & 8) != 0;
+    game.pressed[fake::scriptedFlyZup] = (a & 0x10) != 0;
+    game.pressed[fake::specialAbility] = (a & 0x20) != 0;
+    game.pressed[fake::frontendSelect] = (a & 0x40) != 0;
+    game.firstPerson = (a & 0x80) != 0;
+    game.walking = (b & 1) != 0;
+    game.running = (b & 2) != 0;
+    game.sprinting = (b & 4) != 0;
+    game.still = (b & 8) != 0;
+    game.onFoot = !(b & 0x10);
+    game.moveFree = !(b & 0x20);
+    game.globalMoveRestricted = (b & 0x40) != 0;
+    game.justPressed[fake::prevWeapon] = (b & 0x80) != 0;
 }
 
 void setFloatSetting(float& field, InputStream& in)
 {
     field = fuzz::decodeFloat(in);
     if (!std::isfinite(field))
-        fuzz::host().nonFiniteInjected = true;
+        fake::host().nonFiniteFed = true;
 }
 
 // One setting, as a reload with another file would change it (and beyond:
@@ -243,15 +240,15 @@ void setSetting(InputStream& in)
 // returns 1 and registers nothing.
 void otherLibraryEntry(InputStream& in, void* module)
 {
-    fuzz::Host& host = fuzz::host();
+    const fake::Host& host = fake::host();
     uint32_t reason = in.u32();
     if (reason == 0 || reason == 1)
         reason = 2 + (reason & 1);
     const int before = host.scriptRegistrations + host.scriptUnregistrations + host.keyboardRegistrations +
                        host.keyboardUnregistrations;
-    host.insideDllMain = true;
+    fuzz::session().insideDllMain = true;
     const int32_t result = DllMain(module, reason, nullptr);
-    host.insideDllMain = false;
+    fuzz::session().insideDllMain = false;
     const int after = host.scriptRegistrations + host.scriptUnregistrations + host.keyboardRegistrations +
                       host.keyboardUnregistrations;
     if (result != 1)
@@ -262,8 +259,8 @@ void otherLibraryEntry(InputStream& in, void* module)
 
 void playOperations(InputStream& in, void* module)
 {
-    fuzz::Host& host = fuzz::host();
-    while (!in.empty() && host.ticks < maxTicksPerInput) {
+    fuzz::Session& session = fuzz::session();
+    while (!in.empty() && session.ticks < maxTicksPerInput) {
         switch (in.byte() % opCount) {
         case opTicks:
             runTicks(1 + in.byte() % 8);
@@ -277,19 +274,24 @@ void playOperations(InputStream& in, void* module)
         case opClock:
             clockStep(in);
             break;
-        case opWorld:
-            host.world[in.byte() % fuzz::worldQueryCount] = fuzz::decodeAnswer(in);
+        case opWorld: {
+            // The answer comes before the number in the input (the corpus was
+            // written that way).
+            const uint64_t answer = fuzz::decodeAnswer(in);
+            fuzz::worldAnswer(in.byte()) = fake::Answer::raw(answer);
             break;
+        }
         case opControl: {
-            const uint8_t which = in.byte() % (fuzz::controlQueryCount * fuzz::controlCount);
-            host.control[which / fuzz::controlCount][which % fuzz::controlCount] = fuzz::decodeAnswer(in);
+            constexpr std::size_t controls = fake::controlCount;
+            const uint8_t which = in.byte() % (fuzz::controlQueryCount * controls);
+            fuzz::controlAnswer(which / controls, which % controls) = fake::Answer::raw(fuzz::decodeAnswer(in));
             break;
         }
         case opMovement:
             movement(in);
             break;
         case opDesiredSpeed:
-            host.world[fuzz::desiredSpeedAnswer] = fuzz::decodeAnswer(in);
+            fake::game().desiredSpeed = fake::Answer::raw(fuzz::decodeAnswer(in));
             break;
         case opSetting:
             setSetting(in);
@@ -299,17 +301,19 @@ void playOperations(InputStream& in, void* module)
             break;
         case opChaos: {
             const uint64_t count = 1 + in.byte() % 4;
-            host.chaos = &in;
+            session.chaos = &in;
             runTicks(count);
-            host.chaos = nullptr;
+            session.chaos = nullptr;
             break;
         }
         case opLibraryEntry:
             otherLibraryEntry(in, module);
             break;
-        case opHashOfText:
-            host.hashOfControl[in.byte() % fuzz::controlCount] = fuzz::decodeAnswer(in);
+        case opHashOfText: {
+            const uint64_t answer = fuzz::decodeAnswer(in);  // before the number, as for opWorld
+            fake::game().hashOfControl[in.byte() % fake::controlCount] = fake::Answer::raw(answer);
             break;
+        }
         default:
             break;
         }
@@ -329,32 +333,33 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const fuzz::InsideWorkDirectory inside;
-    resetPluginForTests();
-    fuzz::resetHost();
+    resetPluginToLoadState();
+    fuzz::startSession();
     std::remove("Ambleworks.ini");
-    fuzz::Host& host = fuzz::host();
+    fuzz::Session& session = fuzz::session();
+    const fake::Host& host = fake::host();
 
     static int moduleToken = 0;
     void* module = &moduleToken;
-    host.insideDllMain = true;
+    session.insideDllMain = true;
     const int32_t attached = DllMain(module, 1, nullptr);
-    host.insideDllMain = false;
+    session.insideDllMain = false;
     if (attached != 1)
         fuzz::fail("DllMain(attach) returned %d", attached);
     if (host.scriptRegistrations != 1 || host.keyboardRegistrations != 1 || host.script == nullptr ||
         host.keyboard == nullptr || host.module != module)
         fuzz::fail("DllMain(attach) did not register one script and one keyboard callback for its module");
 
-    host.context = sim::platform::createScriptContext(host.script);
-    if (host.context == nullptr)
+    session.context = sim::platform::createScriptContext(host.script);
+    if (session.context == nullptr)
         fuzz::fail("no script context");
 
     InputStream in(data, size);
     playOperations(in, module);
 
-    host.insideDllMain = true;
+    session.insideDllMain = true;
     const int32_t detached = DllMain(module, 0, nullptr);
-    host.insideDllMain = false;
+    session.insideDllMain = false;
     if (detached != 1)
         fuzz::fail("DllMain(detach) returned %d", detached);
     if (host.scriptUnregistrations != 1 || host.keyboardUnregistrations != 1 || host.scriptRegistrations != 1 ||
@@ -362,7 +367,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         fuzz::fail("DllMain(detach) did not unregister the script and the keyboard callback once each");
 
     // The script stays parked in its wait, as when the game unloads the plug-in.
-    sim::platform::destroyScriptContext(host.context);
-    host.context = nullptr;
+    sim::platform::destroyScriptContext(session.context);
+    session.context = nullptr;
     return 0;
 }

@@ -1,3 +1,6 @@
+// The fuzz target's host. Sections: the session and its hooks · standing
+// answers by number · decoding the input · the nine functions.
+
 #include "plugin_host.h"
 
 #include <bit>
@@ -8,119 +11,19 @@
 #include <limits>
 
 #include "controller/controller_state.h"
-#include "game/control_names.h"
-#include "game/native_invoker.h"
+#include "host.h"
 #include "platform/script_context.h"
 
 namespace fuzz {
 
 namespace {
 
-namespace H = NativeInvoker::Hash;
-
-Host theHost;
-
-// What one argument slot must hold.
-enum class Arg {
-    integer,      // a 32-bit value, zero-extended
-    ped,          // the handle of the playerPed call right before
-    text,         // the address of one of the twelve control names
-    controlHash,  // the answer of the hashOfText call right before
-    speed,        // a float's bits, zero-extended; finite unless something non-finite was fed in
-};
-
-enum class Answer { none, world, control, hashOfText };
-
-struct Native {
-    uint64_t hash;
-    const char* name;
-    int argCount;
-    Arg args[3];
-    Answer answer;
-    size_t which;  // WorldQuery or ControlQuery
-};
-
-constexpr Native catalogue[] = {
-    {H::playerPed, "playerPed", 0, {}, Answer::world, playerPedAnswer},
-    {H::hashOfText, "hashOfText", 1, {Arg::text}, Answer::hashOfText, 0},
-    {H::isControlPressed, "isControlPressed", 2, {Arg::integer, Arg::controlHash}, Answer::control, pressed},
-    {H::isDisabledControlJustPressed,
-     "isDisabledControlJustPressed",
-     2,
-     {Arg::integer, Arg::controlHash},
-     Answer::control,
-     justPressed},
-    {H::disableControlAction,
-     "disableControlAction",
-     3,
-     {Arg::integer, Arg::controlHash, Arg::integer},
-     Answer::none,
-     0},
-    {H::setControlValueNextFrame,
-     "setControlValueNextFrame",
-     3,
-     {Arg::integer, Arg::controlHash, Arg::speed},
-     Answer::none,
-     0},
-    {H::isControlEnabled, "isControlEnabled", 2, {Arg::integer, Arg::controlHash}, Answer::control, enabled},
-    {H::isControlHoldBlocked, "isControlHoldBlocked", 1, {Arg::controlHash}, Answer::control, holdBlocked},
-    {H::isFirstPersonCameraActive,
-     "isFirstPersonCameraActive",
-     3,
-     {Arg::integer, Arg::integer, Arg::integer},
-     Answer::world,
-     firstPersonAnswer},
-    {H::getPedDesiredSpeed, "getPedDesiredSpeed", 1, {Arg::ped}, Answer::world, desiredSpeedAnswer},
-    {H::isPedOnFoot, "isPedOnFoot", 1, {Arg::ped}, Answer::world, onFootAnswer},
-    {H::isPedWalking, "isPedWalking", 1, {Arg::ped}, Answer::world, walkingAnswer},
-    {H::isPedRunning, "isPedRunning", 1, {Arg::ped}, Answer::world, runningAnswer},
-    {H::isPedSprinting, "isPedSprinting", 1, {Arg::ped}, Answer::world, sprintingAnswer},
-    {H::isPedStill, "isPedStill", 1, {Arg::ped}, Answer::world, stillAnswer},
-    {H::setPedMaxSpeed, "setPedMaxSpeed", 2, {Arg::ped, Arg::speed}, Answer::none, 0},
-    {H::setPedMinSpeed, "setPedMinSpeed", 2, {Arg::ped, Arg::speed}, Answer::none, 0},
-    {H::isPedMoveFree, "isPedMoveFree", 1, {Arg::ped}, Answer::world, moveFreeAnswer},
-    {H::isGlobalMoveRestricted, "isGlobalMoveRestricted", 0, {}, Answer::world, globalRestrictedAnswer},
-    {H::isPedMoveRestricted, "isPedMoveRestricted", 2, {Arg::ped, Arg::integer}, Answer::world, pedRestrictedAnswer},
-    {H::isRunDropAllowed, "isRunDropAllowed", 0, {}, Answer::world, runDropAnswer},
-};
-
-const char* const controlNames[controlCount] = {
-    inputMoveUpOnly, inputMoveLeftOnly,    inputMoveDownOnly,   inputMoveRightOnly,
-    inputSprint,     inputFrontendSelect,  inputPrevWeapon,     inputNextWeapon,
-    inputRevealHud,  inputSelectRadarMode, inputSpecialAbility, inputScriptedFlyZup,
-};
-
-// The call being made (between nativeInit and nativeCall).
-bool pending = false;
-const Native* current = nullptr;
-uint64_t currentArgs[4] = {};
-int currentArgCount = 0;
-
-// The last completed call, for the arguments that must come from it.
-const Native* previous = nullptr;
-uint64_t previousResult = 0;
-size_t previousControl = 0;  // for hashOfText: which name it was asked about
-
-uint64_t resultSlot = 0;
-
-const Native* findNative(uint64_t hash)
-{
-    for (const Native& native : catalogue) {
-        if (native.hash == hash)
-            return &native;
-    }
-    return nullptr;
-}
-
-bool isFiniteFloatSlot(uint64_t slot)
-{
-    return std::isfinite(std::bit_cast<float>(static_cast<uint32_t>(slot)));
-}
+Session theSession;
 
 // The answers the table offers; the low half is what the plug-in reads.
-uint64_t floatSlot(float value)
+constexpr uint64_t floatSlot(float value)
 {
-    return std::bit_cast<uint32_t>(value);
+    return fake::Answer(value).slot;
 }
 
 const uint64_t answerTable[] = {
@@ -198,74 +101,6 @@ const int32_t intTable[] = {
 };
 constexpr size_t intTableSize = sizeof intTable / sizeof intTable[0];
 
-void checkArgument(const Native& native, int index, uint64_t slot)
-{
-    switch (native.args[index]) {
-    case Arg::integer:
-        if (slot >> 32)
-            fail("%s: argument %d is not a zero-extended 32-bit value: 0x%llx", native.name, index,
-                 static_cast<unsigned long long>(slot));
-        break;
-    case Arg::ped:
-        if (previous == nullptr || previous->hash != H::playerPed)
-            fail("%s: the ped handle does not come from a playerPed call right before", native.name);
-        if (slot != (previousResult & 0xFFFFFFFFull))
-            fail("%s: ped argument 0x%llx, but playerPed answered 0x%llx", native.name,
-                 static_cast<unsigned long long>(slot), static_cast<unsigned long long>(previousResult));
-        break;
-    case Arg::text: {
-        bool known = false;
-        for (size_t i = 0; i < controlCount; ++i)
-            known = known || slot == reinterpret_cast<uintptr_t>(controlNames[i]);
-        if (!known)
-            fail("%s: argument is not one of the twelve control names", native.name);
-        break;
-    }
-    case Arg::controlHash:
-        if (previous == nullptr || previous->hash != H::hashOfText)
-            fail("%s: the control hash does not come from a hashOfText call right before", native.name);
-        if (slot != (previousResult & 0xFFFFFFFFull))
-            fail("%s: control hash 0x%llx, but hashOfText answered 0x%llx", native.name,
-                 static_cast<unsigned long long>(slot), static_cast<unsigned long long>(previousResult));
-        break;
-    case Arg::speed:
-        if (slot >> 32)
-            fail("%s: the float argument is not zero-extended: 0x%llx", native.name,
-                 static_cast<unsigned long long>(slot));
-        if (!theHost.nonFiniteInjected && !isFiniteFloatSlot(slot))
-            fail("%s: non-finite speed 0x%08llx reached the game, though every answer and setting was finite",
-                 native.name, static_cast<unsigned long long>(slot));
-        break;
-    }
-}
-
-// Which control a control native asks about: the one the hashOfText call
-// right before was asked for (checked by checkArgument).
-size_t controlOfCall()
-{
-    return previousControl;
-}
-
-// The standing answer of the call being completed.
-uint64_t standingAnswer(const Native& native)
-{
-    switch (native.answer) {
-    case Answer::none:
-        return 0x5A5A5A5A5A5A5A5Aull;  // nobody may read it
-    case Answer::world:
-        return theHost.world[native.which];
-    case Answer::control:
-        return theHost.control[native.which][controlOfCall()];
-    case Answer::hashOfText:
-        for (size_t i = 0; i < controlCount; ++i) {
-            if (currentArgs[0] == reinterpret_cast<uintptr_t>(controlNames[i]))
-                return theHost.hashOfControl[i];
-        }
-        return 0;
-    }
-    return 0;
-}
-
 // In chaos mode a byte 0xFE before an answer first delivers a keyboard
 // message, as the host's keyboard thread may do at any moment.
 uint64_t chaosAnswer(InputStream& in)
@@ -281,19 +116,68 @@ uint64_t chaosAnswer(InputStream& in)
     return 0;
 }
 
+// ---------------------------------------------------------------------------
+// The session and its hooks
+
+uint64_t answerOfSession(const fake::NativeCall& /*call*/, uint64_t gameAnswer)
+{
+    return theSession.chaos ? chaosAnswer(*theSession.chaos) : gameAnswer;
+}
+
+void failOnBrokenRule(const char* rule)
+{
+    fail("%s", rule);
+}
+
+// The controller's promises, checked after every tick.
+void checkControllerState()
+{
+    const ControllerState& s = controllerState;
+    if (s.settleDelayTicks < 0 || s.settleDelayTicks > 3)
+        fail("settleDelayTicks is %d, outside 0 to 3", s.settleDelayTicks);
+    if (s.rampDelayTicks < 0 || s.rampDelayTicks > 50)
+        fail("rampDelayTicks is %d, outside 0 to 50", s.rampDelayTicks);
+    if (s.stopWatchTicks < 0 || s.stopWatchTicks > 14)
+        fail("stopWatchTicks is %d, outside 0 to 14", s.stopWatchTicks);
+    if (s.sprintTicks < 0 || s.walkKeyHoldTicks < 0)
+        fail("a tick counter went negative: sprintTicks %d, walkKeyHoldTicks %d", s.sprintTicks, s.walkKeyHoldTicks);
+    if (!fake::host().nonFiniteFed) {
+        const float speeds[] = {s.targetSpeed, s.rampGoalSpeed, s.preSprintSpeed, s.preSprintDesiredSpeed};
+        for (float speed : speeds) {
+            if (!std::isfinite(speed))
+                fail("a speed of the controller became non-finite (%g) though every answer and setting was finite",
+                     static_cast<double>(speed));
+        }
+    }
+}
+
+// One pass of the loop is over: the controller's promises must hold, then
+// the script parks until the driver resumes it.
+void endOfTick()
+{
+    checkControllerState();
+    sim::platform::yieldToHost(theSession.context);
+}
+
 void requireScriptContext(const char* what)
 {
-    if (theHost.insideKeyboardCallback)
+    if (theSession.insideKeyboardCallback)
         fail("%s called from inside the keyboard callback", what);
     if (!sim::platform::insideScript())
         fail("%s called outside the script context", what);
+}
+
+void requireLibraryEntry(const char* what)
+{
+    if (!theSession.insideDllMain)
+        fail("%s outside the library entry", what);
 }
 
 }  // namespace
 
 void fail(const char* format, ...)
 {
-    std::fprintf(stderr, "fuzz_plugin: tick %llu: ", static_cast<unsigned long long>(theHost.ticks));
+    std::fprintf(stderr, "fuzz_plugin: tick %llu: ", static_cast<unsigned long long>(theSession.ticks));
     va_list args;
     va_start(args, format);
     std::vfprintf(stderr, format, args);
@@ -302,38 +186,63 @@ void fail(const char* format, ...)
     std::abort();
 }
 
-Host& host()
+Session& session()
 {
-    return theHost;
+    return theSession;
 }
 
-void resetHost()
+void startSession()
 {
-    theHost = Host{};
-    theHost.world[playerPedAnswer] = 0x80000101u;  // top bit set: must travel zero-extended
-    theHost.world[onFootAnswer] = 1;
-    theHost.world[moveFreeAnswer] = 1;
-    for (size_t i = 0; i < controlCount; ++i) {
-        theHost.control[enabled][i] = 1;
-        theHost.hashOfControl[i] = 0xC0DE0000u + static_cast<uint32_t>(i) * 0x1111u;
-    }
-    pending = false;
-    current = nullptr;
-    currentArgCount = 0;
-    previous = nullptr;
-    previousResult = 0;
-    previousControl = 0;
+    theSession = Session{};
+    fake::startGame();
+    fake::Host& host = fake::host();
+    host.onFault = failOnBrokenRule;
+    host.answer = answerOfSession;
+    host.onWait = endOfTick;
+}
+
+// ---------------------------------------------------------------------------
+// Standing answers by number
+
+fake::Answer& worldAnswer(std::size_t query)
+{
+    static fake::Answer fake::Game::*const fields[worldQueryCount] = {
+        &fake::Game::ped,
+        &fake::Game::firstPerson,
+        &fake::Game::desiredSpeed,
+        &fake::Game::onFoot,
+        &fake::Game::walking,
+        &fake::Game::running,
+        &fake::Game::sprinting,
+        &fake::Game::still,
+        &fake::Game::moveFree,
+        &fake::Game::globalMoveRestricted,
+        &fake::Game::pedMoveRestricted,
+        &fake::Game::runDropAllowed,
+    };
+    return fake::game().*fields[query % worldQueryCount];
+}
+
+fake::Answer& controlAnswer(std::size_t query, std::size_t control)
+{
+    static fake::ControlAnswers fake::Game::*const fields[controlQueryCount] = {
+        &fake::Game::pressed, &fake::Game::justPressed, &fake::Game::enabled, &fake::Game::holdBlocked};
+    return (fake::game().*fields[query % controlQueryCount])[control % fake::controlCount];
 }
 
 void sendKeyboardMessage(uint32_t key, uint16_t repeats, uint8_t scanCode, int32_t isExtended, int32_t isWithAlt,
                          int32_t wasDownBefore, int32_t isUpNow)
 {
-    if (theHost.keyboard == nullptr)
+    const KeyboardHandler handler = fake::host().keyboard;
+    if (handler == nullptr)
         return;
-    theHost.insideKeyboardCallback = true;
-    theHost.keyboard(key, repeats, scanCode, isExtended, isWithAlt, wasDownBefore, isUpNow);
-    theHost.insideKeyboardCallback = false;
+    theSession.insideKeyboardCallback = true;
+    handler(key, repeats, scanCode, isExtended, isWithAlt, wasDownBefore, isUpNow);
+    theSession.insideKeyboardCallback = false;
 }
+
+// ---------------------------------------------------------------------------
+// Decoding the input
 
 uint64_t decodeAnswer(InputStream& in)
 {
@@ -352,140 +261,65 @@ int32_t decodeInt(InputStream& in)
     return selector < 0xC0 ? intTable[selector % intTableSize] : static_cast<int32_t>(in.u32());
 }
 
-void checkControllerState()
-{
-    const ControllerState& s = controllerState;
-    if (s.releaseCountdown != 0 && s.releaseCountdown != 1)
-        fail("releaseCountdown is %d, not 0 or 1", s.releaseCountdown);
-    if (s.settleDelayTicks < 0 || s.settleDelayTicks > 3)
-        fail("settleDelayTicks is %d, outside 0 to 3", s.settleDelayTicks);
-    if (s.rampDelayTicks < 0 || s.rampDelayTicks > 50)
-        fail("rampDelayTicks is %d, outside 0 to 50", s.rampDelayTicks);
-    if (s.stopWatchTicks < 0 || s.stopWatchTicks > 14)
-        fail("stopWatchTicks is %d, outside 0 to 14", s.stopWatchTicks);
-    if (s.sprintTicks < 0 || s.walkKeyHoldTicks < 0)
-        fail("a tick counter went negative: sprintTicks %d, walkKeyHoldTicks %d", s.sprintTicks, s.walkKeyHoldTicks);
-    if (!theHost.nonFiniteInjected) {
-        const float speeds[] = {s.targetSpeed, s.rampGoalSpeed, s.preSprintSpeed, s.preSprintDesiredSpeed};
-        for (float speed : speeds) {
-            if (!std::isfinite(speed))
-                fail("a speed of the controller became non-finite (%g) though every answer and setting was finite",
-                     static_cast<double>(speed));
-        }
-    }
-}
-
 }  // namespace fuzz
 
-using fuzz::theHost;
+// ---------------------------------------------------------------------------
+// The nine functions: this target's rules first, then the fake host's.
 
 extern "C" {
 
-void scriptRegister(void* module, void (*scriptMain)(void))
+void scriptRegister(void* module, void (*scriptMain)())
 {
-    if (!theHost.insideDllMain)
-        fuzz::fail("scriptRegister outside the library entry");
-    ++theHost.scriptRegistrations;
-    theHost.module = module;
-    theHost.script = scriptMain;
+    fuzz::requireLibraryEntry("scriptRegister");
+    fake::scriptRegister(module, scriptMain);
 }
 
 void scriptUnregister(void* module)
 {
-    if (!theHost.insideDllMain)
-        fuzz::fail("scriptUnregister outside the library entry");
-    if (module != theHost.module)
-        fuzz::fail("scriptUnregister with another module than was registered");
-    ++theHost.scriptUnregistrations;
+    fuzz::requireLibraryEntry("scriptUnregister");
+    fake::scriptUnregister(module);
 }
 
 void keyboardHandlerRegister(KeyboardHandler handler)
 {
-    if (!theHost.insideDllMain)
-        fuzz::fail("keyboardHandlerRegister outside the library entry");
-    ++theHost.keyboardRegistrations;
-    theHost.keyboard = handler;
+    fuzz::requireLibraryEntry("keyboardHandlerRegister");
+    fake::keyboardHandlerRegister(handler);
 }
 
 void keyboardHandlerUnregister(KeyboardHandler handler)
 {
-    if (!theHost.insideDllMain)
-        fuzz::fail("keyboardHandlerUnregister outside the library entry");
-    if (handler != theHost.keyboard)
-        fuzz::fail("keyboardHandlerUnregister with another handler than was registered");
-    ++theHost.keyboardUnregistrations;
+    fuzz::requireLibraryEntry("keyboardHandlerUnregister");
+    fake::keyboardHandlerUnregister(handler);
 }
 
 void scriptWait(uint32_t ms)
 {
     fuzz::requireScriptContext("scriptWait");
-    if (fuzz::pending)
-        fuzz::fail("scriptWait in the middle of a native call");
-    if (ms != 0)
-        fuzz::fail("scriptWait(%u): the loop waits 0 ms", ms);
-    ++theHost.waitsThisResume;
-    // One pass of the loop is over: the controller's promises must hold.
-    fuzz::checkControllerState();
-    sim::platform::yieldToHost(theHost.context);
+    ++fuzz::session().waitsThisResume;
+    fake::scriptWait(ms);
 }
 
 void nativeInit(uint64_t hash)
 {
     fuzz::requireScriptContext("nativeInit");
-    if (fuzz::pending)
-        fuzz::fail("nativeInit while %s is pending", fuzz::current->name);
-    fuzz::current = fuzz::findNative(hash);
-    if (fuzz::current == nullptr)
-        fuzz::fail("nativeInit with a hash outside the catalogue: 0x%016llx", static_cast<unsigned long long>(hash));
-    fuzz::pending = true;
-    fuzz::currentArgCount = 0;
+    fake::nativeInit(hash);
 }
 
 void nativePush64(uint64_t value)
 {
     fuzz::requireScriptContext("nativePush64");
-    if (!fuzz::pending)
-        fuzz::fail("nativePush64 without nativeInit");
-    if (fuzz::currentArgCount >= fuzz::current->argCount)
-        fuzz::fail("%s: more than %d arguments", fuzz::current->name, fuzz::current->argCount);
-    fuzz::checkArgument(*fuzz::current, fuzz::currentArgCount, value);
-    fuzz::currentArgs[fuzz::currentArgCount++] = value;
+    fake::nativePush64(value);
 }
 
-uint64_t* nativeCall(void)
+uint64_t* nativeCall()
 {
     fuzz::requireScriptContext("nativeCall");
-    if (!fuzz::pending)
-        fuzz::fail("nativeCall without nativeInit");
-    const fuzz::Native& native = *fuzz::current;
-    if (fuzz::currentArgCount != native.argCount)
-        fuzz::fail("%s: %d arguments, expected %d", native.name, fuzz::currentArgCount, native.argCount);
-    fuzz::pending = false;
-    ++theHost.nativeCalls;
-
-    uint64_t answer = theHost.chaos ? fuzz::chaosAnswer(*theHost.chaos) : fuzz::standingAnswer(native);
-    if (native.answer == fuzz::Answer::none)
-        answer = 0x5A5A5A5A5A5A5A5Aull;
-    if (native.hash == NativeInvoker::Hash::getPedDesiredSpeed && !fuzz::isFiniteFloatSlot(answer))
-        theHost.nonFiniteInjected = true;
-
-    size_t control = 0;
-    if (native.answer == fuzz::Answer::hashOfText) {
-        for (size_t i = 0; i < fuzz::controlCount; ++i) {
-            if (fuzz::currentArgs[0] == reinterpret_cast<uintptr_t>(fuzz::controlNames[i]))
-                control = i;
-        }
-    }
-    fuzz::previous = &native;
-    fuzz::previousResult = answer;
-    fuzz::previousControl = control;
-    fuzz::resultSlot = answer;
-    return &fuzz::resultSlot;
+    return fake::nativeCall();
 }
 
-uint32_t GetTickCount(void)
+uint32_t GetTickCount()
 {
-    return theHost.clockMs;
+    return fake::getTickCount();
 }
 
 }  // extern "C"

@@ -1,8 +1,12 @@
 #pragma once
-// The host that fuzz_plugin plays the plug-in against: the nine functions the
-// plug-in imports, with native answers chosen by the fuzz input, and checks
-// of everything the plug-in hands back to the host. Any broken rule ends the
-// process with a message (libFuzzer keeps the input that did it).
+// The host fuzz_plugin plays the plug-in against: the shared fake game host
+// (tests/fake_game/), whose every broken rule ends the process here with a
+// message (libFuzzer keeps the input that did it), plus the rules only this
+// target can check: registrations only inside the library entry, host calls
+// only from the script context and never from inside the keyboard callback,
+// and the controller's bounds after every tick. Game answers come from
+// standing answers the input sets, or in chaos ticks from the input call by
+// call.
 //
 // The plug-in's script runs on a ucontext of its own (the simulator's POSIX
 // script context, sanitizer-annotated); scriptWait parks it and returns to
@@ -12,7 +16,7 @@
 #include <cstdint>
 
 #include "fuzz_input.h"
-#include "host/host_interface.h"
+#include "game.h"
 
 namespace sim::platform {
 struct ScriptContext;
@@ -24,30 +28,28 @@ namespace fuzz {
 // the controller was broken.
 [[noreturn]] void fail(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// The twelve controls the plug-in names, in the order of control_names.h.
-inline constexpr size_t controlCount = 12;
-// The four natives that answer about one control.
-enum ControlQuery : size_t { pressed = 0, justPressed = 1, enabled = 2, holdBlocked = 3, controlQueryCount = 4 };
-
-// Indices of the controls the driver moves most often.
-enum ControlIndex : size_t {
-    moveUp = 0,
-    moveLeft = 1,
-    moveDown = 2,
-    moveRight = 3,
-    sprint = 4,
-    frontendSelect = 5,
-    prevWeapon = 6,
-    nextWeapon = 7,
-    revealHud = 8,
-    selectRadarMode = 9,
-    specialAbility = 10,
-    scriptedFlyZup = 11,
+// What this target tracks of a session beyond the fake host.
+struct Session {
+    bool insideDllMain = false;
+    bool insideKeyboardCallback = false;
+    // When set, every native answer (and now and then a keyboard message in
+    // the middle of a tick) comes from this stream instead of the game.
+    InputStream* chaos = nullptr;
+    uint32_t tickStepMs = 16;
+    sim::platform::ScriptContext* context = nullptr;
+    int waitsThisResume = 0;
+    uint64_t ticks = 0;
 };
 
-// The natives that answer about the ped or the world (not about a control),
-// for standing answers.
-enum WorldQuery : size_t {
+Session& session();
+
+// A fresh fake game (on foot, free to move, no control pressed, every
+// control enabled, desired speed 0) and session, with this target's hooks.
+void startSession();
+
+// The standing answers the input sets by number. The numbers are part of the
+// committed corpus: keep their order.
+enum WorldQuery : std::size_t {
     playerPedAnswer = 0,
     firstPersonAnswer,
     desiredSpeedAnswer,
@@ -62,46 +64,11 @@ enum WorldQuery : size_t {
     runDropAnswer,
     worldQueryCount
 };
+// The four natives that answer about one control, in the same way.
+enum ControlQuery : std::size_t { pressed = 0, justPressed = 1, enabled = 2, holdBlocked = 3, controlQueryCount = 4 };
 
-struct Host {
-    // What the plug-in registered.
-    void* module = nullptr;
-    void (*script)() = nullptr;
-    KeyboardHandler keyboard = nullptr;
-    int scriptRegistrations = 0;
-    int scriptUnregistrations = 0;
-    int keyboardRegistrations = 0;
-    int keyboardUnregistrations = 0;
-    bool insideDllMain = false;
-
-    // Standing answers: what every call of a native gives until the input
-    // changes it. Full 64-bit slots, so the upper half may hold garbage.
-    uint64_t world[worldQueryCount] = {};
-    uint64_t control[controlQueryCount][controlCount] = {};
-    uint64_t hashOfControl[controlCount] = {};
-
-    // When set, every native answer (and now and then a keyboard message in
-    // the middle of a tick) comes from this stream instead.
-    InputStream* chaos = nullptr;
-
-    uint32_t clockMs = 100000;
-    uint32_t tickStepMs = 16;
-
-    // Some game answer or setting was NaN or infinite; from then on a
-    // non-finite speed may legitimately reach the game.
-    bool nonFiniteInjected = false;
-    bool insideKeyboardCallback = false;
-
-    sim::platform::ScriptContext* context = nullptr;
-    int waitsThisResume = 0;
-    uint64_t ticks = 0;
-    uint64_t nativeCalls = 0;
-};
-
-Host& host();
-// A fresh host with the default answers: on foot, free to move, no control
-// pressed, every control enabled, desired speed 0.
-void resetHost();
+fake::Answer& worldAnswer(std::size_t query);
+fake::Answer& controlAnswer(std::size_t query, std::size_t control);
 
 // Calls the plug-in's keyboard callback as the host's keyboard path does.
 void sendKeyboardMessage(uint32_t key, uint16_t repeats, uint8_t scanCode, int32_t isExtended, int32_t isWithAlt,
@@ -115,8 +82,5 @@ uint64_t decodeAnswer(InputStream& in);
 float decodeFloat(InputStream& in);
 // A 32-bit integer: small and meaningful values, extremes, or raw.
 int32_t decodeInt(InputStream& in);
-
-// Checks the controller's promises; run after every tick.
-void checkControllerState();
 
 }  // namespace fuzz

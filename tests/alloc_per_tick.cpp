@@ -3,10 +3,10 @@
 // callback. The plug-in runs in the game's frame loop and on its keyboard
 // path; an allocation there would cost every frame and could fail at any time.
 //
-// The plug-in's code is linked in and faces a host of our own whose natives
-// answer from bench::Game without allocating; this program replaces the
-// global operator new (bench/heap_counter.cpp), so every allocation in the
-// process is counted. The situations are the benchmark's (bench/situations.h),
+// The plug-in's code is linked in and faces the shared fake game host, whose
+// natives answer without allocating; this program replaces the global
+// operator new (bench/heap_counter.cpp), so every allocation in the process
+// is counted. The situations are the benchmark's (bench/situations.h),
 // so the test and the benchmark measure the same ticks.
 
 #include <gtest/gtest.h>
@@ -15,65 +15,16 @@
 
 #include <cstdint>
 
-#include "bench_game.h"
 #include "config/settings.h"
 #include "controller/controller_tick.h"
+#include "game.h"
 #include "heap_counter.h"
-#include "host/host_interface.h"
+#include "host.h"
 #include "host/key_dispatcher.h"
 #include "host/key_state_table.h"
 #include "host/plugin_entry.h"
 #include "situations.h"
 #include "testing/reset_for_tests.h"
-
-namespace {
-
-// What the plug-in registered at process attach.
-void (*registeredScript)() = nullptr;
-KeyboardHandler registeredKeyboard = nullptr;
-int waits = 0;
-
-}  // namespace
-
-// The nine host functions, in front of the allocation-free game.
-extern "C" {
-void scriptRegister(void*, void (*scriptMain)(void))
-{
-    registeredScript = scriptMain;
-}
-void scriptUnregister(void*)
-{
-    registeredScript = nullptr;
-}
-void scriptWait(uint32_t)
-{
-    ++waits;
-}
-void keyboardHandlerRegister(KeyboardHandler handler)
-{
-    registeredKeyboard = handler;
-}
-void keyboardHandlerUnregister(KeyboardHandler)
-{
-    registeredKeyboard = nullptr;
-}
-void nativeInit(uint64_t hash)
-{
-    bench::nativeInitAnswer(hash);
-}
-void nativePush64(uint64_t value)
-{
-    bench::nativePushAnswer(value);
-}
-uint64_t* nativeCall(void)
-{
-    return bench::nativeCallAnswer();
-}
-uint32_t GetTickCount(void)
-{
-    return bench::clockAnswer();
-}
-}
 
 namespace {
 
@@ -86,8 +37,8 @@ public:
     // A freshly loaded plug-in that has read the shipped Ambleworks.ini.
     LinkedPlugin()
     {
-        resetPluginForTests();
-        bench::resetGame();
+        resetPluginToLoadState();
+        fake::startGame();
         DllMain(&moduleHandle, 1, nullptr);
         loadSettingsFrom(AMBLEWORKS_SOURCE_DIR "/Ambleworks.ini");
     }
@@ -99,7 +50,7 @@ public:
         dispatchKeys();
         scriptWait(0);
     }
-    void sendKey(uint32_t key, bool up) override { registeredKeyboard(key, 1, 0, 0, 0, up ? 1 : 0, up ? 1 : 0); }
+    void sendKey(uint32_t key, bool up) override { fake::host().keyboard(key, 1, 0, 0, 0, up ? 1 : 0, up ? 1 : 0); }
 };
 
 // Ten sprint cycles: long enough to pass through every phase of each situation.
@@ -110,15 +61,15 @@ class AllocationsPerTick : public testing::TestWithParam<bench::Situation> { };
 TEST_P(AllocationsPerTick, SteadyTicksAllocateNothing)
 {
     LinkedPlugin plugin;
-    ASSERT_NE(registeredKeyboard, nullptr);
+    ASSERT_NE(fake::host().keyboard, nullptr);
     bench::enterSituation(GetParam(), plugin);
 
-    const bench::Counts before = bench::counts();
+    const fake::Counts before = fake::host().counts;
     const uint64_t heapBefore = bench::heapAllocations();
     for (uint64_t n = 0; n < measuredTicks; ++n)
         bench::playTick(GetParam(), n, plugin);
     const uint64_t allocations = bench::heapAllocations() - heapBefore;
-    const bench::Counts asked = bench::countsBetween(before, bench::counts());
+    const fake::Counts asked = fake::countsBetween(before, fake::host().counts);
 
     // The ticks were the situation they stand for, or the count means nothing.
     if (const char* fault = bench::situationFault(GetParam(), asked, measuredTicks))
@@ -137,14 +88,15 @@ INSTANTIATE_TEST_SUITE_P(Situations, AllocationsPerTick, testing::ValuesIn(bench
 TEST(AllocationsPerKeyboardMessage, TheCallbackAllocatesNothing)
 {
     LinkedPlugin plugin;
-    ASSERT_NE(registeredKeyboard, nullptr);
+    ASSERT_NE(fake::host().keyboard, nullptr);
     constexpr uint32_t keys[] = {0x00, 0x10, 0x12, 0x23, 0x41, 0x61, 0x62, 0x63, 0xFE, 0xFF, 0x100, 0xFFFFFFFFu};
     const uint64_t heapBefore = bench::heapAllocations();
     for (int round = 0; round < 100; ++round) {
         for (uint32_t key : keys) {
             const int32_t up = round & 1;
-            registeredKeyboard(key, static_cast<uint16_t>(round), 0x2A, round & 2 ? 1 : 0, round & 4 ? 1 : 0, up, up);
-            bench::game().clockMs += 3;
+            fake::host().keyboard(key, static_cast<uint16_t>(round), 0x2A, round & 2 ? 1 : 0, round & 4 ? 1 : 0, up,
+                                  up);
+            fake::host().clockMs += 3;
         }
     }
     EXPECT_EQ(bench::heapAllocations() - heapBefore, 0u);

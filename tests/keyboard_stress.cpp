@@ -16,10 +16,12 @@
 #include "config/settings.h"
 #include "controller/controller_state.h"
 #include "controller/controller_tick.h"
+#include "game.h"
+#include "host.h"
 #include "host/key_dispatcher.h"
 #include "host/key_state_table.h"
 #include "host/plugin_entry.h"
-#include "support/fake_game.h"
+#include "testing/reset_for_tests.h"
 
 namespace {
 
@@ -61,7 +63,6 @@ void scriptLoop(int& shiftHeldTicks, int& walkKeyTicks)
         // End+Numpad1 and End+Numpad2 flip the plug-in; keep it on so the
         // controller does its whole work in most ticks.
         settings.enabled = true;
-        fake::host().calls.clear();
     }
 }
 
@@ -75,14 +76,15 @@ int fail(const char* what)
 
 int main()
 {
-    fake::startFreshPlugin();
+    resetPluginToLoadState();
+    fake::startGame();
     fake::setMoveInput(true);
     fake::game().desiredSpeed = 2.0f;
     fake::game().running = true;
 
     int module = 0;
     DllMain(&module, 1, nullptr);
-    const KeyboardHandler handler = fake::host().registeredKeyboard;
+    const KeyboardHandler handler = fake::host().keyboard;
     if (handler == nullptr)
         return fail("no keyboard handler registered");
 

@@ -1,80 +1,78 @@
-// The per-tick controller: the gate, what one tick asks, keeping a speed across
-// a stop and ramping it back, the neutral window, the settle check, first-person
-// auto-run suppression and the release of a temporary speed.
+// The per-tick controller, judged by what reaches the game: the gate, what one
+// tick asks, keeping a speed across a stop and ramping it back, the neutral
+// window, the settle check, first-person auto-run suppression and the release
+// of a temporary speed.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <optional>
+#include <vector>
 
 #include "config/settings.h"
 #include "controller/controller_state.h"
-#include "controller/controller_tick.h"
-#include "support/fake_game.h"
+#include "controller/movement_history.h"
+#include "support/plugin_test.h"
 
 namespace {
 
-using Names = std::vector<std::string>;
+using Caps = std::vector<std::optional<float>>;
 
-class ControllerTest : public ::testing::Test {
+class ControllerTest : public PluginTest {
 protected:
     void SetUp() override
     {
-        fake::startFreshPlugin();
+        PluginTest::SetUp();
         // The walk-control key has its own tests; keep its calls out of these lists.
         settings.walkControlEnabled = false;
     }
-    void TearDown() override { EXPECT_EQ(fake::staleArgumentFault(), ""); }
-
-    // Runs one tick and returns what the plug-in asked and did in it.
-    Names tick()
+    // A fresh load for one case of a table.
+    static void startCase()
     {
-        tickStart = fake::host().calls.size();
-        controllerTick();
-        return fake::commandNames(tickStart);
+        startFreshPlugin();
+        settings.walkControlEnabled = false;
     }
-    size_t countInTick(const std::string& name) const { return fake::countCalls(name, tickStart); }
-    // The cap set in the last tick, if any.
-    std::optional<float> capInTick() const
+    static void walkForward()
     {
-        std::optional<float> cap;
-        const auto& calls = fake::host().calls;
-        for (size_t i = tickStart; i < calls.size(); ++i)
-            if (fake::describe(calls[i]).rfind("setPedMaxSpeed", 0) == 0)
-                cap = std::bit_cast<float>(static_cast<uint32_t>(calls[i].args.at(1)));
-        return cap;
+        fake::setMoveInput(true);
+        fake::game().walking = true;
+        fake::game().still = false;
     }
-
-    size_t tickStart = 0;
+    // The caps of `count` ticks.
+    static Caps caps(int count)
+    {
+        Caps out;
+        for (int i = 0; i < count; ++i)
+            out.push_back(capIn(tick()));
+        return out;
+    }
 };
 
 TEST_F(ControllerTest, GateStopsTheTickEarly)
 {
-    // Switched off: not a single native.
-    settings.enabled = false;
+    walkForward();
     engagePersistentSpeed(1.8f);
-    EXPECT_EQ(tick(), Names{});
-    EXPECT_TRUE(controllerState.customSpeedActive);
-    settings.enabled = true;
 
-    // Off foot: released, the special ability not asked, nothing recorded.
+    // Switched off: not a single native, and the engaged speed waits.
+    settings.enabled = false;
+    EXPECT_EQ(tick(), Names{});
+    settings.enabled = true;
+    EXPECT_EQ(capIn(tick()), 1.8f);
+
+    // Off foot: released, and nothing else asked (not the special ability,
+    // not the history).
     fake::game().onFoot = false;
-    fake::game().walking = true;
     EXPECT_EQ(tick(), (Names{"isPedOnFoot"}));
-    EXPECT_FALSE(controllerState.customSpeedActive);
-    EXPECT_TRUE(controllerState.noCustomSpeed);
-    EXPECT_EQ(controllerState.targetSpeed, 0.0f);
-    EXPECT_TRUE(movementStatusAt(0).empty());
+    fake::game().onFoot = true;
+    EXPECT_EQ(capIn(tick()), std::nullopt);
 
     // Special ability held: released as well.
-    fake::game().onFoot = true;
-    fake::game().pressed.insert("INPUT_SPECIAL_ABILITY");
     engagePersistentSpeed(1.8f);
+    fake::game().pressed[fake::specialAbility] = true;
     EXPECT_EQ(tick(), (Names{"isPedOnFoot", "isControlPressed(INPUT_SPECIAL_ABILITY)"}));
-    EXPECT_FALSE(controllerState.customSpeedActive);
-    EXPECT_TRUE(movementStatusAt(0).empty());
+    fake::game().pressed[fake::specialAbility] = false;
+    EXPECT_EQ(capIn(tick()), std::nullopt);
 }
 
 TEST_F(ControllerTest, AQuietTickAsksOnlyWhatItNeeds)
@@ -90,44 +88,52 @@ TEST_F(ControllerTest, AQuietTickAsksOnlyWhatItNeeds)
 
 TEST_F(ControllerTest, WheelNotchIsAppliedInTheSameTick)
 {
-    fake::setMoveInput(true);
-    fake::game().walking = true;
+    walkForward();
     fake::game().desiredSpeed = 1.0f;
-    fake::game().justPressed = {"INPUT_PREV_WEAPON"};
+    fake::game().justPressed[fake::prevWeapon] = true;
     const Names calls = tick();
-    EXPECT_EQ(capInTick(), 1.06f);
-    // Three controls, and the four move inputs asked twice by the wheel step
-    // and twice by the apply step.
-    EXPECT_EQ(countInTick("isControlPressed"), 3u + 4u * 4u);
     EXPECT_EQ(calls.back(), "setPedMaxSpeed(1.06)");
-    EXPECT_TRUE(controllerState.settleCheckArmed);
-    // The wheel's countdown of 3 is counted down once in the same tick.
-    EXPECT_EQ(controllerState.settleDelayTicks, 2);
+    // The move inputs are asked twice by the wheel step and twice by the apply step.
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "moveInput"), 4);
 }
 
-// What one tick does to an engaged lasting speed while the player gives no input.
+// A notch arms the settle check with a countdown of 3 that the same tick
+// already counts down once: a speed the ped will not follow is corrected in
+// the third tick.
+TEST_F(ControllerTest, WheelNotchMakesTheSettleCheckInTheThirdTick)
+{
+    walkForward();
+    fake::game().desiredSpeed = 1.6f;
+    engagePersistentSpeed(2.5f);
+    fake::game().justPressed[fake::prevWeapon] = true;
+    const std::optional<float> notched = capIn(tick());
+    fake::game().justPressed[fake::prevWeapon] = false;
+    EXPECT_EQ(notched, 2.5f + 0.06f);
+    EXPECT_EQ(caps(2), (Caps{notched, 1.6f}));
+}
+
+// What one tick does to an engaged lasting speed while the player stands
+// still and gives no input, and whether it is there when they walk on.
 TEST_F(ControllerTest, ModesDecideWhatHappensWhileStanding)
 {
     struct Case {
         int32_t mode;
         float target;
         bool kept;
-        bool applied;
+        bool appliedStanding;
     };
     const std::vector<Case> cases = {
         {0, 1.2f, false, false}, {1, 1.8f, true, false}, {2, 1.5f, true, false}, {2, 1.51f, false, false},
         {3, 1.8f, true, false},  {4, 1.8f, true, false}, {-1, 1.8f, true, true},
     };
     for (const Case& c : cases) {
-        fake::startFreshPlugin();
-        settings.walkControlEnabled = false;
+        startCase();
         settings.keepCustomSpeedAfterStoppingMode = c.mode;
         fake::game().still = true;
         engagePersistentSpeed(c.target);
-        tick();
-        EXPECT_EQ(controllerState.customSpeedActive, c.kept) << c.mode << " " << c.target;
-        EXPECT_EQ(controllerState.targetSpeed, c.kept ? c.target : 0.0f) << c.mode << " " << c.target;
-        EXPECT_EQ(capInTick().has_value(), c.applied) << c.mode << " " << c.target;
+        EXPECT_EQ(capIn(tick()).has_value(), c.appliedStanding) << c.mode << " " << c.target;
+        walkForward();
+        EXPECT_EQ(capIn(tick()), c.kept ? std::optional(c.target) : std::nullopt) << c.mode << " " << c.target;
     }
 }
 
@@ -137,10 +143,9 @@ TEST_F(ControllerTest, DropOnStopKeepsARememberedFastWalk)
     settings.rememberFastWalk = true;
     controllerState.fastWalkLatched = true;
     engagePersistentSpeed(1.2f);
-    tick();
-    EXPECT_TRUE(controllerState.customSpeedActive);
-    EXPECT_EQ(controllerState.targetSpeed, 1.38f);
-    EXPECT_FALSE(capInTick().has_value());
+    EXPECT_EQ(capIn(tick()), std::nullopt);
+    walkForward();
+    EXPECT_EQ(capIn(tick()), 1.38f);
 }
 
 TEST_F(ControllerTest, RememberedFastWalkReturnsOnlyWhileStanding)
@@ -158,8 +163,7 @@ TEST_F(ControllerTest, RememberedFastWalkReturnsOnlyWhileStanding)
         {"nothing released since load", false, false, 0.0f, false},
     };
     for (const Case& c : cases) {
-        fake::startFreshPlugin();
-        settings.walkControlEnabled = false;
+        startCase();
         settings.mouseWheelEnabled = false;
         settings.rememberFastWalk = true;
         controllerState.fastWalkLatched = true;
@@ -168,11 +172,10 @@ TEST_F(ControllerTest, RememberedFastWalkReturnsOnlyWhileStanding)
         fake::setMoveInput(c.moving);
         fake::game().walking = true;
         fake::game().desiredSpeed = c.desired;
-        tick();
-        EXPECT_EQ(controllerState.customSpeedActive, c.engaged) << c.name;
-        EXPECT_EQ(controllerState.targetSpeed, c.engaged ? 1.38f : 0.0f) << c.name;
         // Engaged for the next tick; nothing is imposed in this one.
-        EXPECT_FALSE(capInTick().has_value()) << c.name;
+        EXPECT_EQ(capIn(tick()), std::nullopt) << c.name;
+        walkForward();
+        EXPECT_EQ(capIn(tick()), c.engaged ? std::optional(1.38f) : std::nullopt) << c.name;
     }
 }
 
@@ -194,22 +197,21 @@ TEST_F(ControllerTest, NeutralWindowReleasesSpeedsNearTheGamesWalk)
         {1.0f, 0.06f, true, false, false},   // the remembered fast walk keeps it, unapplied
     };
     for (const Case& c : cases) {
-        fake::startFreshPlugin();
-        settings.walkControlEnabled = false;
+        startCase();
         settings.speedIncrement = c.increment;
         settings.rememberFastWalk = c.remembered;
         controllerState.fastWalkLatched = c.remembered;
-        fake::setMoveInput(true);
-        fake::game().walking = true;
+        walkForward();
         engagePersistentSpeed(c.target);
-        tick();
+        EXPECT_EQ(capIn(tick()).has_value(), c.applied) << c.target;
+        // Kept or released shows in no call until much later.
         EXPECT_EQ(!controllerState.customSpeedActive, c.released) << c.target;
-        EXPECT_EQ(capInTick().has_value(), c.applied) << c.target;
     }
 }
 
-// A target 2.5 the ped will not follow, with the check due this tick: how many
-// times the desired speed is read, and what the target becomes.
+// A target the ped will not follow, with the check due this tick: how many
+// times the desired speed is read, what is imposed, and whether the check is
+// armed again (it then runs in the third tick after).
 TEST_F(ControllerTest, SettleCheckReadsTheDesiredSpeedAfresh)
 {
     struct Case {
@@ -217,7 +219,7 @@ TEST_F(ControllerTest, SettleCheckReadsTheDesiredSpeedAfresh)
         float target;
         float result;
         size_t reads;
-        bool armedAfter;
+        bool armedAgain;
     };
     const std::vector<Case> cases = {
         // The adopted speed is a fourth, fresh reading.
@@ -233,119 +235,96 @@ TEST_F(ControllerTest, SettleCheckReadsTheDesiredSpeedAfresh)
         {{1.2f}, 1.3f, 1.3f, 3, false},
     };
     for (const Case& c : cases) {
-        fake::startFreshPlugin();
-        settings.walkControlEnabled = false;
+        startCase();
         settings.mouseWheelEnabled = false;
-        fake::setMoveInput(true);
-        fake::game().walking = true;
-        fake::game().desiredSpeedReadings.assign(c.readings.begin(), c.readings.end());
+        walkForward();
+        fake::queueDesiredSpeeds(c.readings);
         fake::game().desiredSpeed = c.readings.back();
         engagePersistentSpeed(c.target);
         controllerState.settleCheckArmed = true;
         controllerState.settleDelayTicks = 1;
-        tick();
-        EXPECT_EQ(controllerState.targetSpeed, c.result) << c.readings[0];
-        EXPECT_EQ(capInTick(), c.result) << c.readings[0];
-        EXPECT_EQ(countInTick("getPedDesiredSpeed"), c.reads) << c.readings[0];
-        EXPECT_EQ(controllerState.settleCheckArmed, c.armedAfter) << c.readings[0];
+        const Names calls = tick();
+        EXPECT_EQ(capIn(calls), c.result) << c.readings[0];
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), "getPedDesiredSpeed"), c.reads) << c.readings[0];
+        bool checkedAgain = false;
+        for (int t = 0; t < 3; ++t)
+            checkedAgain = has(tick(), "isPedMoveFree") || checkedAgain;
+        EXPECT_EQ(checkedAgain, c.armedAgain) << c.readings[0];
     }
 }
 
 TEST_F(ControllerTest, SettleCheckWaitsForItsCountdownAndForAFreeMove)
 {
     settings.mouseWheelEnabled = false;
-    fake::setMoveInput(true);
-    fake::game().walking = true;
+    walkForward();
     fake::game().desiredSpeed = 1.6f;
     engagePersistentSpeed(2.5f);
 
-    // Armed in the first tick, made in the fourth.
-    std::vector<float> caps;
-    for (int i = 0; i < 4; ++i) {
-        tick();
-        caps.push_back(capInTick().value_or(-1.0f));
-        // While the check waits, the arming test still reads the desired speed.
-        if (i == 1) {
-            EXPECT_EQ(countInTick("getPedDesiredSpeed"), 1u);
-        }
-        // Every application counts the release down, never below 0.
-        if (i == 2) {
-            EXPECT_EQ(controllerState.releaseCountdown, 0);
-        }
-    }
-    EXPECT_EQ(caps, (std::vector<float>{2.5f, 2.5f, 2.5f, 1.6f}));
-    EXPECT_FALSE(controllerState.settleCheckArmed);
-    EXPECT_EQ(controllerState.settleDelayTicks, 0);
+    // Armed in the first tick, made in the fourth; while it waits, the arming
+    // test still reads the desired speed, once per tick.
+    std::vector<Names> ticks;
+    for (int i = 0; i < 4; ++i)
+        ticks.push_back(tick());
+    EXPECT_EQ(std::count(ticks[1].begin(), ticks[1].end(), "getPedDesiredSpeed"), 1);
+    Caps seen;
+    for (const Names& calls : ticks)
+        seen.push_back(capIn(calls));
+    EXPECT_EQ(seen, (Caps{2.5f, 2.5f, 2.5f, 1.6f}));
 
     // A constrained move or the first-person camera postpones a due check.
     engagePersistentSpeed(2.5f);
-    controllerState.settleCheckArmed = true;
+    EXPECT_EQ(caps(3), (Caps{2.5f, 2.5f, 2.5f}));
     fake::game().globalMoveRestricted = true;
-    tick();
+    EXPECT_EQ(capIn(tick()), 2.5f);
     fake::game().globalMoveRestricted = false;
     fake::game().firstPerson = true;
-    tick();
-    EXPECT_EQ(controllerState.targetSpeed, 2.5f);
-    EXPECT_TRUE(controllerState.settleCheckArmed);
+    EXPECT_EQ(capIn(tick()), 2.5f);
     fake::game().firstPerson = false;
-    tick();
-    EXPECT_EQ(controllerState.targetSpeed, 1.6f);
+    EXPECT_EQ(capIn(tick()), 1.6f);
 }
 
 TEST_F(ControllerTest, StopWatchWaitsThenTheRampClimbsBack)
 {
     // Ticks 1-3 standing with 1.78 kept; tick 4 pushes forward while the ped
-    // still stands; from tick 8 it walks.
+    // still stands: the speed is suspended.
     settings.mouseWheelEnabled = false;
     fake::game().still = true;
     engagePersistentSpeed(1.78f);
     for (int t = 1; t <= 3; ++t)
         tick();
     fake::setMoveInput(true);
-    tick();
-    EXPECT_TRUE(controllerState.stoppedWithCustomSpeed);
-    EXPECT_FALSE(controllerState.customSpeedActive);
-    EXPECT_EQ(controllerState.stopWatchTicks, 1);
-    EXPECT_FALSE(capInTick().has_value());
+    EXPECT_EQ(capIn(tick()), std::nullopt);
 
-    // Ticks 5 to 17 count; a tick of a sprint press adds nothing.
-    for (int t = 5; t <= 17; ++t) {
+    // Ticks 5 to 18 count, imposing nothing; the tick of a sprint press is
+    // not counted. From tick 8 the ped walks, so only the history asked whether
+    // it stood before that.
+    for (int t = 5; t <= 18; ++t) {
         if (t == 8) {
             fake::game().still = false;
             fake::game().walking = true;
         }
         controllerState.sprintHeld = (t == 10);
-        tick();
-        // Before tick 8 the history asks it of the standing ped.
-        EXPECT_EQ(countInTick("isPedStill"), t >= 8 ? 0u : 1u) << t;
+        const Names calls = tick();
+        EXPECT_EQ(capIn(calls), std::nullopt) << t;
+        EXPECT_EQ(has(calls, "isPedStill"), t < 8) << t;
     }
-    EXPECT_EQ(controllerState.stopWatchTicks, 13);
-    tick();
-    EXPECT_EQ(controllerState.stopWatchTicks, 14);
-    EXPECT_EQ(countInTick("isPedStill"), 0u);
 
-    // The fifteenth counted tick asks whether the ped still stands; it walks.
-    tick();
-    EXPECT_EQ(countInTick("isPedStill"), 1u);
-    EXPECT_FALSE(controllerState.stoppedWithCustomSpeed);
-    EXPECT_TRUE(controllerState.rampActive);
-    EXPECT_EQ(controllerState.rampGoalSpeed, 1.78f);
-    EXPECT_EQ(controllerState.rampDelayTicks, 49);
-    EXPECT_EQ(capInTick(), 1.38f);
+    // The fifteenth counted tick asks whether the ped still stands; it walks,
+    // so the kept run speed comes back as a fast walk first.
+    Names calls = tick();
+    EXPECT_TRUE(has(calls, "isPedStill"));
+    EXPECT_EQ(capIn(calls), 1.38f);
 
-    // 49 more ticks at 1.38, then 26 steps: 13 of 0.01, 12 of 0.02 and a snap.
-    for (int t = 0; t < 49; ++t) {
-        tick();
-        ASSERT_EQ(capInTick(), 1.38f) << t;
-    }
+    // 49 more ticks at 1.38, then 26 steps: 13 of 0.01, 12 of 0.02 and a snap;
+    // the tick that ends the ramp still applies the goal, which then stays.
+    for (int t = 0; t < 49; ++t)
+        ASSERT_EQ(capIn(tick()), 1.38f) << t;
     std::vector<float> ramp;
-    while (controllerState.rampActive && ramp.size() < 40) {
-        tick();
-        ramp.push_back(capInTick().value_or(-1.0f));
-    }
-    ASSERT_EQ(ramp.size(), 27u);
+    for (int t = 0; t < 28; ++t)
+        ramp.push_back(capIn(tick()).value_or(-1.0f));
     EXPECT_EQ(ramp[25], 1.78f);
-    EXPECT_EQ(ramp[26], 1.78f);  // the tick that ends the ramp still applies the goal
+    EXPECT_EQ(ramp[26], 1.78f);
+    EXPECT_EQ(ramp[27], 1.78f);
     float previous = 1.38f;
     int smallSteps = 0;
     int largeSteps = 0;
@@ -367,22 +346,17 @@ TEST_F(ControllerTest, ResumeWithoutRamp)
         float target;
     };
     for (const Case c : {Case{1, 1.78f}, Case{2, 1.4f}, Case{3, 1.5f}, Case{4, 1.78f}}) {
-        fake::startFreshPlugin();
-        settings.walkControlEnabled = false;
+        startCase();
         settings.mouseWheelEnabled = false;
         settings.keepCustomSpeedAfterStoppingMode = c.mode;
         fake::game().still = true;
         engagePersistentSpeed(c.target);
         for (int t = 1; t <= 3; ++t)
             tick();
-        fake::setMoveInput(true);
-        fake::game().still = false;
-        fake::game().walking = true;
-        for (int t = 4; t <= 18; ++t)
+        walkForward();
+        for (int t = 4; t <= 17; ++t)
             tick();
-        EXPECT_TRUE(controllerState.customSpeedActive) << c.mode;
-        EXPECT_FALSE(controllerState.rampActive) << c.mode;
-        EXPECT_EQ(capInTick(), c.target) << c.mode;
+        EXPECT_EQ(capIn(tick()), c.target) << c.mode;
     }
 }
 
@@ -397,8 +371,7 @@ TEST_F(ControllerTest, FirstPersonSuppressesAutoRun)
         {true, true, false, false, false}, {true, true, true, true, false},
     };
     for (const Case& c : cases) {
-        fake::startFreshPlugin();
-        settings.walkControlEnabled = false;
+        startCase();
         settings.mouseWheelEnabled = false;
         settings.disableAutoRunInFirstPersonCamera = c.configured;
         fake::game().firstPerson = c.firstPerson;
@@ -406,45 +379,36 @@ TEST_F(ControllerTest, FirstPersonSuppressesAutoRun)
         fake::game().walking = true;
         controllerState.sprintHeld = c.sprintHeld;
         const Names calls = tick();
-        const bool forced = std::find(calls.begin(), calls.end(), "setPedMinSpeed(1)") != calls.end();
-        EXPECT_EQ(forced, c.suppressed);
-        EXPECT_EQ(capInTick() == 1.0f, c.suppressed);
+        EXPECT_EQ(has(calls, "setPedMinSpeed(1)"), c.suppressed);
+        EXPECT_EQ(capIn(calls) == 1.0f, c.suppressed);
         // Only asked when configured.
-        EXPECT_EQ(countInTick("isFirstPersonCameraActive") > 0, c.configured);
-        EXPECT_FALSE(controllerState.customSpeedActive);
+        EXPECT_EQ(has(calls, "isFirstPersonCameraActive"), c.configured);
+        // No custom speed is left behind.
+        fake::game().firstPerson = false;
+        EXPECT_EQ(capIn(tick()), std::nullopt);
     }
 }
 
 TEST_F(ControllerTest, TemporarySpeedIsAppliedOnceThenTheFastWalkReturns)
 {
-    // A one-tick plain walk while standing, with the fast walk remembered: the
-    // walk is applied even without input, released, and in the same tick the
-    // remembered fast walk is engaged (applied from the next tick on).
+    // A one-tick plain walk without input, with the fast walk remembered: the
+    // walk is applied even so, released, and in the same tick the remembered
+    // fast walk is engaged, a lasting speed from the next tick on.
     settings.mouseWheelEnabled = false;
     settings.rememberFastWalk = true;
     controllerState.fastWalkLatched = true;
-    fake::game().still = true;
+    fake::game().walking = true;
     setTargetSpeed(1.2f);
     engageTemporarySpeed();
-    tick();
-    EXPECT_EQ(capInTick(), 1.2f);
-    EXPECT_EQ(controllerState.releaseCountdown, 1);  // re-armed by the fast walk
-    EXPECT_TRUE(controllerState.customSpeedActive);
-    EXPECT_FALSE(controllerState.releaseAfterApply);
-    EXPECT_EQ(controllerState.targetSpeed, 1.38f);
+    EXPECT_EQ(capIn(tick()), 1.2f);
+    walkForward();
+    EXPECT_EQ(caps(2), (Caps{1.38f, 1.38f}));
 
-    // Without the remembered fast walk it simply goes, and the countdown stops at 0.
-    fake::startFreshPlugin();
-    settings.walkControlEnabled = false;
+    // Without the remembered fast walk it simply goes.
+    startCase();
     setTargetSpeed(1.2f);
     engageTemporarySpeed();
-    tick();
-    EXPECT_EQ(capInTick(), 1.2f);
-    EXPECT_FALSE(controllerState.customSpeedActive);
-    EXPECT_EQ(controllerState.releaseCountdown, 1);
-    tick();
-    EXPECT_FALSE(capInTick().has_value());
-    EXPECT_EQ(controllerState.releaseCountdown, 1);
+    EXPECT_EQ(caps(2), (Caps{1.2f, std::nullopt}));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The key dispatcher: walk-key and Shift flags, the Shift release, and the
-// End+Numpad hotkeys, with the natives each block asks in its order.
+// The key dispatcher: what each block asks, and what the walk-key and Shift
+// messages it turns into do in the ticks after; the End+Numpad hotkeys.
 
 #include <gtest/gtest.h>
 
@@ -8,199 +8,193 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "config/settings.h"
 #include "controller/controller_state.h"
 #include "host/key_dispatcher.h"
 #include "host/key_state_table.h"
-#include "support/fake_game.h"
+#include "support/plugin_test.h"
 
 namespace {
 
-constexpr uint32_t altKey = 0x12, shiftKey = 0x10, endKey = 0x23;
-constexpr uint32_t numpad1 = 0x61, numpad2 = 0x62, numpad3 = 0x63;
+using Caps = std::vector<std::optional<float>>;
 
-// The commands since the last look, with each four-query move-input probe
-// shown as one "moveInput".
-std::vector<std::string> commands()
+// Key dispatch alone, as the script loop runs it after the controller.
+Names dispatch()
 {
-    std::vector<std::string> out;
-    int moveQueries = 0;
-    for (const std::string& name : fake::commandNames()) {
-        if (name.rfind("isControlPressed(INPUT_MOVE_", 0) == 0) {
-            if (++moveQueries % 4 == 0)
-                out.push_back("moveInput");
-            continue;
-        }
-        out.push_back(name);
-    }
     fake::host().calls.clear();
+    dispatchKeys();
+    return commands();
+}
+
+Caps caps(int count)
+{
+    Caps out;
+    for (int i = 0; i < count; ++i)
+        out.push_back(capIn(tick()));
     return out;
 }
 
-void press(uint32_t key)
-{
-    handleKeyboardMessage(key, 1, 0, 0, 0, 0, 0);
-}
-void release(uint32_t key)
-{
-    handleKeyboardMessage(key, 1, 0, 0, 0, 1, 1);
-}
-
-class DispatchTest : public ::testing::Test {
+class DispatchTest : public PluginTest {
 protected:
     void SetUp() override
     {
-        fake::startFreshPlugin();
-        for (uint32_t key = 0; key < keySlotCount; ++key)
-            clearKeySlot(key);
+        PluginTest::SetUp();
         fake::setMoveInput(true);
+        fake::game().walking = true;
+        fake::game().desiredSpeed = 1.2f;
     }
-    ControllerState& state = controllerState;
 };
 
+// A held key while moving marks the hold; the controller counts it on from
+// where it stood (a pending release of 25 counts: the next ticks are 26 and
+// 27, the slow walk).
 TEST_F(DispatchTest, WalkKeyHeldWhileMovingAsksMoveInputAgain)
 {
-    state.walkKeyHoldTicks = 7;
-    state.walkKeyReleased = true;
+    controllerState.walkKeyHoldTicks = 25;
+    controllerState.walkKeyReleased = true;
     press(altKey);
-    dispatchKeys();
-    EXPECT_EQ(commands(), (std::vector<std::string>{"moveInput", "moveInput"}));
-    EXPECT_TRUE(state.walkKeyHeld);
-    EXPECT_FALSE(state.walkKeyReleased);
-    EXPECT_EQ(state.walkKeyHoldTicks, 7) << "the dispatcher never counts the hold";
+    EXPECT_EQ(dispatch(), (Names{"moveInput", "moveInput"}));
     EXPECT_TRUE(isKeyHeld(altKey)) << "a held key keeps its slot";
+    repeat(altKey);
+    EXPECT_EQ(caps(2), (Caps{0.7f, 0.7f}));
 }
 
+// A release while moving is reported once: the next tick takes it as a short
+// press (no custom speed: the fast walk is latched), and the tick after that
+// has nothing more to handle.
 TEST_F(DispatchTest, WalkKeyReleaseWhileMovingIsReportedOnce)
 {
-    state.walkKeyHeld = true;
+    press(altKey);
+    dispatch();
     release(altKey);
-    dispatchKeys();
-    EXPECT_EQ(commands(), (std::vector<std::string>{"moveInput", "moveInput"}));
-    EXPECT_FALSE(state.walkKeyHeld);
-    EXPECT_TRUE(state.walkKeyReleased);
+    EXPECT_EQ(dispatch(), (Names{"moveInput", "moveInput"}));
     EXPECT_FALSE(isKeyJustReleased(altKey)) << "the slot is reset before the flag is raised";
+    EXPECT_EQ(caps(2), (Caps{1.38f, 1.38f}));
 
-    // Pressed and released between two ticks: a release without a hold.
-    state.walkKeyReleased = false;
+    // Pressed and released between two dispatches: a release without a hold,
+    // a short press all the same (the fast walk on: off through a plain walk).
     press(altKey);
     release(altKey);
-    dispatchKeys();
-    EXPECT_FALSE(state.walkKeyHeld);
-    EXPECT_TRUE(state.walkKeyReleased);
+    dispatch();
+    EXPECT_EQ(caps(2), (Caps{1.2f, std::nullopt}));
 }
 
+// Standing, the walk key's messages are erased: neither the press (with a
+// hold of 30 counted before) nor the release counts once the player moves on.
 TEST_F(DispatchTest, WalkKeyWithoutMovementIsErased)
 {
     fake::setMoveInput(false);
-    state.walkKeyHeld = true;
-    state.walkKeyHoldTicks = 30;
+    controllerState.walkKeyHeld = true;
+    controllerState.walkKeyHoldTicks = 30;
     press(altKey);
-    dispatchKeys();
     // The slot is reset first, so the key no longer reads as down and move
     // input is not asked again.
-    EXPECT_EQ(commands(), (std::vector<std::string>{"moveInput"}));
-    EXPECT_FALSE(state.walkKeyHeld);
-    EXPECT_EQ(state.walkKeyHoldTicks, 0);
-
+    EXPECT_EQ(dispatch(), (Names{"moveInput"}));
     release(altKey);
-    dispatchKeys();
-    EXPECT_FALSE(state.walkKeyReleased);
+    dispatch();
     EXPECT_FALSE(isKeyJustReleased(altKey));
 
-    // Moving again: the key held on needs a further message to count.
     fake::setMoveInput(true);
-    dispatchKeys();
-    EXPECT_FALSE(state.walkKeyHeld);
+    EXPECT_EQ(caps(3), (Caps{std::nullopt, std::nullopt, std::nullopt}));
 }
 
 TEST_F(DispatchTest, WalkKeyCodeFromSettings)
 {
+    // A short press of `key`, played through the loop: the fast walk latched
+    // (1.38 in the tick that handles the release) shows that it counted.
+    auto tap = [](uint32_t key) {
+        press(key);
+        tick();
+        release(key);
+        tick();
+        return capIn(tick());
+    };
     // Another key: Alt means nothing then.
     settings.walkControlKey = 0x43;
-    press(altKey);
-    dispatchKeys();
-    EXPECT_FALSE(state.walkKeyHeld);
-    press(0x43);
-    dispatchKeys();
-    EXPECT_TRUE(state.walkKeyHeld);
+    EXPECT_EQ(tap(altKey), std::nullopt);
+    EXPECT_EQ(tap(0x43), 1.38f);
 
     // A negative code has no slot, but the flags are still cleared when standing.
+    press(0x43);
+    dispatch();
     settings.walkControlKey = -1;
     fake::setMoveInput(false);
-    dispatchKeys();
-    EXPECT_FALSE(state.walkKeyHeld);
+    dispatch();
+    EXPECT_FALSE(controllerState.walkKeyHeld);
 
     // The walk block switched off asks nothing.
     settings.walkControlEnabled = false;
     settings.shiftTapEnabled = false;
-    commands();
-    dispatchKeys();
-    EXPECT_TRUE(commands().empty());
+    EXPECT_EQ(dispatch(), Names{});
 }
 
+// Holding Shift asks nothing and starts a sprint press in the next tick (the
+// press reads the desired speed); the mark stays while the key is not seen;
+// the release ends the press at once.
 TEST_F(DispatchTest, ShiftHoldAndRelease)
 {
     settings.walkControlEnabled = false;
     press(shiftKey);
-    dispatchKeys();
-    EXPECT_TRUE(state.shiftHeld);
-    EXPECT_TRUE(commands().empty()) << "holding Shift asks the game nothing";
+    EXPECT_EQ(dispatch(), Names{}) << "holding Shift asks the game nothing";
+    EXPECT_TRUE(has(tick(), "getPedDesiredSpeed"));
 
-    // Shift not down: the flag keeps its value.
+    // Shift not down: the mark keeps its value.
     clearKeySlot(shiftKey);
-    dispatchKeys();
-    EXPECT_TRUE(state.shiftHeld);
+    EXPECT_EQ(dispatch(), Names{});
+    EXPECT_TRUE(has(tick(), "getPedDesiredSpeed"));
 
-    // The release ends the sprint press at once, then drops the flag.
-    state.sprintHeld = true;
-    state.sprintTicks = 40;
     release(shiftKey);
-    dispatchKeys();
-    EXPECT_FALSE(state.sprintHeld);
-    EXPECT_EQ(state.sprintTicks, 0) << "onSprintReleased ran, while moving";
-    EXPECT_FALSE(state.shiftHeld);
-    EXPECT_EQ(commands().front(), "moveInput");
+    EXPECT_EQ(dispatch().front(), "moveInput") << "the press's release handler runs";
     EXPECT_FALSE(isKeyJustReleased(shiftKey));
+    EXPECT_FALSE(has(tick(), "getPedDesiredSpeed")) << "no press any more";
 }
 
+// A press started by the sprint control ends when Shift is tapped between two
+// dispatches.
 TEST_F(DispatchTest, ShiftTapBetweenTicksStillEndsThePress)
 {
-    state.sprintHeld = true;
+    settings.walkControlEnabled = false;
+    fake::game().pressed[fake::scriptedFlyZup] = true;
+    EXPECT_TRUE(has(tick(), "getPedDesiredSpeed"));
+    fake::game().pressed[fake::scriptedFlyZup] = false;
     press(shiftKey);
     release(shiftKey);
-    dispatchKeys();
-    EXPECT_FALSE(state.shiftHeld);
-    EXPECT_FALSE(state.sprintHeld);
+    EXPECT_EQ(dispatch().front(), "moveInput");
+    EXPECT_FALSE(has(tick(), "getPedDesiredSpeed"));
 }
 
 TEST_F(DispatchTest, ShiftIgnoredWhileShiftTapIsOff)
 {
+    settings.walkControlEnabled = false;
+    press(shiftKey);
+    tick();
     settings.shiftTapEnabled = false;
-    state.shiftHeld = true;
-    state.sprintHeld = true;
     release(shiftKey);
-    dispatchKeys();
-    EXPECT_TRUE(state.shiftHeld);
-    EXPECT_TRUE(state.sprintHeld);
+    EXPECT_EQ(dispatch(), Names{});
     EXPECT_TRUE(isKeyJustReleased(shiftKey)) << "the slot is left alone";
+    EXPECT_TRUE(has(tick(), "getPedDesiredSpeed")) << "the press goes on";
 }
 
 TEST_F(DispatchTest, SwitchedOffStillDispatches)
 {
+    // A sprint press under way, then the plug-in switched off: the controller
+    // asks nothing, the dispatcher still marks the walk key and ends the press.
+    press(shiftKey);
+    tick();
+    tick();
     settings.enabled = false;
-    state.sprintHeld = true;
     press(altKey);
     release(shiftKey);
-    dispatchKeys();
-    EXPECT_TRUE(state.walkKeyHeld);
-    EXPECT_FALSE(state.sprintHeld);
+    EXPECT_EQ(tick(), (Names{"moveInput", "moveInput", "moveInput", "isPedRunning", "isPedSprinting"}))
+        << "the walk key's two looks; the release's look, and a tap not from walking pace asks whether the ped runs";
     press(endKey);
     press(numpad2);
-    dispatchKeys();
-    EXPECT_TRUE(settings.enabled);
+    EXPECT_FALSE(has(tick(), "isPedOnFoot"));
+    EXPECT_TRUE(has(tick(), "isPedOnFoot")) << "switched on again";
 }
 
 // Reloads happen in a folder of their own, with a file whose load fails after
@@ -222,6 +216,7 @@ protected:
     {
         std::filesystem::current_path(previous);
         std::filesystem::remove_all(folder);
+        DispatchTest::TearDown();
     }
     std::filesystem::path previous, folder;
 };
@@ -252,11 +247,12 @@ TEST_F(HotkeyTest, PrecedenceAndModifier)
         settings.mouseWheelEnabled = true;
         for (uint32_t key : c.down)
             press(key);
-        EXPECT_NO_THROW(dispatchKeys()) << c.name;
+        Names calls;
+        EXPECT_NO_THROW(calls = dispatch()) << c.name;
+        EXPECT_EQ(calls, Names{}) << c.name << ": hotkeys ask the game nothing";
         EXPECT_EQ(settings.enabled, c.enabledAfter) << c.name;
         EXPECT_EQ(!settings.mouseWheelEnabled, c.reloaded) << c.name;
     }
-    EXPECT_TRUE(commands().empty()) << "hotkeys ask the game nothing";
 }
 
 TEST_F(HotkeyTest, HeldReloadRepeatsEveryTick)
@@ -265,7 +261,7 @@ TEST_F(HotkeyTest, HeldReloadRepeatsEveryTick)
     press(numpad3);
     for (int tick = 0; tick < 3; ++tick) {
         settings.mouseWheelEnabled = true;
-        fake::host().clockMs += 33;
+        fake::host().clockMs += frameMs;
         EXPECT_NO_THROW(dispatchKeys());
         EXPECT_FALSE(settings.mouseWheelEnabled) << "tick " << tick;
     }

@@ -4,17 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "controller/movement_history.h"
-#include "support/fake_game.h"
+#include "support/plugin_test.h"
 
 namespace {
 
-using Names = std::vector<std::string>;
-
-class HistoryTest : public ::testing::Test {
-protected:
-    void SetUp() override { fake::startFreshPlugin(); }
-    void TearDown() override { EXPECT_EQ(fake::staleArgumentFault(), ""); }
-};
+using HistoryTest = PluginTest;
 
 TEST_F(HistoryTest, StatusWordFollowsTheFirstStateThatHolds)
 {
@@ -32,7 +26,7 @@ TEST_F(HistoryTest, StatusWordFollowsTheFirstStateThatHolds)
         {false, false, false, false, true, "Walking", 16},  // no state, pushing a direction
     };
     for (const Case& c : cases) {
-        fake::startGame();
+        startFreshPlugin();
         fake::game().walking = c.walking;
         fake::game().running = c.running;
         fake::game().sprinting = c.sprinting;
@@ -40,8 +34,7 @@ TEST_F(HistoryTest, StatusWordFollowsTheFirstStateThatHolds)
         fake::setMoveInput(c.moveInput);
         recordMovementStatus();
         EXPECT_EQ(movementStatusAt(0), c.word);
-        EXPECT_EQ(fake::host().calls.size(), c.calls) << c.word;
-        EXPECT_EQ(fake::staleArgumentFault(), "");
+        EXPECT_EQ(fake::host().counts.natives, c.calls) << c.word;
     }
 }
 

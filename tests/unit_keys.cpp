@@ -5,8 +5,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "host.h"
 #include "host/key_state_table.h"
-#include "support/fake_host.h"
+#include "testing/reset_for_tests.h"
 
 namespace {
 
@@ -18,10 +19,11 @@ struct Message {
     int32_t released;
 };
 
-void clearTable()
+// A freshly loaded plug-in (an empty key table) before a fresh host.
+void start()
 {
-    for (uint32_t key = 0; key < keySlotCount; ++key)
-        clearKeySlot(key);
+    resetPluginToLoadState();
+    fake::startGame();
 }
 
 void send(const Message& message)
@@ -65,21 +67,19 @@ TEST(KeyStateTable, WindowsByElapsedTime)
         {"release just before the wrap, asked just after", {{0xFFFFFFF0u, keyA, 1}}, keyA, 0x00000010u, false, true},
     };
     for (const WindowCase& c : cases) {
-        fake::reset();
-        clearTable();
+        start();
         for (const Message& message : c.messages)
             send(message);
         fake::host().clockMs = c.queryAtMs;
         EXPECT_EQ(isKeyHeld(c.queryKey), c.held) << c.name;
         EXPECT_EQ(isKeyJustReleased(c.queryKey), c.justReleased) << c.name;
-        EXPECT_TRUE(fake::host().calls.empty()) << c.name << ": the table calls no native";
+        EXPECT_EQ(fake::host().counts.natives, 0u) << c.name << ": the table calls no native";
     }
 }
 
 TEST(KeyStateTable, ReleaseIsNotConsumedByAskingButByClearing)
 {
-    fake::reset();
-    clearTable();
+    start();
     send({100000, keyA, 1});
     fake::host().clockMs = 100040;
     EXPECT_TRUE(isKeyJustReleased(keyA));
@@ -91,8 +91,7 @@ TEST(KeyStateTable, ReleaseIsNotConsumedByAskingButByClearing)
 
 TEST(KeyStateTable, MessageStoresItsFlagsAsPassedAndClearEmptiesTheSlot)
 {
-    fake::reset();
-    clearTable();
+    start();
     fake::host().clockMs = 123456;
     handleKeyboardMessage(keyA, 3, 0x1e, 1, 5, 7, 0);
     const KeyState& slot = keyStateTable[keyA];

@@ -3,17 +3,22 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "game/native_invoker.h"
-#include "support/fake_host.h"
+#include "support/plugin_test.h"
 
 namespace {
 
 namespace H = NativeInvoker::Hash;
+using Slots = std::vector<uint64_t>;
 
-class NativeInvokerTest : public ::testing::Test {
+class NativeInvokerTest : public PluginTest {
 protected:
-    void SetUp() override { fake::reset(); }
-    const std::vector<fake::NativeCall>& calls() { return fake::host().calls; }
+    static const fake::NativeCall& call(std::size_t index) { return fake::host().calls.at(index); }
+    static Slots argsOf(const fake::NativeCall& call) { return Slots(call.args, call.args + call.argCount); }
 };
 
 TEST_F(NativeInvokerTest, SlotEncodings)
@@ -37,30 +42,26 @@ TEST_F(NativeInvokerTest, ResultsReadOnlyTheLowHalf)
 
 TEST_F(NativeInvokerTest, ControlNativeAsksForTheHashFirst)
 {
-    fake::host().answer = [](uint64_t hash, const std::vector<uint64_t>&) -> uint64_t {
-        return hash == H::hashOfText ? 0xFFFFFFFF9ABCDEF0ull : 1;
-    };
+    fake::game().hashOfControl[fake::sprint] = fake::Answer::raw(0xFFFFFFFF9ABCDEF0ull);
+    fake::game().pressed[fake::sprint] = true;
     EXPECT_TRUE(NativeInvoker::isControlPressed(0, "INPUT_SPRINT"));
-    ASSERT_EQ(calls().size(), 2u);
-    EXPECT_EQ(calls()[0].hash, H::hashOfText);
-    ASSERT_EQ(calls()[0].args.size(), 1u);
-    EXPECT_EQ(fake::textOfSlot(calls()[0].args[0]), "INPUT_SPRINT");
-    EXPECT_EQ(calls()[1].hash, H::isControlPressed);
+    ASSERT_EQ(fake::host().calls.size(), 2u);
+    EXPECT_EQ(call(0).hash, H::hashOfText);
+    EXPECT_EQ(fake::describe(call(0)), "hashOfText(INPUT_SPRINT)");
+    EXPECT_EQ(call(1).hash, H::isControlPressed);
     // The hash travels zero-extended, whatever the high half of its result slot held.
-    EXPECT_EQ(calls()[1].args, (std::vector<uint64_t>{0, 0x9ABCDEF0ull}));
-    EXPECT_TRUE(fake::host().fault.empty()) << fake::host().fault;
+    EXPECT_EQ(argsOf(call(1)), (Slots{0, 0x9ABCDEF0ull}));
 }
 
 TEST_F(NativeInvokerTest, ArgumentShapes)
 {
-    fake::host().answer = [](uint64_t hash, const std::vector<uint64_t>&) -> uint64_t {
-        return hash == H::hashOfText ? 77 : 0;
-    };
+    fake::game().hashOfControl = fake::allControls(fake::Answer::raw(77));
+    fake::game().ped = fake::Answer::raw(0xFFFFFFFFFFFFFFFBull);  // -5, with its high half set
     struct Case {
         const char* name;
         std::function<void()> call;
         uint64_t hash;
-        std::vector<uint64_t> args;
+        Slots args;
     };
     const std::vector<Case> cases = {
         {"hold blocked takes only the control",
@@ -72,9 +73,9 @@ TEST_F(NativeInvokerTest, ArgumentShapes)
          H::isFirstPersonCameraActive,
          {0, 0, 0}},
         {"ped move restricted takes ped and 0",
-         [] { NativeInvoker::isPedMoveRestricted(0x101, 0); },
+         [] { NativeInvoker::isPedMoveRestricted(NativeInvoker::playerPed(), 0); },
          H::isPedMoveRestricted,
-         {0x101, 0}},
+         {0xFFFFFFFBull, 0}},
         {"disable control takes group, control, 1",
          [] { NativeInvoker::disableControlAction(0, "INPUT_PREV_WEAPON", 1); },
          H::disableControlAction,
@@ -84,7 +85,7 @@ TEST_F(NativeInvokerTest, ArgumentShapes)
          H::setControlValueNextFrame,
          {0, 77, 0x3F800000ull}},
         {"max speed takes ped and float",
-         [] { NativeInvoker::setPedMaxSpeed(-5, 1.06f); },
+         [] { NativeInvoker::setPedMaxSpeed(NativeInvoker::playerPed(), 1.06f); },
          H::setPedMaxSpeed,
          {0xFFFFFFFBull, NativeInvoker::slotOfFloat(1.06f)}},
         {"global restriction takes nothing",
@@ -96,19 +97,16 @@ TEST_F(NativeInvokerTest, ArgumentShapes)
     for (const Case& c : cases) {
         fake::host().calls.clear();
         c.call();
-        ASSERT_FALSE(calls().empty()) << c.name;
-        EXPECT_EQ(calls().back().hash, c.hash) << c.name;
-        EXPECT_EQ(calls().back().args, c.args) << c.name;
+        ASSERT_FALSE(fake::host().calls.empty()) << c.name;
+        EXPECT_EQ(fake::host().calls.back().hash, c.hash) << c.name;
+        EXPECT_EQ(argsOf(fake::host().calls.back()), c.args) << c.name;
     }
-    EXPECT_TRUE(fake::host().fault.empty()) << fake::host().fault;
 }
 
 TEST_F(NativeInvokerTest, DesiredSpeedIsReadAsSingleFloat)
 {
-    fake::host().answer = [](uint64_t, const std::vector<uint64_t>&) -> uint64_t {
-        return 0xFFFFFFFF00000000ull | NativeInvoker::slotOfFloat(1.38f);
-    };
-    EXPECT_EQ(NativeInvoker::getPedDesiredSpeed(1), 1.38f);
+    fake::game().desiredSpeed = fake::Answer::raw(0xFFFFFFFF00000000ull | NativeInvoker::slotOfFloat(1.38f));
+    EXPECT_EQ(NativeInvoker::getPedDesiredSpeed(NativeInvoker::playerPed()), 1.38f);
 }
 
 }  // namespace

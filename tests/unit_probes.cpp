@@ -7,17 +7,11 @@
 
 #include "config/settings.h"
 #include "game/movement_probes.h"
-#include "support/fake_game.h"
+#include "support/plugin_test.h"
 
 namespace {
 
-using Names = std::vector<std::string>;
-
-class ProbesTest : public ::testing::Test {
-protected:
-    void SetUp() override { fake::startFreshPlugin(); }
-    void TearDown() override { EXPECT_EQ(fake::staleArgumentFault(), ""); }
-};
+using ProbesTest = PluginTest;
 
 TEST_F(ProbesTest, MoveInputAsksAllFourEvenAfterTheFirstAnswersTrue)
 {
@@ -30,14 +24,14 @@ TEST_F(ProbesTest, MoveInputAsksAllFourEvenAfterTheFirstAnswersTrue)
                      "hashOfText(INPUT_MOVE_RIGHT_ONLY)", "isControlPressed(INPUT_MOVE_RIGHT_ONLY)"}));
 
     // Any one of the four counts; none means no input.
-    for (const char* name : {"INPUT_MOVE_LEFT_ONLY", "INPUT_MOVE_DOWN_ONLY", "INPUT_MOVE_RIGHT_ONLY"}) {
+    for (fake::Control direction : {fake::moveLeft, fake::moveDown, fake::moveRight}) {
         fake::setMoveInput(false);
-        fake::game().pressed.insert(name);
-        EXPECT_TRUE(isMoveInputActive()) << name;
+        fake::game().pressed[direction] = true;
+        EXPECT_TRUE(isMoveInputActive()) << fake::controlNames[direction];
     }
     fake::setMoveInput(false);
     EXPECT_FALSE(isMoveInputActive());
-    EXPECT_EQ(fake::host().calls.size(), 40u);
+    EXPECT_EQ(fake::host().counts.natives, 40u);
 }
 
 TEST_F(ProbesTest, MovementConstrainedStopsAtTheFirstDecidingAnswer)
@@ -59,13 +53,12 @@ TEST_F(ProbesTest, MovementConstrainedStopsAtTheFirstDecidingAnswer)
     };
     // clang-format on
     for (const Case& c : cases) {
-        fake::startGame();
+        startFreshPlugin();
         fake::game().moveFree = c.moveFree;
         fake::game().globalMoveRestricted = c.globalRestricted;
         fake::game().pedMoveRestricted = c.pedRestricted;
         EXPECT_EQ(isMovementConstrained(), c.constrained);
         EXPECT_EQ(fake::callNames(), c.calls);
-        EXPECT_EQ(fake::staleArgumentFault(), "");
     }
 }
 
@@ -110,14 +103,13 @@ TEST_F(ProbesTest, ApplyTargetSpeedForcesOrCapsAndHoldsSprint)
     };
     // clang-format on
     for (const Case& c : cases) {
-        fake::startGame();
+        startFreshPlugin();
         fake::game().firstPerson = c.firstPerson;
-        fake::game().sprintEnabled = c.sprintEnabled;
-        fake::game().sprintHoldBlocked = c.holdBlocked;
+        fake::game().enabled[fake::sprint] = c.sprintEnabled;
+        fake::game().holdBlocked[fake::sprint] = c.holdBlocked;
         settings.respectBoundaries = c.respectBoundaries;
         applyTargetSpeed(c.speed);
         EXPECT_EQ(fake::callNames(), c.calls) << c.name;
-        EXPECT_EQ(fake::staleArgumentFault(), "") << c.name;
     }
 }
 

@@ -16,6 +16,7 @@
 #include "config/settings.h"
 #include "controller/controller_state.h"
 #include "host/plugin_entry.h"
+#include "testing/reset_for_tests.h"
 
 namespace {
 
@@ -134,15 +135,13 @@ protected:
         char pattern[] = "/tmp/ambleworks-settings-XXXXXX";
         folder = mkdtemp(pattern);
         std::filesystem::current_path(folder);
-        settings = Settings();
-        controllerState = ControllerState();
+        resetConfigToLoadState();
     }
     void TearDown() override
     {
         std::filesystem::current_path(previous);
         std::filesystem::remove_all(folder);
-        settings = Settings();
-        controllerState = ControllerState();
+        resetConfigToLoadState();
     }
     static void writeFile(const std::string& text) { std::ofstream("Ambleworks.ini", std::ios::binary) << text; }
     // The failure text of a load, or "" when it completes.

@@ -1,145 +1,151 @@
-// Sprint press and Shift release: what a press saves, suspends and forces
-// tick by tick; how a press begun at each pace is classified; what each kind
-// of release engages, with the natives it asks.
+// Sprint press and Shift release, played through the script loop and judged
+// by what reaches the game: what a press asks and forces tick by tick, how
+// the pace it began at decides what its release engages, and what each kind
+// of release asks and imposes.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "config/settings.h"
 #include "controller/controller_state.h"
-#include "controller/controller_tick.h"
-#include "controller/movement_history.h"
-#include "controller/sprint_press.h"
 #include "host/key_dispatcher.h"
-#include "host/key_state_table.h"
-#include "support/fake_game.h"
+#include "support/plugin_test.h"
 
 namespace {
 
-constexpr uint32_t shiftKey = 0x10;
+using Caps = std::vector<std::optional<float>>;
 
-// The commands since the last look, each four-query move-input probe as one
-// "moveInput".
-std::vector<std::string> commands()
-{
-    std::vector<std::string> out;
-    int moveQueries = 0;
-    for (const std::string& name : fake::commandNames()) {
-        if (name.rfind("isControlPressed(INPUT_MOVE_", 0) == 0) {
-            if (++moveQueries % 4 == 0)
-                out.push_back("moveInput");
-            continue;
-        }
-        out.push_back(name);
-    }
-    fake::host().calls.clear();
-    return out;
-}
-
-class SprintTest : public ::testing::Test {
+class SprintTest : public PluginTest {
 protected:
     void SetUp() override
     {
-        fake::startFreshPlugin();
-        for (uint32_t key = 0; key < keySlotCount; ++key)
-            clearKeySlot(key);
+        PluginTest::SetUp();
+        startCase();
+    }
+    // A fresh load moving forward, the walk-control key off (its calls would
+    // mix with the press's).
+    static void startCase()
+    {
+        startFreshPlugin();
+        settings.walkControlEnabled = false;
         fake::setMoveInput(true);
+        fake::game().walking = true;
         fake::game().desiredSpeed = 1.6f;
     }
-
-    // Three recorded ticks, so that entry -2 holds the first word.
-    void recordHistory(const char* twoTicksBack)
+    // The game reports this gait (or, for "", none: no ticks are played).
+    static void playGait(const std::string& word)
     {
-        const std::string word = twoTicksBack;
+        if (word.empty())
+            return;
         fake::game().walking = word == "Walking";
         fake::game().running = word == "Running";
         fake::game().sprinting = word == "Sprinting";
         fake::game().still = word == "Still";
-        if (!word.empty())
-            recordMovementStatus();
-        fake::game().walking = fake::game().running = fake::game().sprinting = fake::game().still = false;
-        recordMovementStatus();
-        recordMovementStatus();
-        fake::host().calls.clear();
+        tick();
     }
-
-    // One pass of the script loop; returns the speed capped on the ped (0 when none).
-    float tick()
+    // Holds Shift for `pressTicks` ticks of the controller and releases it
+    // in the last, whose key dispatch handles the release. Returns the calls
+    // of each tick: first the tick that sees Shift go down, then the press
+    // ticks.
+    static std::vector<Names> holdShift(int pressTicks)
     {
-        fake::host().calls.clear();
-        controllerTick();
-        dispatchKeys();
-        fake::host().clockMs += 33;
-        float imposed = 0.0f;
-        for (const std::string& name : fake::commandNames())
-            if (name.rfind("setPedMaxSpeed(", 0) == 0)
-                imposed = std::stof(name.substr(15));
-        return imposed;
-    }
-
-    // Holds Shift for `ticks` ticks of the controller, releases it in the last one.
-    void holdShift(int ticks)
-    {
-        handleKeyboardMessage(shiftKey, 1, 0x2a, 0, 0, 0, 0);
-        tick();  // the dispatcher sees Shift down; the press starts next tick
-        for (int t = 1; t <= ticks; ++t) {
-            if (t == ticks)
-                handleKeyboardMessage(shiftKey, 1, 0x2a, 0, 0, 1, 1);
+        std::vector<Names> ticks;
+        press(shiftKey);
+        ticks.push_back(tick());
+        for (int t = 1; t <= pressTicks; ++t) {
+            if (t == pressTicks)
+                release(shiftKey);
             else
-                handleKeyboardMessage(shiftKey, 1, 0x2a, 0, 0, 1, 0);
-            tick();
+                repeat(shiftKey);
+            ticks.push_back(tick());
         }
+        return ticks;
     }
-
-    ControllerState& state = controllerState;
+    // What a press tick asks once the sprint start handed it over: the calls
+    // after the sprint control and the move inputs.
+    static Names pressPart(const Names& calls)
+    {
+        auto start = std::find(calls.begin(), calls.end(), "isControlPressed(INPUT_SCRIPTED_FLY_ZUP)");
+        if (start == calls.end() || ++start == calls.end() || *start != "moveInput")
+            return {};
+        return Names(start + 1, calls.end());
+    }
+    // Key dispatch alone, as the script loop runs it after the controller.
+    static Names dispatch()
+    {
+        fake::host().calls.clear();
+        dispatchKeys();
+        return commands();
+    }
+    static Caps caps(int count)
+    {
+        Caps out;
+        for (int i = 0; i < count; ++i)
+            out.push_back(capIn(tick()));
+        return out;
+    }
+    static long count(const std::vector<Names>& ticks, const std::string& name)
+    {
+        long n = 0;
+        for (const Names& calls : ticks)
+            n += std::count(calls.begin(), calls.end(), name);
+        return n;
+    }
 };
 
+// The first press tick with a custom speed engaged and a ped that wants 2.5:
+// the speed is read to be saved, the force pins 2.0, and nothing else is
+// imposed (the custom speed is suspended). A later tick saves nothing more.
 TEST_F(SprintTest, FirstTickSavesSuspendsAndForces)
 {
+    settings.walkControlEnabled = true;
     engagePersistentSpeed(1.78f);
-    state.walkKeyHeld = true;
-    state.rampActive = true;
     fake::game().desiredSpeed = 2.5f;
-    onSprintPressed();
-    EXPECT_EQ(commands(), (std::vector<std::string>{"getPedDesiredSpeed", "getPedDesiredSpeed", "setPedMinSpeed(2)",
-                                                    "setPedMaxSpeed(2)", "getPedDesiredSpeed", "getPedDesiredSpeed"}));
-    EXPECT_EQ(state.preSprintSpeed, 1.78f);
-    EXPECT_EQ(state.preSprintDesiredSpeed, 2.5f);
-    EXPECT_TRUE(state.preSprintCustomActive);
-    EXPECT_EQ(state.targetSpeed, 0.0f);
-    EXPECT_FALSE(state.customSpeedActive);
-    EXPECT_TRUE(state.noCustomSpeed);
-    EXPECT_TRUE(state.sprintForced);
-    EXPECT_TRUE(state.sprintHeld);
-    EXPECT_EQ(state.sprintTicks, 1);
-    EXPECT_FALSE(state.walkKeyHeld);
-    EXPECT_FALSE(state.rampActive);
-    EXPECT_TRUE(fake::staleArgumentFault().empty()) << fake::staleArgumentFault();
+    press(shiftKey);
+    tick();
+    // The walk-control key held and a ramp under way: the press cancels both.
+    controllerState.walkKeyHeld = true;
+    controllerState.rampActive = true;
+    controllerState.rampDelayTicks = 50;
+    repeat(shiftKey);
+    const Names first = tick();
+    EXPECT_EQ(pressPart(first), (Names{"getPedDesiredSpeed", "getPedDesiredSpeed", "setPedMinSpeed(2)",
+                                       "setPedMaxSpeed(2)", "getPedDesiredSpeed", "getPedDesiredSpeed", "moveInput"}));
+    EXPECT_FALSE(controllerState.walkKeyHeld);
+    EXPECT_FALSE(controllerState.rampActive);
 
-    // Later ticks save nothing more.
-    onSprintPressed();
-    EXPECT_EQ(state.preSprintSpeed, 1.78f);
-    EXPECT_EQ(state.sprintTicks, 2);
+    repeat(shiftKey);
+    EXPECT_EQ(pressPart(tick()), (Names{"getPedDesiredSpeed", "setPedMinSpeed(2)", "setPedMaxSpeed(2)",
+                                        "getPedDesiredSpeed", "getPedDesiredSpeed", "moveInput"}));
 }
 
+// Below 1.51 and free to move, a press tick ends before its classification,
+// so a walk-pace mark left from before stands and the tap starts the light
+// run; constrained, the tick goes on.
 TEST_F(SprintTest, SlowTickEndsBeforeTheClassification)
 {
-    state.pressFromWalkPace = true;
-    state.targetSpeed = 0.0f;
     fake::game().desiredSpeed = 1.2f;
-    recordHistory("Running");
-    onSprintPressed();
-    EXPECT_EQ(commands(), (std::vector<std::string>{"getPedDesiredSpeed", "getPedDesiredSpeed", "isPedMoveFree",
-                                                    "isGlobalMoveRestricted", "isPedMoveRestricted(0)"}));
-    EXPECT_TRUE(state.pressFromWalkPace) << "not classified: would have been cleared";
+    playGait("Running");
+    playGait("Running");
+    controllerState.pressFromWalkPace = true;
+    press(shiftKey);
+    tick();
+    repeat(shiftKey);
+    EXPECT_EQ(pressPart(tick()), (Names{"getPedDesiredSpeed", "getPedDesiredSpeed", "isPedMoveFree",
+                                        "isGlobalMoveRestricted", "isPedMoveRestricted(0)"}));
 
-    // Constrained movement lets the tick go on to the classification.
     fake::game().globalMoveRestricted = true;
-    onSprintPressed();
-    EXPECT_EQ(commands(), (std::vector<std::string>{"getPedDesiredSpeed", "isPedMoveFree", "isGlobalMoveRestricted"}));
+    release(shiftKey);
+    const Names released = tick();
+    EXPECT_EQ(pressPart(released),
+              (Names{"getPedDesiredSpeed", "isPedMoveFree", "isGlobalMoveRestricted", "moveInput"}));
+    fake::game().globalMoveRestricted = false;
+    EXPECT_EQ(caps(2), (Caps{1.78f, 1.78f}));
 }
 
 TEST_F(SprintTest, ForcesByTick)
@@ -148,80 +154,93 @@ TEST_F(SprintTest, ForcesByTick)
         const char* name;
         float desiredAtStart;
         float desired;
-        int forcedTicks;
+        long forcedTicks;
+        bool pulse;  // a forced press hands the sprint back at its release
     };
     // One row per case: easier to read than one field per line.
     // clang-format off
     const std::vector<Case> cases = {
-        {"ped wants 2.5: first force on ticks 1 to 12", 2.5f, 2.5f, 12},
-        {"ped wants 1.8: second force on ticks 1 to 14", 1.8f, 1.8f, 14},
-        {"ped wanted 0.8 at the start: no second force", 0.8f, 1.8f, 0},
-        {"ped wants 1.995: neither force", 1.995f, 1.995f, 0},
+        {"ped wants 2.5: first force on ticks 1 to 12", 2.5f, 2.5f, 12, true},
+        {"ped wants 1.8: second force on ticks 1 to 14", 1.8f, 1.8f, 14, false},
+        {"ped wanted 0.8 at the start: no second force", 0.8f, 1.8f, 0, false},
+        {"ped wants 1.995: neither force", 1.995f, 1.995f, 0, false},
     };
     // clang-format on
     for (const Case& c : cases) {
-        SetUp();
+        startCase();
         engagePersistentSpeed(1.38f);
-        fake::game().desiredSpeedReadings = {c.desiredAtStart};
         fake::game().desiredSpeed = c.desired;
-        for (int t = 0; t < 20; ++t)
-            onSprintPressed();
-        EXPECT_EQ(fake::countCalls("setPedMinSpeed"), static_cast<size_t>(c.forcedTicks)) << c.name;
-        EXPECT_EQ(state.sprintForced, c.desired >= 2.0f) << c.name;
+        press(shiftKey);
+        tick();
+        fake::queueDesiredSpeeds({c.desiredAtStart});
+        std::vector<Names> ticks;
+        for (int t = 1; t <= 20; ++t) {
+            repeat(shiftKey);
+            ticks.push_back(tick());
+        }
+        EXPECT_EQ(count(ticks, "setPedMinSpeed(2)"), c.forcedTicks) << c.name;
+        release(shiftKey);
+        EXPECT_EQ(has(tick(), "setControlValueNextFrame(INPUT_SPRINT, 1)"), c.pulse) << c.name;
     }
 
     // Without a custom speed before the press nothing is forced.
-    SetUp();
+    startCase();
     fake::game().desiredSpeed = 2.5f;
-    onSprintPressed();
-    EXPECT_EQ(fake::countCalls("setPedMinSpeed"), 0u);
+    EXPECT_EQ(count(holdShift(5), "setPedMinSpeed(2)"), 0);
 }
 
+// The pace a press began at, judged by its release after one tick: a press
+// from walking pace or from a slow speed starts the light run (1.78, lasting);
+// one from a run stops running (a plain walk for one tick, as the ped runs).
 TEST_F(SprintTest, PressStartClassification)
 {
     struct Case {
         const char* name;
-        const char* twoTicksBack;
-        float savedSpeed;
-        bool laterTick;  // a second press tick rather than the first
-        bool walkPaceBefore;
-        bool walkPace;
-        bool slow;
+        const char* twoTicksBack;  // the gait the history holds two ticks before the press
+        float saved;               // the custom speed engaged before the press, 0 for none
+        bool lightRun;
     };
     // One row per case: easier to read than one field per line.
     // clang-format off
     const std::vector<Case> cases = {
-        {"from a run, no custom speed: not walking pace", "Running", 0.0f, false, true, false, false},
-        {"from a sprint, fast walk in the band: walking pace", "Sprinting", 1.38f, false, false, true, false},
-        {"band bounds included: 1.0", "Running", 1.0f, false, false, true, false},
-        {"band bounds included: 1.5", "Running", 1.5f, false, false, true, false},
-        {"above the band: not walking pace", "Running", 1.78f, false, true, false, false},
-        {"later tick from a run keeps the mark", "Running", 1.78f, true, true, true, false},
-        {"from a walk", "Walking", 1.78f, false, false, true, false},
-        {"from standing", "Still", 0.0f, false, false, true, false},
-        {"history not yet filled", "", 0.0f, false, false, true, false},
-        {"history compares whole words", "Run", 0.0f, false, false, true, false},
-        {"slow custom speed", "Running", 0.7f, false, true, false, true},
-        {"1.0 is not slow", "Walking", 1.0f, false, false, true, false},
+        {"from a run, no custom speed: not walking pace", "Running", 0.0f, false},
+        {"from a sprint, fast walk in the band: walking pace", "Sprinting", 1.38f, true},
+        {"band bounds included: 1.0", "Running", 1.0f, true},
+        {"band bounds included: 1.5", "Running", 1.5f, true},
+        {"above the band: not walking pace", "Running", 1.78f, false},
+        {"from a walk", "Walking", 1.78f, true},
+        {"from standing", "Still", 0.0f, true},
+        {"history not yet filled", "", 0.0f, true},
+        {"slow custom speed", "Running", 0.7f, true},
     };
     // clang-format on
     for (const Case& c : cases) {
-        SetUp();
-        recordHistory(c.twoTicksBack);
-        state.pressFromWalkPace = c.walkPaceBefore;
-        if (c.laterTick) {
-            state.sprintHeld = true;
-            state.sprintTicks = 1;
-            state.preSprintSpeed = c.savedSpeed;
-        } else {
-            state.targetSpeed = c.savedSpeed;
-        }
-        onSprintPressed();
-        EXPECT_EQ(state.pressFromWalkPace, c.walkPace) << c.name;
-        EXPECT_EQ(state.pressFromSlowSpeed, c.slow) << c.name;
+        startCase();
+        settings.speedIncrement = 0.02f;  // no neutral window around 1.0
+        if (c.saved != 0.0f)
+            engagePersistentSpeed(c.saved);
+        playGait(c.twoTicksBack);
+        fake::game().still = false;
+        fake::game().walking = false;
+        fake::game().sprinting = false;
+        fake::game().running = true;
+        holdShift(1);
+        EXPECT_EQ(caps(2), c.lightRun ? (Caps{1.78f, 1.78f}) : (Caps{1.2f, std::nullopt})) << c.name;
     }
+
+    // Only the first press tick can clear the mark: from a walk, with the
+    // history turning to a run during the press, it stays.
+    startCase();
+    playGait("Walking");
+    fake::game().walking = false;
+    fake::game().running = true;
+    holdShift(4);
+    EXPECT_EQ(caps(2), (Caps{1.78f, 1.78f}));
 }
 
+// The release while moving, from a press whose bookkeeping each case sets:
+// what it asks, and what the next two ticks impose (a lasting speed twice, a
+// temporary one once; boundaries respected again cap, still ignored force).
 TEST_F(SprintTest, ReleaseCases)
 {
     struct Case {
@@ -230,48 +249,52 @@ TEST_F(SprintTest, ReleaseCases)
         bool walkPace, slow, forced, override_;
         bool latched, remember, running, sprinting, firstPerson;
         float desired;
-        std::vector<std::string> asked;
-        float target;
-        bool temporary;
-        bool respectRestored;
+        Names asked;
+        std::vector<Names> imposed;
     };
     const std::string pulse0 = "setControlValueNextFrame(INPUT_SPRINT, 0)";
     const std::string pulse1 = "setControlValueNextFrame(INPUT_SPRINT, 1)";
+    const Names none;
+    const Names lightRun = {"setPedMaxSpeed(1.78)"};
+    const Names walk = {"setPedMaxSpeed(1.2)"};
     // One row per case: easier to read than one field per line.
     // clang-format off
     const std::vector<Case> cases = {
         {"tap of 18 from a walk: light run", 18, true, false, false, false, false, false, false, false, false, 2.0f,
-         {"moveInput"}, 1.78f, false, true},
+         {"moveInput"}, {lightRun, lightRun}},
         {"press of 19: no tap", 19, true, false, false, false, false, false, true, false, false, 2.0f,
-         {"moveInput"}, 0.0f, false, true},
+         {"moveInput"}, {none, none}},
         {"tap from a slow speed: light run", 3, false, true, false, false, false, false, false, false, false, 2.0f,
-         {"moveInput"}, 1.78f, false, true},
+         {"moveInput"}, {lightRun, lightRun}},
         {"tap from a run, ped running: one tick of plain walk", 5, false, false, false, false, false, false, true,
-         false, false, 2.0f, {"moveInput", "isPedRunning", "isFirstPersonCameraActive"}, 1.2f, true, true},
+         false, false, 2.0f, {"moveInput", "isPedRunning", "isFirstPersonCameraActive"}, {walk, none}},
         {"tap from a run, ped sprinting, first person: plain walk at 1.0", 5, false, false, false, false, false, false,
-         false, true, true, 2.0f, {"moveInput", "isPedRunning", "isPedSprinting", "isFirstPersonCameraActive"}, 1.0f,
-         true, true},
+         false, true, true, 2.0f, {"moveInput", "isPedRunning", "isPedSprinting", "isFirstPersonCameraActive"},
+         {{"setPedMinSpeed(1)", "setPedMaxSpeed(1)"}, none}},
         {"tap from a run, fast walk remembered", 5, false, false, false, false, true, true, true, false, false, 2.0f,
-         {"moveInput", "isPedRunning"}, 1.38f, false, true},
+         {"moveInput", "isPedRunning"}, {{"setPedMaxSpeed(1.38)"}, {"setPedMaxSpeed(1.38)"}}},
         {"tap from a run, latched but not remembered: plain walk", 5, false, false, false, false, true, false, true,
-         false, false, 2.0f, {"moveInput", "isPedRunning", "isFirstPersonCameraActive"}, 1.2f, true, true},
+         false, false, 2.0f, {"moveInput", "isPedRunning", "isFirstPersonCameraActive"}, {walk, none}},
         {"tap from a run, ped no longer running: nothing", 5, false, false, false, false, false, false, false, false,
-         false, 2.0f, {"moveInput", "isPedRunning", "isPedSprinting"}, 0.0f, false, true},
+         false, 2.0f, {"moveInput", "isPedRunning", "isPedSprinting"}, {none, none}},
         {"forced press: sprint pulse, then the tap", 5, true, false, true, false, false, false, false, false, false,
-         2.0f, {"moveInput", "isFirstPersonCameraActive", pulse0, pulse1}, 1.78f, false, true},
+         2.0f, {"moveInput", "isFirstPersonCameraActive", pulse0, pulse1}, {lightRun, lightRun}},
         {"forced press in first person: no pulse", 25, false, false, true, false, false, false, false, false, true,
-         2.0f, {"moveInput", "isFirstPersonCameraActive"}, 0.0f, false, true},
-        {"after a wheel override, ped above 2.0: lasting 2.0", 5, true, false, true, true, false, false, true, false,
-         false, 2.5f, {"moveInput", "getPedDesiredSpeed"}, 2.0f, false, false},
+         2.0f, {"moveInput", "isFirstPersonCameraActive"}, {none, none}},
+        {"after a wheel override, ped above 2.0: lasting 2.0, boundaries still off", 5, true, false, true, true, false,
+         false, true, false, false, 2.5f, {"moveInput", "getPedDesiredSpeed"},
+         {{"setPedMinSpeed(2)", "setPedMaxSpeed(2)"}, {"setPedMinSpeed(2)", "setPedMaxSpeed(2)"}}},
         {"after a wheel override, ped at 2.0: the wheel's speed stays", 5, true, false, false, true, false, false,
-         false, false, false, 2.0f, {"moveInput", "getPedDesiredSpeed"}, 2.24f, false, false},
+         false, false, false, 2.0f, {"moveInput", "getPedDesiredSpeed"},
+         {{"setPedMinSpeed(2.24)", "setPedMaxSpeed(2.24)"}, {"setPedMinSpeed(2.24)", "setPedMaxSpeed(2.24)"}}},
     };
     // clang-format on
     for (const Case& c : cases) {
-        SetUp();
+        startCase();
+        settings.mouseWheelEnabled = false;
         settings.respectBoundaries = false;
-        state.respectBoundariesConfigured = true;
         settings.rememberFastWalk = c.remember;
+        ControllerState& state = controllerState;
         state.fastWalkLatched = c.latched;
         if (c.override_)
             engagePersistentSpeed(2.24f);
@@ -282,47 +305,88 @@ TEST_F(SprintTest, ReleaseCases)
         state.sprintForced = c.forced;
         state.boundaryOverrideRequested = c.override_;
         state.preSprintSpeed = 1.3f;
+        fake::game().walking = false;
         fake::game().running = c.running;
         fake::game().sprinting = c.sprinting;
         fake::game().firstPerson = c.firstPerson;
         fake::game().desiredSpeed = c.desired;
-        onSprintReleased();
-        EXPECT_EQ(commands(), c.asked) << c.name;
-        EXPECT_EQ(state.targetSpeed, c.target) << c.name;
-        EXPECT_EQ(state.customSpeedActive, c.target != 0.0f) << c.name;
-        EXPECT_EQ(state.releaseAfterApply, c.temporary) << c.name;
-        EXPECT_EQ(settings.respectBoundaries, c.respectRestored) << c.name;
-        EXPECT_FALSE(state.sprintHeld || state.boundaryOverrideRequested || state.sprintForced) << c.name;
-        EXPECT_EQ(state.sprintTicks, 0) << c.name;
-        EXPECT_EQ(state.preSprintSpeed, 0.0f) << c.name;
-        EXPECT_FALSE(state.pressFromWalkPace || state.pressFromSlowSpeed) << c.name;
+        press(shiftKey);
+        release(shiftKey);
+        EXPECT_EQ(dispatch(), c.asked) << c.name;
+        std::vector<Names> imposed;
+        for (int t = 0; t < 2; ++t) {
+            Names speeds;
+            for (const std::string& name : tick()) {
+                if (name.rfind("setPedM", 0) == 0)
+                    speeds.push_back(name);
+            }
+            imposed.push_back(speeds);
+        }
+        EXPECT_EQ(imposed, c.imposed) << c.name;
     }
 }
 
+// Each press starts afresh after a release while moving: it counts its ticks
+// from 1 again, and only a press that forced hands the sprint back.
+TEST_F(SprintTest, EachPressStartsAfresh)
+{
+    fake::game().desiredSpeed = 2.5f;
+    engagePersistentSpeed(1.38f);
+    const std::vector<Names> forced = holdShift(20);
+    EXPECT_EQ(count(forced, "setPedMinSpeed(2)"), 12);
+    EXPECT_TRUE(has(forced.back(), "setControlValueNextFrame(INPUT_SPRINT, 1)"));
+
+    releaseCustomSpeed();
+    const std::vector<Names> plain = holdShift(20);
+    EXPECT_EQ(count(plain, "setPedMinSpeed(2)"), 0);
+    EXPECT_FALSE(has(plain.back(), "setControlValueNextFrame(INPUT_SPRINT, 1)"));
+
+    engagePersistentSpeed(1.38f);
+    EXPECT_EQ(count(holdShift(20), "setPedMinSpeed(2)"), 12);
+}
+
+// Released standing: the custom speed goes, boundaries stay as they were,
+// and the press keeps its bookkeeping: the next press counts on from it and
+// keeps the wheel's override.
 TEST_F(SprintTest, ReleaseWhileStandingDropsTheSpeedAndKeepsThePress)
 {
+    settings.mouseWheelEnabled = false;
     engagePersistentSpeed(1.78f);
     settings.respectBoundaries = false;
+    ControllerState& state = controllerState;
     state.sprintHeld = true;
     state.sprintTicks = 7;
     state.pressFromWalkPace = true;
     state.boundaryOverrideRequested = true;
     fake::setMoveInput(false);
-    onSprintReleased();
-    EXPECT_EQ(commands(), (std::vector<std::string>{"moveInput"}));
-    EXPECT_FALSE(state.sprintHeld);
-    EXPECT_FALSE(state.customSpeedActive);
-    EXPECT_EQ(state.targetSpeed, 0.0f);
-    EXPECT_TRUE(state.noCustomSpeed);
-    EXPECT_EQ(state.sprintTicks, 7);
-    EXPECT_TRUE(state.pressFromWalkPace);
-    EXPECT_TRUE(state.boundaryOverrideRequested);
-    EXPECT_FALSE(settings.respectBoundaries);
+    press(shiftKey);
+    release(shiftKey);
+    EXPECT_EQ(dispatch(), (Names{"moveInput"}));
+
+    fake::setMoveInput(true);
+    EXPECT_EQ(capIn(tick()), std::nullopt) << "the custom speed is gone";
+
+    // Boundaries still off: an engaged speed is forced.
+    engagePersistentSpeed(1.5f);
+    EXPECT_TRUE(has(tick(), "setPedMinSpeed(1.5)"));
+
+    // The next press counts on from 7 (the force stops after its tick 12),
+    // and its release ends it as one with the wheel's override.
+    fake::game().desiredSpeed = 2.5f;
+    press(shiftKey);
+    std::vector<Names> next = {tick()};
+    for (int t = 1; t <= 10; ++t) {
+        repeat(shiftKey);
+        next.push_back(tick());
+    }
+    EXPECT_EQ(count(next, "setPedMinSpeed(2)"), 5);
+    release(shiftKey);
+    EXPECT_EQ(dispatch(), (Names{"moveInput", "getPedDesiredSpeed"}));
 }
 
 TEST_F(SprintTest, ShiftTapFromAWalkStartsTheLightRun)
 {
-    fake::game().walking = true;
+    settings.walkControlEnabled = true;
     for (int t = 0; t < 4; ++t)
         tick();
     fake::game().walking = false;
@@ -330,24 +394,23 @@ TEST_F(SprintTest, ShiftTapFromAWalkStartsTheLightRun)
     fake::game().desiredSpeed = 2.0f;
     holdShift(10);
     fake::game().desiredSpeed = 1.78f;
-    EXPECT_EQ(tick(), 1.78f);
-    EXPECT_EQ(tick(), 1.78f) << "the light run stays";
+    EXPECT_EQ(caps(2), (Caps{1.78f, 1.78f})) << "the light run stays";
 }
 
 TEST_F(SprintTest, ShiftTapFromARunWalksForExactlyOneTick)
 {
+    settings.walkControlEnabled = true;
+    fake::game().walking = false;
     fake::game().running = true;
     fake::game().desiredSpeed = 2.0f;
     for (int t = 0; t < 4; ++t)
         tick();
     holdShift(18);
-    EXPECT_EQ(tick(), 1.2f);
-    EXPECT_EQ(tick(), 0.0f) << "the game's own speed takes over again";
-    EXPECT_EQ(tick(), 0.0f);
+    EXPECT_EQ(caps(3), (Caps{1.2f, std::nullopt, std::nullopt})) << "then the game's own speed takes over again";
 
     // A press of 19 ticks does nothing on release.
     holdShift(19);
-    EXPECT_EQ(tick(), 0.0f);
+    EXPECT_EQ(capIn(tick()), std::nullopt);
 }
 
 }  // namespace

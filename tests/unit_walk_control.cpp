@@ -1,130 +1,115 @@
-// The walk-control key: the short press in each of its cases, with the
-// natives it asks; and holds of chosen lengths played through the script
-// loop, judged by the speeds imposed on the ped tick by tick.
+// The walk-control key, played through the script loop: holds of chosen
+// lengths judged by the speeds imposed tick by tick, and the short press in
+// each of its cases, with the natives it asks and the speed it leaves.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "config/settings.h"
 #include "controller/controller_state.h"
-#include "controller/controller_tick.h"
-#include "controller/walk_control.h"
-#include "host/key_dispatcher.h"
-#include "host/key_state_table.h"
-#include "support/fake_game.h"
+#include "support/plugin_test.h"
 
 namespace {
 
-constexpr uint32_t altKey = 0x12;
+using Caps = std::vector<std::optional<float>>;
 
-// The commands since the last look, each four-query move-input probe as one
-// "moveInput".
-std::vector<std::string> commands()
-{
-    std::vector<std::string> out;
-    int moveQueries = 0;
-    for (const std::string& name : fake::commandNames()) {
-        if (name.rfind("isControlPressed(INPUT_MOVE_", 0) == 0) {
-            if (++moveQueries % 4 == 0)
-                out.push_back("moveInput");
-            continue;
-        }
-        out.push_back(name);
-    }
-    fake::host().calls.clear();
-    return out;
-}
-
-class WalkControlTest : public ::testing::Test {
+class WalkControlTest : public PluginTest {
 protected:
     void SetUp() override
     {
-        fake::startFreshPlugin();
-        for (uint32_t key = 0; key < keySlotCount; ++key)
-            clearKeySlot(key);
+        PluginTest::SetUp();
+        startCase();
+    }
+    static void startCase()
+    {
+        startFreshPlugin();
         fake::setMoveInput(true);
+        fake::game().walking = true;
         fake::game().desiredSpeed = 1.0f;
     }
-
-    // One pass of the script loop; returns the speed capped on the ped in it
-    // (0 when none was imposed).
-    float tick()
-    {
-        fake::host().calls.clear();
-        controllerTick();
-        dispatchKeys();
-        fake::host().clockMs += 33;
-        float imposed = 0.0f;
-        for (const std::string& name : fake::commandNames())
-            if (name.rfind("setPedMaxSpeed(", 0) == 0)
-                imposed = std::stof(name.substr(15));
-        return imposed;
-    }
+    // One pass of the script loop: the speed capped on the ped in it (0 when
+    // none was imposed).
+    static float imposed() { return capIn(tick()).value_or(0.0f); }
 
     // Holds the walk key while moving until the key has been counted `count`
     // times, releases it, and plays the tick that handles the release. Returns
     // the speeds imposed in the counted ticks, then in the release tick.
-    std::vector<float> holdWalkKey(int count)
+    static std::vector<float> holdWalkKey(int count)
     {
-        std::vector<float> imposed;
-        handleKeyboardMessage(altKey, 1, 0x38, 0, 1, 0, 0);
+        std::vector<float> speeds;
+        press(altKey);
         tick();  // the dispatcher sees the key down
         for (int n = 1; n <= count; ++n) {
             if (n == count)
-                handleKeyboardMessage(altKey, 1, 0x38, 0, 0, 1, 1);
+                release(altKey);
             else
-                handleKeyboardMessage(altKey, 1, 0x38, 0, 1, 1, 0);  // auto-repeat
-            imposed.push_back(tick());
+                repeat(altKey);
+            speeds.push_back(imposed());
         }
-        imposed.push_back(tick());
-        return imposed;
+        speeds.push_back(imposed());
+        return speeds;
     }
 
-    ControllerState& state = controllerState;
+    // The walk-control part of a tick's calls (the mouse wheel off, the ped
+    // walking): after the history, up to the sprint start.
+    static Names walkPart(const Names& calls)
+    {
+        const auto begin = std::find(calls.begin(), calls.end(), "isPedWalking");
+        const auto end = std::find(calls.begin(), calls.end(), "isControlPressed(INPUT_SCRIPTED_FLY_ZUP)");
+        if (begin == calls.end() || end == calls.end() || end < begin)
+            return {};
+        return Names(begin + 1, end);
+    }
 };
 
 TEST_F(WalkControlTest, LongHoldWithoutCustomSpeedGoesToSlowWalkAndKeepsIt)
 {
-    state.fastWalkLatched = true;
-    const std::vector<float> imposed = holdWalkKey(230);
+    // Dropped on a stop, the slow walk leaves the fast walk behind, if latched.
+    settings.keepCustomSpeedAfterStoppingMode = 0;
+    settings.rememberFastWalk = true;
+    controllerState.fastWalkLatched = true;
+    const std::vector<float> speeds = holdWalkKey(230);
     for (int n = 1; n <= 25; ++n)
-        EXPECT_EQ(imposed[n - 1], 0.0f) << "count " << n << ": below 1.2 the first stage does nothing";
+        EXPECT_EQ(speeds[n - 1], 0.0f) << "count " << n << ": below 1.2 the first stage does nothing";
     for (int n = 26; n <= 230; ++n)
-        EXPECT_EQ(imposed[n - 1], 0.7f) << "count " << n;
-    EXPECT_EQ(imposed.back(), 0.7f) << "after 221 ticks the slow walk stays";
-    EXPECT_FALSE(state.releaseAfterApply);
-    EXPECT_TRUE(state.customSpeedActive);
-    EXPECT_FALSE(state.fastWalkLatched);
-    EXPECT_EQ(tick(), 0.7f);
+        EXPECT_EQ(speeds[n - 1], 0.7f) << "count " << n;
+    EXPECT_EQ(speeds.back(), 0.7f) << "after 221 ticks the slow walk stays";
+    EXPECT_EQ(imposed(), 0.7f);
+
+    // The long hold unlatched the fast walk: a stop drops the slow walk to
+    // nothing.
+    fake::setMoveInput(false);
+    tick();
+    fake::setMoveInput(true);
+    EXPECT_EQ(imposed(), 0.0f);
 }
 
 TEST_F(WalkControlTest, HoldFromRunSpeedSlowsToWalkOnceThenToSlowWalk)
 {
     engagePersistentSpeed(1.78f);
-    const std::vector<float> imposed = holdWalkKey(30);
+    const std::vector<float> speeds = holdWalkKey(30);
     for (int n = 1; n <= 20; ++n)
-        EXPECT_EQ(imposed[n - 1], 1.78f) << "count " << n << ": a run speed stays while held";
-    EXPECT_EQ(imposed[20], 1.2f) << "count 21: one tick of plain walk";
+        EXPECT_EQ(speeds[n - 1], 1.78f) << "count " << n << ": a run speed stays while held";
+    EXPECT_EQ(speeds[20], 1.2f) << "count 21: one tick of plain walk";
     for (int n = 22; n <= 25; ++n)
-        EXPECT_EQ(imposed[n - 1], 0.0f) << "count " << n;
+        EXPECT_EQ(speeds[n - 1], 0.0f) << "count " << n;
     for (int n = 26; n <= 30; ++n)
-        EXPECT_EQ(imposed[n - 1], 0.7f) << "count " << n;
-    EXPECT_EQ(imposed.back(), 0.7f) << "the stage runs once more in the tick the release is handled";
-    EXPECT_EQ(tick(), 0.0f) << "released before 221: no custom speed left";
-    EXPECT_FALSE(state.customSpeedActive);
+        EXPECT_EQ(speeds[n - 1], 0.7f) << "count " << n;
+    EXPECT_EQ(speeds.back(), 0.7f) << "the stage runs once more in the tick the release is handled";
+    EXPECT_EQ(imposed(), 0.0f) << "released before 221: no custom speed left";
 }
 
 TEST_F(WalkControlTest, HoldWithWalkingPaceCustomSpeedStopsImposingIt)
 {
     engagePersistentSpeed(1.38f);
-    handleKeyboardMessage(altKey, 1, 0x38, 0, 1, 0, 0);
-    EXPECT_EQ(tick(), 1.38f);
-    EXPECT_EQ(tick(), 0.0f);
-    EXPECT_FALSE(state.customSpeedActive);
-    EXPECT_EQ(state.targetSpeed, 1.38f);
+    press(altKey);
+    EXPECT_EQ(imposed(), 1.38f);
+    EXPECT_EQ(imposed(), 0.0f);
 }
 
 TEST_F(WalkControlTest, ReleaseByHoldLength)
@@ -134,28 +119,32 @@ TEST_F(WalkControlTest, ReleaseByHoldLength)
         int count;
         bool fastWalk;
         float imposedAfter;  // in the tick after the release tick
-        bool pending;
+        bool latched;        // the fast walk, latched before the hold
+        bool pending;        // a new press counts on from this one
     };
     // One row per case: easier to read than one field per line.
     // clang-format off
     const std::vector<Case> cases = {
-        {"18 ticks: short press latches the fast walk", 18, true, 1.38f, false},
-        {"19 ticks: only ends the hold", 19, true, 0.0f, false},
-        {"20 ticks: only ends the hold", 20, true, 0.0f, false},
-        {"19 ticks, fast walk off: stays pending", 19, false, 0.0f, true},
-        {"20 ticks, fast walk off: ends the hold", 20, false, 0.0f, false},
+        {"18 ticks: short press latches the fast walk", 18, true, 1.38f, true, false},
+        {"19 ticks: only ends the hold", 19, true, 0.0f, false, false},
+        {"20 ticks: only ends the hold", 20, true, 0.0f, false, false},
+        {"19 ticks, fast walk off: stays pending", 19, false, 0.0f, true, true},
+        {"20 ticks, fast walk off: ends the hold", 20, false, 0.0f, false, false},
     };
     // clang-format on
     for (const Case& c : cases) {
-        SetUp();
+        startCase();
         settings.fastWalkEnabled = c.fastWalk;
-        state.fastWalkLatched = true;
+        controllerState.fastWalkLatched = true;
         fake::game().desiredSpeed = 1.2f;
         holdWalkKey(c.count);
-        EXPECT_EQ(tick(), c.imposedAfter) << c.name;
-        EXPECT_EQ(state.fastWalkLatched, c.imposedAfter == 1.38f || c.pending) << c.name;
-        EXPECT_EQ(state.walkKeyReleased, c.pending) << c.name;
-        EXPECT_EQ(state.walkKeyHoldTicks, c.pending ? c.count : 0) << c.name;
+        EXPECT_EQ(imposed(), c.imposedAfter) << c.name;
+        // Kept or cleared shows in no call until much later.
+        EXPECT_EQ(controllerState.fastWalkLatched, c.latched) << c.name;
+        // Pending: seven ticks of a new press reach a count of 26, the slow walk.
+        if (c.imposedAfter == 0.0f) {
+            EXPECT_EQ(holdWalkKey(7)[6], c.pending ? 0.7f : 0.0f) << c.name;
+        }
     }
 }
 
@@ -163,27 +152,29 @@ TEST_F(WalkControlTest, PendingReleaseCountsOnIntoTheNextPress)
 {
     settings.fastWalkEnabled = false;
     holdWalkKey(12);
-    ASSERT_TRUE(state.walkKeyReleased);
-    ASSERT_EQ(state.walkKeyHoldTicks, 12);
-    const std::vector<float> imposed = holdWalkKey(14);
-    EXPECT_EQ(imposed[12], 0.0f) << "second press, tick 13: count 25";
-    EXPECT_EQ(imposed[13], 0.7f) << "second press, tick 14: count 26";
-    EXPECT_EQ(state.walkKeyHoldTicks, 0) << "a count of 26 ends the hold";
+    std::vector<float> speeds = holdWalkKey(14);
+    EXPECT_EQ(speeds[12], 0.0f) << "second press, tick 13: count 25";
+    EXPECT_EQ(speeds[13], 0.7f) << "second press, tick 14: count 26";
+    // A count of 26 ends the hold: the next press counts from 1.
+    speeds = holdWalkKey(25);
+    EXPECT_EQ(speeds[24], 0.0f);
 
     // A pending release is forgotten once the player stands still.
     holdWalkKey(5);
-    ASSERT_TRUE(state.walkKeyReleased);
     fake::setMoveInput(false);
     tick();
-    EXPECT_EQ(state.walkKeyHoldTicks, 0);
-    EXPECT_FALSE(state.walkKeyReleased);
+    fake::setMoveInput(true);
+    speeds = holdWalkKey(21);
+    EXPECT_EQ(speeds[20], 0.0f) << "count 21, not 26";
 }
 
+// A press of five ticks, released: the calls of the tick that handles it
+// (between the Alt suppressions and the final check, what the short press
+// asks) and the speeds imposed in that tick and the next.
 TEST_F(WalkControlTest, ShortPressCases)
 {
-    const std::vector<std::string> constrainedProbe = {"isPedMoveFree", "isGlobalMoveRestricted",
-                                                       "isPedMoveRestricted(0)"};
-    auto with = [](std::vector<std::string> a, const std::vector<std::string>& b) {
+    const Names constrainedProbe = {"isPedMoveFree", "isGlobalMoveRestricted", "isPedMoveRestricted(0)"};
+    auto with = [](Names a, const Names& b) {
         a.insert(a.end(), b.begin(), b.end());
         return a;
     };
@@ -195,98 +186,104 @@ TEST_F(WalkControlTest, ShortPressCases)
         float desired;
         bool firstPerson;
         float fastSpeed;
-        std::vector<std::string> asked;  // between the Alt suppression and the final check
-        float target;
-        bool temporary;
-        bool latched;
+        Names asked;
+        Caps caps;
     };
+    const Caps none = {std::nullopt, std::nullopt};
+    const Caps latched = {1.38f, 1.38f};
+    const Caps plainWalk = {1.2f, std::nullopt};
     // One row per case: easier to read than one field per line.
     // clang-format off
     const std::vector<Case> cases = {
         {"no custom speed: latch the fast walk", 0.0f, false, false, 1.2f, false, 1.38f,
-         {"isRunDropAllowed", "getPedDesiredSpeed"}, 1.38f, false, true},
+         {"isRunDropAllowed", "getPedDesiredSpeed"}, latched},
         {"no custom speed, ped at 1.5: sprint pulse, no speed", 0.0f, false, false, 1.5f, false, 1.38f,
          with(with({"isRunDropAllowed", "getPedDesiredSpeed"}, constrainedProbe),
               {"setControlValueNextFrame(INPUT_SPRINT, 0)", "setControlValueNextFrame(INPUT_SPRINT, 1)"}),
-         0.0f, false, false},
-        {"no custom speed, run drop allowed: desired asked twice", 0.0f, false, true, 1.2f, false, 1.38f,
-         {"isRunDropAllowed", "getPedDesiredSpeed"}, 1.38f, false, true},
+         none},
+        {"no custom speed, run drop allowed: latch", 0.0f, false, true, 1.2f, false, 1.38f,
+         {"isRunDropAllowed", "getPedDesiredSpeed"}, latched},
         {"fast walk on: plain walk", 1.38f, false, false, 1.2f, false, 1.38f, {"isRunDropAllowed",
-         "isFirstPersonCameraActive"}, 1.2f, true, false},
+         "isFirstPersonCameraActive"}, plainWalk},
         {"fast walk on, first person: plain walk at 1.0", 1.38f, false, false, 1.2f, true, 1.38f,
-         {"isRunDropAllowed", "isFirstPersonCameraActive"}, 1.0f, true, false},
+         {"isRunDropAllowed", "isFirstPersonCameraActive"}, {1.0f, std::nullopt}},
         {"fast walk during a ramp: latched, ramp ends", 1.38f, true, false, 1.2f, false, 1.38f,
-         {"isRunDropAllowed"}, 1.38f, false, true},
+         {"isRunDropAllowed"}, latched},
         {"run speed: latch the fast walk", 1.78f, false, false, 1.5f, false, 1.38f, {"isRunDropAllowed"},
-         1.38f, false, true},
+         latched},
         {"run speed, run drop, ped at 1.5: plain walk", 1.78f, false, true, 1.5f, false, 1.38f,
          with(with({"isRunDropAllowed", "getPedDesiredSpeed"}, constrainedProbe), {"isFirstPersonCameraActive"}),
-         1.2f, true, false},
+         plainWalk},
         {"run speed, run drop, ped at 1.4: latch", 1.78f, false, true, 1.4f, false, 1.38f,
-         {"isRunDropAllowed", "getPedDesiredSpeed"}, 1.38f, false, true},
+         {"isRunDropAllowed", "getPedDesiredSpeed"}, latched},
         {"1.0, far below the fast walk: latch", 1.0f, false, false, 1.0f, false, 1.38f, {"isRunDropAllowed"},
-         1.38f, false, true},
+         latched},
         {"0.95 near a fast walk of 1.0: nothing", 0.95f, false, false, 1.0f, false, 1.0f, {"isRunDropAllowed"},
-         0.95f, false, false},
+         none},
         {"1.05 near a fast walk of 1.0: plain walk", 1.05f, false, false, 1.0f, false, 1.0f,
-         {"isRunDropAllowed", "isFirstPersonCameraActive"}, 1.2f, true, false},
+         {"isRunDropAllowed", "isFirstPersonCameraActive"}, plainWalk},
         {"exactly the fast walk of 1.0: plain walk", 1.0f, false, false, 1.0f, false, 1.0f,
-         {"isRunDropAllowed", "isFirstPersonCameraActive"}, 1.2f, true, false},
+         {"isRunDropAllowed", "isFirstPersonCameraActive"}, plainWalk},
     };
     // clang-format on
     for (const Case& c : cases) {
-        SetUp();
+        startCase();
+        settings.mouseWheelEnabled = false;
+        settings.speedIncrement = 0.02f;  // no neutral window around 1.0
         settings.fastWalkCustomSpeed = c.fastSpeed;
         fake::game().runDropAllowed = c.runDrop;
         fake::game().desiredSpeed = c.desired;
         fake::game().firstPerson = c.firstPerson;
-        state.targetSpeed = c.speed;
-        state.customSpeedActive = c.speed != 0.0f;
-        state.rampActive = c.ramp;
-        state.walkKeyReleased = true;
-        state.walkKeyHoldTicks = 5;
-        walkControlUpdate();
-        const std::vector<std::string> expected = with(with({"moveInput", "disableControlAction(INPUT_REVEAL_HUD, 1)",
-                                                             "disableControlAction(INPUT_SELECT_RADAR_MODE, 1)"},
-                                                            c.asked),
-                                                       {"moveInput"});
-        EXPECT_EQ(commands(), expected) << c.name;
-        EXPECT_EQ(state.targetSpeed, c.target) << c.name;
-        EXPECT_EQ(state.releaseAfterApply, c.temporary) << c.name;
-        EXPECT_EQ(state.fastWalkLatched, c.latched) << c.name;
-        EXPECT_FALSE(state.rampActive && c.latched) << c.name;
-        EXPECT_FALSE(state.walkKeyReleased) << c.name;
-        EXPECT_TRUE(fake::staleArgumentFault().empty()) << c.name;
+        if (c.speed != 0.0f)
+            engagePersistentSpeed(c.speed);
+        if (c.ramp) {
+            // Ramping back to 1.78 after a stop, still in its delay.
+            controllerState.rampActive = true;
+            controllerState.rampGoalSpeed = 1.78f;
+            controllerState.rampDelayTicks = 50;
+        }
+        press(altKey);
+        tick();
+        for (int n = 1; n <= 5; ++n) {
+            n == 5 ? release(altKey) : repeat(altKey);
+            tick();
+        }
+        const Names calls = tick();
+        EXPECT_EQ(walkPart(calls), with(with({"moveInput", "disableControlAction(INPUT_REVEAL_HUD, 1)",
+                                              "disableControlAction(INPUT_SELECT_RADAR_MODE, 1)"},
+                                             c.asked),
+                                        {"moveInput"}))
+            << c.name;
+        EXPECT_EQ((Caps{capIn(calls), capIn(tick())}), c.caps) << c.name;
+        if (c.ramp) {
+            for (int t = 0; t < 60; ++t)
+                tick();
+            EXPECT_EQ(capIn(tick()), 1.38f) << c.name << ": no climb to 1.78";
+        }
     }
 }
 
 TEST_F(WalkControlTest, WhatEachTickAsksOutsideTheShortPress)
 {
+    settings.mouseWheelEnabled = false;
+
     // Another key: neither Alt control is disabled.
     settings.walkControlKey = 0x43;
-    walkControlUpdate();
-    EXPECT_EQ(commands(), (std::vector<std::string>{"moveInput", "moveInput"}));
+    EXPECT_EQ(walkPart(tick()), (Names{"moveInput", "moveInput"}));
 
     // Fast walk only: the HUD control alone.
     settings.walkControlKey = altKey;
     settings.slowWalkEnabled = false;
-    walkControlUpdate();
-    EXPECT_EQ(commands(),
-              (std::vector<std::string>{"moveInput", "disableControlAction(INPUT_REVEAL_HUD, 1)", "moveInput"}));
+    EXPECT_EQ(walkPart(tick()), (Names{"moveInput", "disableControlAction(INPUT_REVEAL_HUD, 1)", "moveInput"}));
 
-    // During a sprint press only the final check runs; nothing is counted.
-    state.sprintHeld = true;
-    state.walkKeyHeld = true;
-    walkControlUpdate();
-    EXPECT_EQ(commands(), (std::vector<std::string>{"moveInput"}));
-    EXPECT_EQ(state.walkKeyHoldTicks, 0);
+    // During a sprint press only the final check runs.
+    controllerState.sprintHeld = true;
+    EXPECT_EQ(walkPart(tick()), (Names{"moveInput"}));
 
-    // Standing still: the gate and the final check both ask, and the key is forgotten.
-    state.sprintHeld = false;
+    // Standing still: the gate and the final check both ask.
+    controllerState.sprintHeld = false;
     fake::setMoveInput(false);
-    walkControlUpdate();
-    EXPECT_EQ(commands(), (std::vector<std::string>{"moveInput", "moveInput"}));
-    EXPECT_FALSE(state.walkKeyHeld);
+    EXPECT_EQ(walkPart(tick()), (Names{"moveInput", "moveInput"}));
 }
 
 }  // namespace

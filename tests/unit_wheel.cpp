@@ -1,156 +1,188 @@
-// Mouse-wheel speed steps: seeding, clamps, which notch wins, and the boundary
-// override during a sprint press.
+// Mouse-wheel speed steps, judged by the speed the tick of the notch imposes:
+// seeding, clamps, which notch wins, the menu and on-foot gates, and the
+// boundary override during a sprint press.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
+#include <vector>
+
 #include "config/settings.h"
 #include "controller/controller_state.h"
-#include "controller/mouse_wheel.h"
-#include "support/fake_game.h"
+#include "support/plugin_test.h"
 
 namespace {
 
-using Names = std::vector<std::string>;
-
-class WheelTest : public ::testing::Test {
+class WheelTest : public PluginTest {
 protected:
-    void SetUp() override { fake::startFreshPlugin(); }
-    void TearDown() override { EXPECT_EQ(fake::staleArgumentFault(), ""); }
+    static void notch(bool up, bool down)
+    {
+        fake::game().justPressed[fake::prevWeapon] = up;
+        fake::game().justPressed[fake::nextWeapon] = down;
+    }
+    // The speeds a tick imposed: its setPedMinSpeed and setPedMaxSpeed calls.
+    static Names imposed(const Names& calls)
+    {
+        Names out;
+        for (const std::string& name : calls) {
+            if (name.rfind("setPedM", 0) == 0)
+                out.push_back(name);
+        }
+        return out;
+    }
 };
 
+// One notch, applied in its own tick. Keeping a speed after a stop is off, so
+// that a speed stepped while standing is imposed at once as well.
 TEST_F(WheelTest, StepsSeedAndClamp)
 {
     struct Case {
         const char* name;
         bool up;
         bool moving;
-        bool active;
-        float target;
+        float active;  // the custom speed engaged before, or 0 for none
         float desired;
         float minimum;
         float result;
+        long reads;  // of the desired speed: the seed, and the settle arming test above 2.0
     };
     const std::vector<Case> cases = {
-        {"seeded from the desired walk", true, true, false, 0.0f, 1.0f, 0.3f, 1.06f},
-        {"seed never below 0.8", false, true, false, 0.0f, 0.5f, 0.3f, 0.8f - 0.06f},
-        {"an active speed is stepped from itself", true, true, true, 1.2f, 2.6f, 0.3f, 1.2f + 0.06f},
-        {"capped at 3.0", true, true, true, 2.98f, 0.0f, 0.3f, 3.0f},
-        {"floored at the minimum while moving", false, true, true, 0.26f, 0.0f, 0.3f, 0.3f},
-        {"at least 0.5 while standing", false, false, true, 0.26f, 0.0f, 0.3f, 0.5f},
-        {"the floor skips the cap", true, true, true, 2.98f, 0.0f, 4.0f, 4.0f},
-        {"standing with a custom speed still steps", false, false, true, 1.2f, 0.0f, 0.3f, 1.2f - 0.06f},
+        {"seeded from the desired walk", true, true, 0.0f, 1.0f, 0.3f, 1.06f, 1},
+        {"seed never below 0.8", false, true, 0.0f, 0.5f, 0.3f, 0.8f - 0.06f, 1},
+        {"an active speed is stepped from itself", true, true, 1.2f, 2.6f, 0.3f, 1.2f + 0.06f, 0},
+        {"capped at 3.0", true, true, 2.98f, 0.0f, 0.3f, 3.0f, 1},
+        {"floored at the minimum while moving", false, true, 0.26f, 0.0f, 0.3f, 0.3f, 0},
+        {"at least 0.5 while standing", false, false, 0.26f, 0.0f, 0.3f, 0.5f, 0},
+        {"the floor skips the cap", true, true, 2.98f, 0.0f, 4.0f, 4.0f, 1},
+        {"standing with a custom speed still steps", false, false, 1.2f, 0.0f, 0.3f, 1.2f - 0.06f, 0},
     };
     for (const Case& c : cases) {
-        fake::startFreshPlugin();
+        startFreshPlugin();
+        settings.keepCustomSpeedAfterStoppingMode = -1;
         fake::setMoveInput(c.moving);
+        fake::game().walking = c.moving;
         fake::game().desiredSpeed = c.desired;
         settings.minimumSpeed = c.minimum;
-        controllerState.customSpeedActive = c.active;
-        controllerState.targetSpeed = c.target;
-        c.up ? stepSpeedUp() : stepSpeedDown();
-        EXPECT_EQ(controllerState.targetSpeed, c.result) << c.name;
-        EXPECT_TRUE(controllerState.customSpeedActive) << c.name;
-        EXPECT_TRUE(controllerState.settleCheckArmed) << c.name;
-        EXPECT_EQ(controllerState.settleDelayTicks, 3) << c.name;
-        // A step leaves the temporary-release bookkeeping alone.
-        EXPECT_FALSE(controllerState.noCustomSpeed) << c.name;
-        EXPECT_EQ(controllerState.releaseCountdown, 0) << c.name;
-        // The desired speed is read once, and only to seed.
-        EXPECT_EQ(fake::countCalls("getPedDesiredSpeed"), c.active ? 0u : 1u) << c.name;
+        if (c.active != 0.0f)
+            engagePersistentSpeed(c.active);
+        notch(c.up, !c.up);
+        const Names calls = tick();
+        EXPECT_EQ(capIn(calls), c.result) << c.name;
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), "getPedDesiredSpeed"), c.reads) << c.name;
     }
 }
 
 TEST_F(WheelTest, StandingWithNoCustomSpeedChangesNothing)
 {
+    settings.walkControlEnabled = false;  // its looks at the move inputs would mix in
     fake::game().desiredSpeed = 1.0f;
-    stepSpeedUp();
-    EXPECT_FALSE(controllerState.customSpeedActive);
-    EXPECT_EQ(controllerState.targetSpeed, 0.0f);
-    EXPECT_FALSE(controllerState.settleCheckArmed);
-    EXPECT_EQ(fake::host().calls.size(), 8u);  // one look at the move inputs, nothing else
+    notch(true, false);
+    const Names calls = tick();
+    // The step looks at the move inputs (after the history did) and stops.
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "moveInput"), 2);
+    EXPECT_FALSE(has(calls, "getPedDesiredSpeed"));
+    EXPECT_EQ(imposed(calls), Names{});
+    notch(false, false);
+    fake::setMoveInput(true);
+    EXPECT_EQ(capIn(tick()), std::nullopt);
 }
 
-TEST_F(WheelTest, UpdateGatesDisablesAndLetsUpWin)
+TEST_F(WheelTest, UpWinsMenusKeepTheWheelAndOffFootAsksNothingMore)
 {
     fake::setMoveInput(true);
+    fake::game().walking = true;
     fake::game().desiredSpeed = 1.0f;
-    fake::game().justPressed = {"INPUT_PREV_WEAPON", "INPUT_NEXT_WEAPON"};
-    mouseWheelUpdate();
-    EXPECT_EQ(controllerState.targetSpeed, 1.06f);
-    const Names begin = {"isPedOnFoot", "isControlPressed(INPUT_FRONTEND_SELECT)",
-                         "disableControlAction(INPUT_PREV_WEAPON, 1)", "disableControlAction(INPUT_NEXT_WEAPON, 1)",
-                         "isDisabledControlJustPressed(INPUT_PREV_WEAPON)"};
-    Names commands = fake::commandNames();
-    commands.resize(begin.size());
-    EXPECT_EQ(commands, begin);
-    EXPECT_EQ(fake::countCalls("isDisabledControlJustPressed"), 1u);
+    notch(true, true);
+    const Names calls = tick();
+    EXPECT_EQ(capIn(calls), 1.06f);
+    const Names wheel = {"isPedOnFoot",
+                         "isControlPressed(INPUT_FRONTEND_SELECT)",
+                         "disableControlAction(INPUT_PREV_WEAPON, 1)",
+                         "disableControlAction(INPUT_NEXT_WEAPON, 1)",
+                         "isDisabledControlJustPressed(INPUT_PREV_WEAPON)",
+                         "moveInput"};
+    EXPECT_TRUE(std::search(calls.begin(), calls.end(), wheel.begin(), wheel.end()) != calls.end());
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "isDisabledControlJustPressed(INPUT_NEXT_WEAPON)"), 0);
 
-    // In a menu the wheel stays with the game.
-    fake::startGame();
-    fake::setMoveInput(true);
-    fake::game().pressed.insert("INPUT_FRONTEND_SELECT");
-    fake::game().justPressed = {"INPUT_PREV_WEAPON"};
-    mouseWheelUpdate();
-    EXPECT_EQ(fake::commandNames(), (Names{"isPedOnFoot", "isControlPressed(INPUT_FRONTEND_SELECT)"}));
-    EXPECT_EQ(controllerState.targetSpeed, 1.06f);
+    // In a menu the wheel stays with the game: nothing disabled, no step.
+    fake::game().pressed[fake::frontendSelect] = true;
+    notch(true, false);
+    const Names inMenu = tick();
+    EXPECT_FALSE(has(inMenu, "disableControlAction(INPUT_PREV_WEAPON, 1)"));
+    EXPECT_EQ(capIn(inMenu), 1.06f);
 
-    // Not on foot: nothing but the question.
-    fake::startGame();
-    fake::game().onFoot = false;
-    mouseWheelUpdate();
-    EXPECT_EQ(fake::commandNames(), (Names{"isPedOnFoot"}));
+    // The ped leaves its feet between the gate and the wheel: the wheel's own
+    // question ends it.
+    fake::game().pressed[fake::frontendSelect] = false;
+    fake::host().answer = [](const fake::NativeCall& call, uint64_t gameAnswer) -> uint64_t {
+        static int onFootQuestions = 0;
+        if (call.native && std::string(call.native->name) == "isPedOnFoot" && ++onFootQuestions % 2 == 0)
+            return 0;
+        return gameAnswer;
+    };
+    const Names offFoot = tick();
+    EXPECT_EQ(std::count(offFoot.begin(), offFoot.end(), "isPedOnFoot"), 2);
+    EXPECT_FALSE(has(offFoot, "isControlPressed(INPUT_FRONTEND_SELECT)"));
+    EXPECT_EQ(capIn(offFoot), 1.06f);
 }
 
+// During a sprint press the up notch steps a lasting speed that ignores the
+// game's boundaries (forced: floor and cap); the down notch turns respect
+// back on (capped only).
 TEST_F(WheelTest, SprintPressOverridesBoundaries)
 {
-    controllerState.sprintHeld = true;
     fake::setMoveInput(true);
+    fake::game().running = true;
     fake::game().desiredSpeed = 2.0f;
-    controllerState.noCustomSpeed = true;
-    controllerState.releaseAfterApply = true;
+    press(shiftKey);
+    tick();  // the dispatcher sees Shift down
+    tick();  // the press starts
+    repeat(shiftKey);
 
-    // Both notches: the override engages, then down turns respect back on.
-    fake::game().justPressed = {"INPUT_PREV_WEAPON", "INPUT_NEXT_WEAPON"};
-    mouseWheelUpdate();
-    EXPECT_EQ(controllerState.targetSpeed, 2.06f);
-    EXPECT_TRUE(controllerState.customSpeedActive);
-    EXPECT_TRUE(controllerState.boundaryOverrideRequested);
-    EXPECT_FALSE(controllerState.noCustomSpeed);
-    EXPECT_FALSE(controllerState.releaseAfterApply);
-    EXPECT_EQ(controllerState.releaseCountdown, 1);
-    EXPECT_TRUE(settings.respectBoundaries);
-
-    // Up alone leaves boundaries off; down alone steps nothing.
-    fake::game().justPressed = {"INPUT_PREV_WEAPON"};
-    mouseWheelUpdate();
-    EXPECT_FALSE(settings.respectBoundaries);
-    EXPECT_EQ(controllerState.targetSpeed, 2.12f);
-    fake::game().justPressed = {"INPUT_NEXT_WEAPON"};
-    mouseWheelUpdate();
-    EXPECT_TRUE(settings.respectBoundaries);
-    EXPECT_EQ(controllerState.targetSpeed, 2.12f);
+    // Both notches: the override engages at a step above the desired 2.0,
+    // then down turns respect back on.
+    notch(true, true);
+    EXPECT_EQ(imposed(tick()), (Names{"setPedMaxSpeed(2.06)"}));
+    // Up alone: boundaries off, one step more, forced.
+    notch(true, false);
+    EXPECT_EQ(imposed(tick()), (Names{"setPedMinSpeed(2.12)", "setPedMaxSpeed(2.12)"}));
+    // Down alone: respect again, no step.
+    notch(false, true);
+    EXPECT_EQ(imposed(tick()), (Names{"setPedMaxSpeed(2.12)"}));
 
     // Without the override allowed the wheel only stays disabled.
     settings.ableToOverrideBoundaries = false;
-    fake::startGame();
-    fake::setMoveInput(true);
-    fake::game().justPressed = {"INPUT_PREV_WEAPON"};
-    mouseWheelUpdate();
-    EXPECT_EQ(fake::countCalls("isDisabledControlJustPressed"), 0u);
-    EXPECT_EQ(fake::countCalls("disableControlAction"), 2u);
-    EXPECT_EQ(controllerState.targetSpeed, 2.12f);
+    notch(true, false);
+    const Names calls = tick();
+    EXPECT_FALSE(has(calls, "isDisabledControlJustPressed(INPUT_PREV_WEAPON)"));
+    EXPECT_TRUE(has(calls, "disableControlAction(INPUT_NEXT_WEAPON, 1)"));
+    EXPECT_EQ(imposed(calls), (Names{"setPedMaxSpeed(2.12)"}));
 }
 
+// An up notch during a press, standing with no custom speed, engages a lasting
+// speed of 0 with boundaries off: once the player moves on with Shift held,
+// the game is forced to 0.
 TEST_F(WheelTest, OverrideWhileStandingWithNoSpeedEngagesZero)
 {
-    controllerState.sprintHeld = true;
-    fake::game().justPressed = {"INPUT_PREV_WEAPON"};
-    mouseWheelUpdate();
-    EXPECT_FALSE(settings.respectBoundaries);
-    EXPECT_TRUE(controllerState.boundaryOverrideRequested);
-    EXPECT_TRUE(controllerState.customSpeedActive);
-    EXPECT_TRUE(controllerState.noCustomSpeed);
-    EXPECT_EQ(controllerState.targetSpeed, 0.0f);
+    fake::setMoveInput(true);
+    fake::game().running = true;
+    fake::game().desiredSpeed = 2.0f;
+    press(shiftKey);
+    tick();
+    tick();
+    fake::setMoveInput(false);
+    fake::game().running = false;
+    fake::game().still = true;
+    notch(true, false);
+    repeat(shiftKey);
+    EXPECT_EQ(imposed(tick()), Names{});
+    notch(false, false);
+    fake::setMoveInput(true);
+    fake::game().still = false;
+    fake::game().running = true;
+    repeat(shiftKey);
+    EXPECT_EQ(imposed(tick()), (Names{"setPedMinSpeed(0)", "setPedMaxSpeed(0)"}));
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 
 #include "config/ini_reader.h"
 #include "controller/controller_state.h"
+#include "testing/reset_for_tests.h"
 #include "trace/format.h"
 
 namespace sim::doctor {
@@ -573,8 +574,7 @@ Diagnosis diagnose(const std::string& path)
 
     // The linked plug-in code works on its own process-wide records: start
     // them as a freshly loaded plug-in has them.
-    settings = Settings{};
-    controllerState = ControllerState{};
+    resetConfigToLoadState();
     const Settings defaults;
 
     std::vector<SeenLine> seen;

@@ -1,14 +1,11 @@
 #include "testing/reset_for_tests.h"
 
-#include "config/settings.h"
-#include "controller/controller_state.h"
 #include "controller/movement_history.h"
 #include "host/key_state_table.h"
 
-void resetPluginForTests()
+void resetPluginToLoadState()
 {
-    settings = Settings{};
-    controllerState = ControllerState{};
+    resetConfigToLoadState();
     clearMovementHistory();
     // Word by word, as the keyboard callback writes them.
     for (KeyState& slot : keyStateTable) {

@@ -1,0 +1,337 @@
+// The fake host. Sections: the call in progress · rules · answers · the nine
+// functions.
+
+#include "host.h"
+
+#include <atomic>
+#include <bit>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "game/native_invoker.h"
+
+namespace fake {
+
+namespace {
+
+Host theHost;
+
+// ---------------------------------------------------------------------------
+// The call in progress, and the last one completed (the ped handle and the
+// control hash must come from the call right before theirs).
+
+bool pending = false;
+NativeCall current;
+NativeCall previous;
+uint64_t resultSlot = 0;
+
+bool isPlayerPed(const NativeCall& call)
+{
+    return call.hash == NativeInvoker::Hash::playerPed;
+}
+
+bool isHashOfText(const NativeCall& call)
+{
+    return call.hash == NativeInvoker::Hash::hashOfText;
+}
+
+// Text addresses already seen, so that a name is compared only the first
+// time a given static string arrives (the plug-in passes the same addresses
+// every tick). Open addressing over 64 slots; a reload may move the texts, so
+// a fresh game forgets them.
+struct TextSlot {
+    uint64_t address = 0;
+    Control control = noControl;
+};
+TextSlot textSlots[64];
+
+Control controlOfText(uint64_t address)
+{
+    uint64_t index = (address >> 3) & 63;
+    for (int probes = 0; probes < 64; ++probes) {
+        TextSlot& slot = textSlots[index];
+        if (slot.address == address)
+            return slot.control;
+        if (slot.address == 0) {
+            const char* text = reinterpret_cast<const char*>(static_cast<uintptr_t>(address));
+            slot.address = address;
+            for (uint8_t i = 0; i < controlCount; ++i) {
+                if (text && std::strcmp(text, controlNames[i]) == 0)
+                    slot.control = static_cast<Control>(i);
+            }
+            return slot.control;
+        }
+        index = (index + 1) & 63;
+    }
+    return noControl;
+}
+
+// ---------------------------------------------------------------------------
+// Rules
+
+// Counts a broken rule, keeps the first in words and tells the driver.
+void brokenRule(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void brokenRule(const char* format, ...)
+{
+    char text[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    ++theHost.counts.faults;
+    if (theHost.fault.empty())
+        theHost.fault = text;
+    if (theHost.onFault)
+        theHost.onFault(text);
+}
+
+const char* nameOf(const NativeCall& call)
+{
+    return call.native ? call.native->name : "an unknown native";
+}
+
+bool isFiniteFloatSlot(uint64_t slot)
+{
+    return std::isfinite(std::bit_cast<float>(static_cast<uint32_t>(slot)));
+}
+
+void checkZeroExtended(const char* name, int index, uint64_t slot)
+{
+    if (slot >> 32)
+        brokenRule("%s: argument %d is not a zero-extended 32-bit value: 0x%llx", name, index,
+                   static_cast<unsigned long long>(slot));
+}
+
+// The argument must repeat the answer of the call right before, which must
+// have been `wanted`.
+void checkFromPrevious(const char* name, uint64_t slot, bool previousWanted, const char* wanted)
+{
+    if (!previousWanted)
+        brokenRule("%s: the %s does not come from the call right before", name, wanted);
+    else if (slot != (previous.result & 0xFFFFFFFFull))
+        brokenRule("%s: %s 0x%llx, but the call right before answered 0x%llx", name, wanted,
+                   static_cast<unsigned long long>(slot), static_cast<unsigned long long>(previous.result));
+}
+
+void checkArgument(const Native& native, int index, uint64_t slot)
+{
+    switch (native.args[index]) {
+    case Arg::integer:
+        checkZeroExtended(native.name, index, slot);
+        break;
+    case Arg::ped:
+        checkFromPrevious(native.name, slot, isPlayerPed(previous), "ped handle");
+        break;
+    case Arg::text:
+        current.control = controlOfText(slot);
+        if (current.control == noControl)
+            brokenRule("%s: the argument is not one of the twelve control names", native.name);
+        break;
+    case Arg::controlHash:
+        checkFromPrevious(native.name, slot, isHashOfText(previous), "control hash");
+        current.control = previous.control;
+        break;
+    case Arg::floating:
+        checkZeroExtended(native.name, index, slot);
+        if (!theHost.nonFiniteFed && !isFiniteFloatSlot(slot))
+            brokenRule("%s: non-finite float 0x%08llx reached the game, though every answer and setting was finite",
+                       native.name, static_cast<unsigned long long>(slot));
+        break;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Answers
+
+uint64_t desiredSpeedAnswer()
+{
+    Game& g = game();
+    if (g.desiredSpeedReadingsTaken < g.desiredSpeedReadingCount)
+        return Answer(g.desiredSpeedReadings[g.desiredSpeedReadingsTaken++]).slot;
+    return g.desiredSpeed.slot;
+}
+
+// The game's standing answer to a call.
+uint64_t gameAnswer(const NativeCall& call)
+{
+    const Native& native = *call.native;
+    const Game& g = game();
+    switch (native.reply) {
+    case Reply::world:
+        return (g.*native.world).slot;
+    case Reply::desiredSpeed:
+        return desiredSpeedAnswer();
+    case Reply::control:
+        return call.control == noControl ? 0 : (g.*native.control)[call.control].slot;
+    case Reply::hashOfText:
+        return call.control == noControl ? 0 : g.hashOfControl[call.control].slot;
+    case Reply::nothing:
+        break;
+    }
+    return 0;
+}
+
+uint64_t answer(const NativeCall& call)
+{
+    if (!call.native)
+        return 0;
+    const uint64_t standing = gameAnswer(call);
+    const uint64_t given = theHost.answer ? theHost.answer(call, standing) : standing;
+    return call.native->reply == Reply::nothing ? unreadableResult : given;
+}
+
+void count(const NativeCall& call)
+{
+    Counts& c = theHost.counts;
+    ++c.natives;
+    if (!call.native)
+        return;
+    ++c.byNative[indexOf(*call.native)];
+    if (call.native->argCount > 0 && call.native->args[0] == Arg::ped)
+        ++c.pedNatives;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// The nine functions
+
+uint64_t Counts::of(uint64_t hash) const
+{
+    const Native* native = findNative(hash);
+    return native ? byNative[indexOf(*native)] : 0;
+}
+
+Counts countsBetween(const Counts& before, const Counts& after)
+{
+    Counts d;
+    d.natives = after.natives - before.natives;
+    d.pushes = after.pushes - before.pushes;
+    d.clockReads = after.clockReads - before.clockReads;
+    d.waits = after.waits - before.waits;
+    d.pedNatives = after.pedNatives - before.pedNatives;
+    d.faults = after.faults - before.faults;
+    for (std::size_t i = 0; i < nativeCount; ++i)
+        d.byNative[i] = after.byNative[i] - before.byNative[i];
+    return d;
+}
+
+Host& host()
+{
+    return theHost;
+}
+
+void startGame()
+{
+    theHost = Host{};
+    game() = Game{};
+    pending = false;
+    current = NativeCall{};
+    previous = NativeCall{};
+    resultSlot = 0;
+    for (TextSlot& slot : textSlots)
+        slot = TextSlot{};
+}
+
+void scriptRegister(void* module, void (*scriptMain)())
+{
+    ++theHost.scriptRegistrations;
+    theHost.module = module;
+    theHost.script = scriptMain;
+}
+
+void scriptUnregister(void* module)
+{
+    ++theHost.scriptUnregistrations;
+    if (module != theHost.module)
+        brokenRule("scriptUnregister with another module than was registered");
+    theHost.module = nullptr;
+    theHost.script = nullptr;
+}
+
+void scriptWait(uint32_t ms)
+{
+    if (pending)
+        brokenRule("scriptWait in the middle of a native call");
+    if (ms != 0)
+        brokenRule("scriptWait(%u): the loop waits 0 ms", ms);
+    ++theHost.counts.waits;
+    if (theHost.onWait)
+        theHost.onWait();
+}
+
+void keyboardHandlerRegister(KeyboardHandler handler)
+{
+    ++theHost.keyboardRegistrations;
+    theHost.keyboard = handler;
+}
+
+void keyboardHandlerUnregister(KeyboardHandler handler)
+{
+    ++theHost.keyboardUnregistrations;
+    if (handler != theHost.keyboard)
+        brokenRule("keyboardHandlerUnregister with another handler than was registered");
+    theHost.keyboard = nullptr;
+}
+
+void nativeInit(uint64_t hash)
+{
+    if (pending)
+        brokenRule("nativeInit while %s is pending", nameOf(current));
+    current = NativeCall{};
+    current.hash = hash;
+    current.native = findNative(hash);
+    pending = true;
+    if (!current.native)
+        brokenRule("nativeInit with a hash outside the catalogue: 0x%016llx", static_cast<unsigned long long>(hash));
+}
+
+void nativePush64(uint64_t value)
+{
+    ++theHost.counts.pushes;
+    if (!pending) {
+        brokenRule("nativePush64 without nativeInit");
+        return;
+    }
+    const uint8_t index = current.argCount;
+    if (index >= maxArgs || (current.native && index >= current.native->argCount)) {
+        brokenRule("%s: more than %d arguments", nameOf(current), current.native ? current.native->argCount : 3);
+        return;
+    }
+    if (current.native)
+        checkArgument(*current.native, index, value);
+    current.args[index] = value;
+    current.argCount = static_cast<uint8_t>(index + 1);
+}
+
+uint64_t* nativeCall()
+{
+    if (!pending)
+        brokenRule("nativeCall without nativeInit");
+    pending = false;
+    if (current.native && current.argCount != current.native->argCount)
+        brokenRule("%s: %d arguments, expected %d", current.native->name, current.argCount, current.native->argCount);
+    current.result = answer(current);
+    if (current.hash == NativeInvoker::Hash::getPedDesiredSpeed && !isFiniteFloatSlot(current.result))
+        theHost.nonFiniteFed = true;
+    count(current);
+    if (theHost.recording)
+        theHost.calls.push_back(current);
+    previous = current;
+    resultSlot = current.result;
+    return &resultSlot;
+}
+
+uint32_t getTickCount()
+{
+    // The keyboard path reads the clock too, possibly on another thread: a
+    // relaxed atomic count keeps that from being a data race (an increment
+    // lost to a race would only make the count low).
+    std::atomic_ref<uint64_t> reads(theHost.counts.clockReads);
+    reads.store(reads.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    return theHost.clockMs;
+}
+
+}  // namespace fake
