@@ -4,22 +4,13 @@
 
 namespace fake {
 
-namespace {
-
 Game theGame;
-
-}  // namespace
 
 const char* const controlNames[controlCount] = {
     inputMoveUpOnly, inputMoveLeftOnly,    inputMoveDownOnly,   inputMoveRightOnly,
     inputSprint,     inputFrontendSelect,  inputPrevWeapon,     inputNextWeapon,
     inputRevealHud,  inputSelectRadarMode, inputSpecialAbility, inputScriptedFlyZup,
 };
-
-Game& game()
-{
-    return theGame;
-}
 
 void queueDesiredSpeeds(std::span<const float> readings)
 {

@@ -100,7 +100,12 @@ struct Game {
     std::size_t desiredSpeedReadingsTaken = 0;
 };
 
-Game& game();
+// The one fake game, read by the host at every call.
+extern Game theGame;
+inline Game& game()
+{
+    return theGame;
+}
 
 // Makes getPedDesiredSpeed answer these readings (at most eight) before it
 // answers game().desiredSpeed again.
