@@ -72,13 +72,13 @@ if(TARGET sim_doctor)
   # executable loads as ambleworks-sim does (so it exports the host functions).
   if(TARGET sim_core)
     add_executable(doctor_agreement_tests ${CMAKE_CURRENT_SOURCE_DIR}/doctor_agreement.cpp)
-    target_link_libraries(doctor_agreement_tests PRIVATE sim_doctor sim_core GTest::gtest_main)
+    target_link_libraries(doctor_agreement_tests PRIVATE sim_doctor "$<LINK_LIBRARY:WHOLE_ARCHIVE,sim_core>"
+                          GTest::gtest_main)
     target_compile_definitions(doctor_agreement_tests PRIVATE
       AMBLEWORKS_PLUGIN_PATH="$<TARGET_FILE:ambleworks>"
       AMBLEWORKS_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-    set_target_properties(doctor_agreement_tests PROPERTIES ENABLE_EXPORTS ON)
-    target_link_options(doctor_agreement_tests PRIVATE
-      "LINKER:--whole-archive" $<TARGET_FILE:sim_core> "LINKER:--no-whole-archive")
+    set_target_properties(doctor_agreement_tests PROPERTIES ENABLE_EXPORTS ON
+      LINK_LIBRARY_OVERRIDE_sim_core WHOLE_ARCHIVE)
     add_dependencies(doctor_agreement_tests ambleworks)
     gtest_discover_tests(doctor_agreement_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS doctor)
   endif()

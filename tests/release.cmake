@@ -9,4 +9,5 @@ if(AMBLEWORKS_WINDOWS_BUILD_DIR)
             ${AMBLEWORKS_WINDOWS_BUILD_DIR} ${PROJECT_SOURCE_DIR}
             ${CMAKE_CURRENT_SOURCE_DIR}/check_artifacts.sh
             ${CMAKE_CURRENT_BINARY_DIR}/release_check)
+  set_tests_properties(release_zip PROPERTIES LABELS shipped-files)
 endif()

@@ -45,7 +45,7 @@ if(TARGET ambleworks-sim AND NOT WIN32)
   # glibc counts the blocks its per-thread cache keeps for reuse as in use, so
   # the heap seems to grow in steps until the cache is full; without the
   # cache the count is exact and any block left behind per play shows.
-  set_tests_properties(reload.soak.linux PROPERTIES LABELS reload TIMEOUT 300
+  set_tests_properties(reload.soak.linux PROPERTIES LABELS "reload;soak" TIMEOUT 300
     ENVIRONMENT "GLIBC_TUNABLES=glibc.malloc.tcache_count=0"
     PASS_REGULAR_EXPRESSION "every play the same as play 1.*\nPASS\n"
     FAIL_REGULAR_EXPRESSION "FAIL")
@@ -72,7 +72,7 @@ if(TARGET ambleworks-sim AND NOT WIN32)
             -DWORK=${CMAKE_CURRENT_BINARY_DIR}/reload-keep
             -P ${CMAKE_CURRENT_SOURCE_DIR}/reload.cmake)
   set_tests_properties(reload.soak.fails_a_leaking_plugin reload.soak.fails_a_plugin_that_keeps_its_state
-    PROPERTIES LABELS reload TIMEOUT 120)
+    PROPERTIES LABELS "reload;soak" TIMEOUT 120)
 
   # Under Wine: the Windows simulator with the real Ambleworks.asi, in the
   # prefix and with the server that tests/wine.cmake's fixture prepares.
@@ -83,7 +83,7 @@ if(TARGET ambleworks-sim AND NOT WIN32)
               ${CMAKE_BINARY_DIR}/wineprefix ${AMBLEWORKS_WINDOWS_BUILD_DIR}/bin
               soak scenarios/reload_soak.scn --cycles 100 --warmup 10
       WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
-    set_tests_properties(reload.soak.wine PROPERTIES LABELS "reload;wine" TIMEOUT 600
+    set_tests_properties(reload.soak.wine PROPERTIES LABELS "reload;wine;soak" TIMEOUT 600
       FIXTURES_REQUIRED wine
       PASS_REGULAR_EXPRESSION "every play the same as play 1.*\nPASS\n"
       FAIL_REGULAR_EXPRESSION "FAIL")
