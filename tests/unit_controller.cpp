@@ -17,8 +17,6 @@
 
 namespace {
 
-using Caps = std::vector<std::optional<float>>;
-
 class ControllerTest : public PluginTest {
 protected:
     void SetUp() override
@@ -38,14 +36,6 @@ protected:
         fake::setMoveInput(true);
         fake::game().walking = true;
         fake::game().still = false;
-    }
-    // The caps of `count` ticks.
-    static Caps caps(int count)
-    {
-        Caps out;
-        for (int i = 0; i < count; ++i)
-            out.push_back(capIn(tick()));
-        return out;
     }
 };
 

@@ -20,24 +20,6 @@
 
 namespace {
 
-using Caps = std::vector<std::optional<float>>;
-
-// Key dispatch alone, as the script loop runs it after the controller.
-Names dispatch()
-{
-    fake::host().calls.clear();
-    dispatchKeys();
-    return commands();
-}
-
-Caps caps(int count)
-{
-    Caps out;
-    for (int i = 0; i < count; ++i)
-        out.push_back(capIn(tick()));
-    return out;
-}
-
 class DispatchTest : public PluginTest {
 protected:
     void SetUp() override
@@ -107,10 +89,7 @@ TEST_F(DispatchTest, WalkKeyCodeFromSettings)
     // A short press of `key`, played through the loop: the fast walk latched
     // (1.38 in the tick that handles the release) shows that it counted.
     auto tap = [](uint32_t key) {
-        press(key);
-        tick();
-        release(key);
-        tick();
+        holdKey(key, 1);
         return capIn(tick());
     };
     // Another key: Alt means nothing then.

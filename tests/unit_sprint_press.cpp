@@ -18,8 +18,6 @@
 
 namespace {
 
-using Caps = std::vector<std::optional<float>>;
-
 class SprintTest : public PluginTest {
 protected:
     void SetUp() override
@@ -48,24 +46,9 @@ protected:
         fake::game().still = word == "Still";
         tick();
     }
-    // Holds Shift for `pressTicks` ticks of the controller and releases it
-    // in the last, whose key dispatch handles the release. Returns the calls
-    // of each tick: first the tick that sees Shift go down, then the press
-    // ticks.
-    static std::vector<Names> holdShift(int pressTicks)
-    {
-        std::vector<Names> ticks;
-        press(shiftKey);
-        ticks.push_back(tick());
-        for (int t = 1; t <= pressTicks; ++t) {
-            if (t == pressTicks)
-                release(shiftKey);
-            else
-                repeat(shiftKey);
-            ticks.push_back(tick());
-        }
-        return ticks;
-    }
+    // A sprint press of `pressTicks` ticks, released in the last: the calls
+    // of the tick that sees Shift go down, then of each press tick.
+    static std::vector<Names> holdShift(int pressTicks) { return holdKey(shiftKey, pressTicks); }
     // What a press tick asks once the sprint start handed it over: the calls
     // after the sprint control and the move inputs.
     static Names pressPart(const Names& calls)
@@ -74,20 +57,6 @@ protected:
         if (start == calls.end() || ++start == calls.end() || *start != "moveInput")
             return {};
         return Names(start + 1, calls.end());
-    }
-    // Key dispatch alone, as the script loop runs it after the controller.
-    static Names dispatch()
-    {
-        fake::host().calls.clear();
-        dispatchKeys();
-        return commands();
-    }
-    static Caps caps(int count)
-    {
-        Caps out;
-        for (int i = 0; i < count; ++i)
-            out.push_back(capIn(tick()));
-        return out;
     }
     static long count(const std::vector<Names>& ticks, const std::string& name)
     {
@@ -313,16 +282,8 @@ TEST_F(SprintTest, ReleaseCases)
         press(shiftKey);
         release(shiftKey);
         EXPECT_EQ(dispatch(), c.asked) << c.name;
-        std::vector<Names> imposed;
-        for (int t = 0; t < 2; ++t) {
-            Names speeds;
-            for (const std::string& name : tick()) {
-                if (name.rfind("setPedM", 0) == 0)
-                    speeds.push_back(name);
-            }
-            imposed.push_back(speeds);
-        }
-        EXPECT_EQ(imposed, c.imposed) << c.name;
+        const Names first = speedsIn(tick());
+        EXPECT_EQ((std::vector<Names>{first, speedsIn(tick())}), c.imposed) << c.name;
     }
 }
 

@@ -16,8 +16,6 @@
 
 namespace {
 
-using Caps = std::vector<std::optional<float>>;
-
 class WalkControlTest : public PluginTest {
 protected:
     void SetUp() override
@@ -42,15 +40,9 @@ protected:
     static std::vector<float> holdWalkKey(int count)
     {
         std::vector<float> speeds;
-        press(altKey);
-        tick();  // the dispatcher sees the key down
-        for (int n = 1; n <= count; ++n) {
-            if (n == count)
-                release(altKey);
-            else
-                repeat(altKey);
-            speeds.push_back(imposed());
-        }
+        const std::vector<Names> ticks = holdKey(altKey, count);
+        for (std::size_t n = 1; n < ticks.size(); ++n)
+            speeds.push_back(capIn(ticks[n]).value_or(0.0f));
         speeds.push_back(imposed());
         return speeds;
     }
@@ -242,12 +234,7 @@ TEST_F(WalkControlTest, ShortPressCases)
             controllerState.rampGoalSpeed = 1.78f;
             controllerState.rampDelayTicks = 50;
         }
-        press(altKey);
-        tick();
-        for (int n = 1; n <= 5; ++n) {
-            n == 5 ? release(altKey) : repeat(altKey);
-            tick();
-        }
+        holdKey(altKey, 5);
         const Names calls = tick();
         EXPECT_EQ(walkPart(calls), with(with({"moveInput", "disableControlAction(INPUT_REVEAL_HUD, 1)",
                                               "disableControlAction(INPUT_SELECT_RADAR_MODE, 1)"},

@@ -21,16 +21,6 @@ protected:
         fake::game().justPressed[fake::prevWeapon] = up;
         fake::game().justPressed[fake::nextWeapon] = down;
     }
-    // The speeds a tick imposed: its setPedMinSpeed and setPedMaxSpeed calls.
-    static Names imposed(const Names& calls)
-    {
-        Names out;
-        for (const std::string& name : calls) {
-            if (name.rfind("setPedM", 0) == 0)
-                out.push_back(name);
-        }
-        return out;
-    }
 };
 
 // One notch, applied in its own tick. Keeping a speed after a stop is off, so
@@ -82,7 +72,7 @@ TEST_F(WheelTest, StandingWithNoCustomSpeedChangesNothing)
     // The step looks at the move inputs (after the history did) and stops.
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "moveInput"), 2);
     EXPECT_FALSE(has(calls, "getPedDesiredSpeed"));
-    EXPECT_EQ(imposed(calls), Names{});
+    EXPECT_EQ(speedsIn(calls), Names{});
     notch(false, false);
     fake::setMoveInput(true);
     EXPECT_EQ(capIn(tick()), std::nullopt);
@@ -143,13 +133,13 @@ TEST_F(WheelTest, SprintPressOverridesBoundaries)
     // Both notches: the override engages at a step above the desired 2.0,
     // then down turns respect back on.
     notch(true, true);
-    EXPECT_EQ(imposed(tick()), (Names{"setPedMaxSpeed(2.06)"}));
+    EXPECT_EQ(speedsIn(tick()), (Names{"setPedMaxSpeed(2.06)"}));
     // Up alone: boundaries off, one step more, forced.
     notch(true, false);
-    EXPECT_EQ(imposed(tick()), (Names{"setPedMinSpeed(2.12)", "setPedMaxSpeed(2.12)"}));
+    EXPECT_EQ(speedsIn(tick()), (Names{"setPedMinSpeed(2.12)", "setPedMaxSpeed(2.12)"}));
     // Down alone: respect again, no step.
     notch(false, true);
-    EXPECT_EQ(imposed(tick()), (Names{"setPedMaxSpeed(2.12)"}));
+    EXPECT_EQ(speedsIn(tick()), (Names{"setPedMaxSpeed(2.12)"}));
 
     // Without the override allowed the wheel only stays disabled.
     settings.ableToOverrideBoundaries = false;
@@ -157,7 +147,7 @@ TEST_F(WheelTest, SprintPressOverridesBoundaries)
     const Names calls = tick();
     EXPECT_FALSE(has(calls, "isDisabledControlJustPressed(INPUT_PREV_WEAPON)"));
     EXPECT_TRUE(has(calls, "disableControlAction(INPUT_NEXT_WEAPON, 1)"));
-    EXPECT_EQ(imposed(calls), (Names{"setPedMaxSpeed(2.12)"}));
+    EXPECT_EQ(speedsIn(calls), (Names{"setPedMaxSpeed(2.12)"}));
 }
 
 // An up notch during a press, standing with no custom speed, engages a lasting
@@ -176,13 +166,13 @@ TEST_F(WheelTest, OverrideWhileStandingWithNoSpeedEngagesZero)
     fake::game().still = true;
     notch(true, false);
     repeat(shiftKey);
-    EXPECT_EQ(imposed(tick()), Names{});
+    EXPECT_EQ(speedsIn(tick()), Names{});
     notch(false, false);
     fake::setMoveInput(true);
     fake::game().still = false;
     fake::game().running = true;
     repeat(shiftKey);
-    EXPECT_EQ(imposed(tick()), (Names{"setPedMinSpeed(0)", "setPedMaxSpeed(0)"}));
+    EXPECT_EQ(speedsIn(tick()), (Names{"setPedMinSpeed(0)", "setPedMaxSpeed(0)"}));
 }
 
 }  // namespace

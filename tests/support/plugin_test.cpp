@@ -39,6 +39,13 @@ Names tick()
     return commands();
 }
 
+Names dispatch()
+{
+    fake::host().calls.clear();
+    dispatchKeys();
+    return commands();
+}
+
 std::optional<float> capIn(const Names& names)
 {
     const std::string cap = "setPedMaxSpeed(";
@@ -48,6 +55,24 @@ std::optional<float> capIn(const Names& names)
             speed = std::stof(name.substr(cap.size()));
     }
     return speed;
+}
+
+Caps caps(int count)
+{
+    Caps out;
+    for (int i = 0; i < count; ++i)
+        out.push_back(capIn(tick()));
+    return out;
+}
+
+Names speedsIn(const Names& names)
+{
+    Names speeds;
+    for (const std::string& name : names) {
+        if (name.rfind("setPedMinSpeed(", 0) == 0 || name.rfind("setPedMaxSpeed(", 0) == 0)
+            speeds.push_back(name);
+    }
+    return speeds;
 }
 
 bool has(const Names& names, const std::string& name)
@@ -68,4 +93,16 @@ void repeat(uint32_t key)
 void release(uint32_t key)
 {
     handleKeyboardMessage(key, 1, 0, 0, 0, 1, 1);
+}
+
+std::vector<Names> holdKey(uint32_t key, int ticks)
+{
+    std::vector<Names> calls;
+    press(key);
+    calls.push_back(tick());
+    for (int t = 1; t <= ticks; ++t) {
+        t == ticks ? release(key) : repeat(key);
+        calls.push_back(tick());
+    }
+    return calls;
 }

@@ -17,6 +17,7 @@
 #include "support/call_names.h"
 
 using Names = std::vector<std::string>;
+using Caps = std::vector<std::optional<float>>;
 
 inline constexpr uint32_t shiftKey = 0x10;
 inline constexpr uint32_t altKey = 0x12;
@@ -40,8 +41,16 @@ Names commands();
 // the clock. Returns the commands of the pass, as commands() gives them.
 Names tick();
 
+// Key dispatch alone, as the script loop runs it after the controller: its
+// commands, as commands() gives them.
+Names dispatch();
+
 // The speed the last setPedMaxSpeed among `names` capped, if any.
 std::optional<float> capIn(const Names& names);
+// The caps of `count` passes of the loop, one per pass.
+Caps caps(int count);
+// The speeds imposed among `names`: their setPedMinSpeed and setPedMaxSpeed.
+Names speedsIn(const Names& names);
 // Whether `names` holds `name`.
 bool has(const Names& names, const std::string& name);
 
@@ -50,6 +59,11 @@ bool has(const Names& names, const std::string& name);
 void press(uint32_t key);
 void repeat(uint32_t key);
 void release(uint32_t key);
+
+// Holds `key` for `ticks` passes of the loop after the one that sees it go
+// down, auto-repeating, and lets it go before the last, whose key dispatch
+// handles the release. Returns the calls of each pass, that first one too.
+std::vector<Names> holdKey(uint32_t key, int ticks);
 
 class PluginTest : public ::testing::Test {
 protected:
