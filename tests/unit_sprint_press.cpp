@@ -306,6 +306,50 @@ TEST_F(SprintTest, EachPressStartsAfresh)
     EXPECT_EQ(count(holdShift(20), "setPedMinSpeed(2)"), 12);
 }
 
+// A release forgets the marks of its press. The next press below 1.51 never
+// judges its own start, so a walk-pace or slow-speed mark left over would
+// start the light run again; a wheel override left over would keep the
+// custom speed (cleared by the press) imposed instead of suspended.
+TEST_F(SprintTest, AReleaseForgetsThePressMarks)
+{
+    struct Start {
+        const char* name;
+        const char* twoTicksBack;
+        float saved;
+    };
+    for (const Start& start : {Start{"from a walk", "Walking", 0.0f}, Start{"from a slow speed", "Running", 0.7f}}) {
+        startCase();
+        if (start.saved != 0.0f)
+            engagePersistentSpeed(start.saved);
+        playGait(start.twoTicksBack);
+        fake::game().walking = false;
+        fake::game().running = true;
+        holdShift(1);
+        EXPECT_EQ(capIn(tick()), 1.78f) << start.name << ": the light run";
+        fake::game().desiredSpeed = 1.2f;
+        holdShift(1);
+        EXPECT_EQ(caps(2), (Caps{1.2f, std::nullopt})) << start.name << ", then from the light run: stop running";
+    }
+
+    // The wheel during a press: 2.06, boundaries off, kept at the release
+    // (the ped wants no more than 2.0).
+    startCase();
+    playGait("Running");
+    fake::game().desiredSpeed = 2.0f;
+    press(shiftKey);
+    tick();
+    tick();
+    fake::game().justPressed[fake::prevWeapon] = true;
+    repeat(shiftKey);
+    tick();
+    fake::game().justPressed[fake::prevWeapon] = false;
+    release(shiftKey);
+    EXPECT_TRUE(has(tick(), "setPedMinSpeed(2.06)"));
+    const std::vector<Names> next = holdShift(3);
+    for (std::size_t t = 1; t < next.size(); ++t)
+        EXPECT_EQ(speedsIn(next[t]), (Names{"setPedMinSpeed(2)", "setPedMaxSpeed(2)"})) << "press tick " << t;
+}
+
 // Released standing: the custom speed goes, boundaries stay as they were,
 // and the press keeps its bookkeeping: the next press counts on from it and
 // keeps the wheel's override.
@@ -341,8 +385,25 @@ TEST_F(SprintTest, ReleaseWhileStandingDropsTheSpeedAndKeepsThePress)
         next.push_back(tick());
     }
     EXPECT_EQ(count(next, "setPedMinSpeed(2)"), 5);
+    // The press clears the target, and the override keeps it engaged.
+    EXPECT_EQ(count(next, "setPedMinSpeed(0)"), 10);
     release(shiftKey);
     EXPECT_EQ(dispatch(), (Names{"moveInput", "getPedDesiredSpeed"}));
+}
+
+// A press suspends the custom speed as released: after a press too long to
+// be a tap, standing still brings back the remembered fast walk.
+TEST_F(SprintTest, APressReleasesTheCustomSpeedForTheRememberedFastWalk)
+{
+    settings.rememberFastWalk = true;
+    controllerState.fastWalkLatched = true;
+    engagePersistentSpeed(1.38f);
+    holdShift(20);
+    fake::setMoveInput(false);
+    fake::game().desiredSpeed = 0.0f;
+    tick();
+    fake::setMoveInput(true);
+    EXPECT_EQ(capIn(tick()), 1.38f);
 }
 
 TEST_F(SprintTest, ShiftTapFromAWalkStartsTheLightRun)

@@ -60,6 +60,9 @@ TEST_F(WheelTest, StepsSeedAndClamp)
         const Names calls = tick();
         EXPECT_EQ(capIn(calls), c.result) << c.name;
         EXPECT_EQ(std::count(calls.begin(), calls.end(), "getPedDesiredSpeed"), c.reads) << c.name;
+        // A step leaves the mark of a released speed alone; no call shows it
+        // until a remembered fast walk would come back.
+        EXPECT_FALSE(controllerState.noCustomSpeed) << c.name;
     }
 }
 
