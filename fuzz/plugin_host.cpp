@@ -355,8 +355,6 @@ int32_t decodeInt(InputStream& in)
 void checkControllerState()
 {
     const ControllerState& s = controllerState;
-    if (s.releaseCountdown != 0 && s.releaseCountdown != 1)
-        fail("releaseCountdown is %d, not 0 or 1", s.releaseCountdown);
     if (s.settleDelayTicks < 0 || s.settleDelayTicks > 3)
         fail("settleDelayTicks is %d, outside 0 to 3", s.settleDelayTicks);
     if (s.rampDelayTicks < 0 || s.rampDelayTicks > 50)

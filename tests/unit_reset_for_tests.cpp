@@ -79,7 +79,6 @@ void dirtyEverything()
     settings.rememberFastWalk = true;
     controllerState.targetSpeed = 2.5f;
     controllerState.customSpeedActive = true;
-    controllerState.releaseCountdown = 1;
     controllerState.rampDelayTicks = 30;
     controllerState.sprintHeld = true;
     controllerState.shiftHeld = true;
@@ -102,7 +101,6 @@ TEST(ResetForTests, GivesBackEveryRecordAsLoaded)
     const ControllerState fresh{};
     EXPECT_EQ(controllerState.targetSpeed, fresh.targetSpeed);
     EXPECT_EQ(controllerState.customSpeedActive, fresh.customSpeedActive);
-    EXPECT_EQ(controllerState.releaseCountdown, fresh.releaseCountdown);
     EXPECT_EQ(controllerState.rampDelayTicks, fresh.rampDelayTicks);
     EXPECT_EQ(controllerState.sprintHeld, fresh.sprintHeld);
     EXPECT_EQ(controllerState.shiftHeld, fresh.shiftHeld);

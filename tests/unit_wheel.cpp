@@ -54,7 +54,6 @@ TEST_F(WheelTest, StepsSeedAndClamp)
         EXPECT_EQ(controllerState.settleDelayTicks, 3) << c.name;
         // A step leaves the temporary-release bookkeeping alone.
         EXPECT_FALSE(controllerState.noCustomSpeed) << c.name;
-        EXPECT_EQ(controllerState.releaseCountdown, 0) << c.name;
         // The desired speed is read once, and only to seed.
         EXPECT_EQ(fake::countCalls("getPedDesiredSpeed"), c.active ? 0u : 1u) << c.name;
     }
@@ -117,7 +116,6 @@ TEST_F(WheelTest, SprintPressOverridesBoundaries)
     EXPECT_TRUE(controllerState.boundaryOverrideRequested);
     EXPECT_FALSE(controllerState.noCustomSpeed);
     EXPECT_FALSE(controllerState.releaseAfterApply);
-    EXPECT_EQ(controllerState.releaseCountdown, 1);
     EXPECT_TRUE(settings.respectBoundaries);
 
     // Up alone leaves boundaries off; down alone steps nothing.

@@ -122,17 +122,10 @@ bool holdOrReleaseLastingSpeed()
     return false;
 }
 
-// Release countdown: one application less, down to 0.
-void countDownRelease()
-{
-    if (controllerState.releaseCountdown > 0)
-        --controllerState.releaseCountdown;
-}
-
-// Temporary release: a temporary speed goes right after its one application.
+// A temporary speed goes right after its one application.
 void releaseTemporarySpeed()
 {
-    if (controllerState.releaseAfterApply && controllerState.releaseCountdown == 0)
+    if (controllerState.releaseAfterApply)
         releaseCustomSpeed();
 }
 
@@ -145,7 +138,6 @@ bool applyCustomSpeed()
         return false;
     settleCheck();
     applyTargetSpeed(controllerState.targetSpeed);
-    countDownRelease();
     releaseTemporarySpeed();
     return true;
 }

@@ -75,7 +75,6 @@ void imposeSlowWalkThisTick()
     controllerState.noCustomSpeed = (settings.slowWalkCustomSpeed == 0.0f);
     controllerState.releaseAfterApply = true;
     engageCustomSpeed();
-    armRelease();
 }
 
 // The hold stages by the number of ticks held. Also runs in the tick the
