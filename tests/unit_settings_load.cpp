@@ -296,8 +296,6 @@ TEST(SettingsSanitise, ClampsTheThreeBoundedSpeeds)
     settings = Settings();
 }
 
-}  // namespace
-
 struct KeyCase {
     const char* keys;  // the [Keys] section's lines
     const char* rest;  // what follows it in the file
@@ -355,3 +353,5 @@ TEST_F(SettingsLoad, AReloadWithoutKeysKeepsTheKeysItHad)
     loadOutcome();
     EXPECT_EQ(settings.reloadKey, 0x7A);
 }
+
+}  // namespace
