@@ -12,10 +12,11 @@
 //   - the conversions of every value: the float and the decimal integer
 //     exactly as the C library's strtof and strtol read the text in the "C"
 //     locale (NaN refused as invalid, an infinity as out of range);
-//   - the load: row by row as the settings table lays it out, stopping at the
-//     first failing row with that row's message, no float setting ever NaN
-//     or infinite, and the copy of RESPECT_BOUNDARIES written exactly when
-//     the load got that far.
+//   - the load: the five keys of [Keys] first, each kept when its line is
+//     missing or empty, whatever follows; then the 19 settings row by row as
+//     the settings table lays them out, stopping at the first failing row
+//     with that row's message, no float setting ever NaN or infinite, and the
+//     copy of RESPECT_BOUNDARIES written exactly when the load got that far.
 
 #include <cerrno>
 #include <cmath>
@@ -242,6 +243,18 @@ ExpectedLoad expectedLoad(IniDocument document, const Settings& before)
     auto text = [&](const char* section, const char* key) -> const std::string& {
         return document.section(section).value(key);
     };
+    // A key code: a missing or empty line keeps the key it had.
+    auto keyCode = [&](int32_t& field, const char* section, const char* key) {
+        if (const std::string& code = text(section, key); !code.empty())
+            field = convertHexInteger(code);
+    };
+    // The keys of [Keys] come first and never fail, so no failing row below
+    // can take one away.
+    keyCode(s.hotkeyModifier, "Keys", "HOTKEY_MODIFIER");
+    keyCode(s.switchOffKey, "Keys", "SWITCH_OFF_KEY");
+    keyCode(s.switchOnKey, "Keys", "SWITCH_ON_KEY");
+    keyCode(s.reloadKey, "Keys", "RELOAD_KEY");
+    keyCode(s.sprintKey, "Keys", "SPRINT_KEY");
     try {
         s.enabled = convertFlag(text("General", "ENABLED"));
         s.mouseWheelEnabled = convertFlag(text("MouseWheel", "MOUSE_WHEEL_ENABLED"));
@@ -255,9 +268,7 @@ ExpectedLoad expectedLoad(IniDocument document, const Settings& before)
         s.fastWalkCustomSpeed = convertDecimalFloat(text("WalkControl", "FAST_WALK_CUSTOM_SPEED"));
         s.slowWalkEnabled = convertFlag(text("WalkControl", "SLOW_WALK_ENABLED"));
         s.slowWalkCustomSpeed = convertDecimalFloat(text("WalkControl", "SLOW_WALK_CUSTOM_SPEED"));
-        // A missing or empty key keeps the walk-control key it had.
-        if (const std::string& key = text("WalkControl", "WALK_CONTROL_KEY"); !key.empty())
-            s.walkControlKey = convertHexInteger(key);
+        keyCode(s.walkControlKey, "WalkControl", "WALK_CONTROL_KEY");
         s.rememberFastWalk = convertFlag(text("WalkControl", "REMEMBER_FAST_WALK"));
         s.keepCustomSpeedAfterStoppingMode =
             convertDecimalInteger(text("Advanced", "KEEP_CUSTOM_SPEED_AFTER_STOPPING_MODE"));
@@ -359,6 +370,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     other.keepCustomSpeedAfterStoppingMode = -7;
     other.respectBoundaries = false;
     other.minimumSpeed = 2.0f;
+    other.hotkeyModifier = 0;
+    other.switchOnKey = 0x100;
+    other.reloadKey = 0x7A;
+    other.sprintKey = -1;
     checkLoad(document, other);
     return 0;
 }
