@@ -43,7 +43,7 @@ for key in ENABLED MOUSE_WHEEL_ENABLED SPEED_INCREMENT SHIFT_TAP_ENABLED \
   grep -qi "^$key *=" "$work/unpacked/Ambleworks.ini" || fail "Ambleworks.ini lacks $key"
 done
 for text in "End + Numpad1" "End + Numpad2" "End + Numpad3" "ScriptHookRDR2.dll" \
-    "INSTALLING" "TROUBLESHOOTING" "ambleworks-sim doctor"; do
+    "INSTALLING" "TROUBLESHOOTING" "AmbleworksDoctor.exe"; do
   grep -qF "$text" "$readme" || fail "README.txt does not mention '$text'"
 done
 
