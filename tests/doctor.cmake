@@ -64,8 +64,11 @@ endif()
 
 if(TARGET sim_doctor)
   add_executable(doctor_tests ${CMAKE_CURRENT_SOURCE_DIR}/doctor_tests.cpp)
-  target_link_libraries(doctor_tests PRIVATE sim_doctor GTest::gtest_main)
-  target_compile_definitions(doctor_tests PRIVATE AMBLEWORKS_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  target_link_libraries(doctor_tests PRIVATE sim_doctor doctor_json GTest::gtest_main)
+  target_compile_definitions(doctor_tests PRIVATE
+    AMBLEWORKS_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    AMBLEWORKS_PLUGIN_PATH="$<TARGET_FILE:ambleworks>")
+  add_dependencies(doctor_tests ambleworks)
   gtest_discover_tests(doctor_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS doctor)
 
   # The doctor's verdicts held against the real Ambleworks.so, which this
