@@ -239,6 +239,12 @@ TEST(DoctorFindings, GradedByWhatThePlayerNotices)
          Severity::warning, "", "Write 1.5."},
         {"decimal comma in the light run: raised", withValue("SHIFT_TAP_CUSTOM_SPEED", "1,5"), "clamped", 4,
          Severity::warning, "", "raises it to 1.51"},
+        {"decimal comma on a line the load does not reach",
+         [] {
+             std::string file = withValue("SPEED_INCREMENT", "x");
+             return file.replace(file.find("1.78"), 4, "1,5");
+         }(),
+         "decimal-comma", 4, Severity::warning, "", "reads as 1.0: the plug-in needs a dot"},
         {"text after a number stays a note", withValue("SPEED_INCREMENT", "0.1 fast"), "ignored-text", 2,
          Severity::note, "", "\"fast\" after it is ignored"},
         {"increment 0", withValue("SPEED_INCREMENT", "0"), "increment-zero", 2, Severity::warning, "",

@@ -5,6 +5,9 @@
 // missing flag, the plug-in starting switched off). Key codes: keys.cpp.
 
 #include <cstdlib>
+#include <exception>
+
+#include "config/value_conversions.h"
 
 #include "doctor/doctor_parts.h"
 #include "trace/format.h"
@@ -79,6 +82,11 @@ std::string withDecimalPoint(const std::string& text, std::size_t extent)
     if (digits != extent || extent == 0 || !isDigit(text[extent - 1]) || extent + 1 >= text.size() ||
         text[extent] != ',' || !isDigit(text[extent + 1]))
         return {};
+    try {
+        convertDecimalFloat(text);
+    } catch (const std::exception&) {
+        return {};  // too large for a float: that stops the load, which is told instead
+    }
     std::size_t end = extent + 1;
     while (end < text.size() && isDigit(text[end]))
         ++end;
@@ -118,7 +126,9 @@ void trailingTextFinding(const SettingUse& use, std::size_t extent, std::vector<
     if (!meant.empty()) {
         finding.kind = "decimal-comma";
         finding.severity = Severity::warning;
-        finding.message = std::string(row.key) + " = " + clipped(text) + " reads as " + formatFloat(use.loaded.real) +
+        // What the loader reads from it, also where the load never gets that far.
+        finding.message = std::string(row.key) + " = " + clipped(text) + " reads as " +
+                          formatFloat(convertDecimalFloat(text)) +
                           ": the plug-in needs a dot for decimals and stops at the comma. Write " + meant + ".";
     } else if (rest.front() == ';' || rest.front() == '#') {
         finding.kind = "trailing-remark";
