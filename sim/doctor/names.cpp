@@ -55,6 +55,26 @@ bool isNear(std::size_t distance, std::size_t length)
     return distance > 0 && distance <= allowed;
 }
 
+// The Levenshtein distance of two texts, with the two rows of the table kept
+// between calls: a typo is compared with every known name.
+std::size_t distanceWithRows(std::string_view a, std::string_view b, std::vector<std::size_t>& previous,
+                             std::vector<std::size_t>& current)
+{
+    previous.resize(b.size() + 1);
+    current.resize(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        previous[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        current[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t replace = previous[j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1);
+            current[j] = std::min({previous[j] + 1, current[j - 1] + 1, replace});
+        }
+        std::swap(previous, current);
+    }
+    return previous[b.size()];
+}
+
 // The known name closest to `written` (compared without regard to case), or
 // "" when none is near enough to be a typo. Long texts are no typo of a name.
 std::string nearestName(const std::string& written, const std::vector<std::string>& names)
@@ -62,10 +82,18 @@ std::string nearestName(const std::string& written, const std::vector<std::strin
     constexpr std::size_t longestName = 64;
     if (written.size() > longestName)
         return {};
+    const std::string upper = uppered(written);
+    std::vector<std::size_t> previous;
+    std::vector<std::size_t> current;
     std::string best;
     std::size_t bestDistance = 0;
     for (const std::string& name : names) {
-        const std::size_t distance = editDistance(uppered(written), uppered(name));
+        // A length that differs by more than a typo's few letters is no typo.
+        const std::size_t lengthGap =
+            upper.size() > name.size() ? upper.size() - name.size() : name.size() - upper.size();
+        if (!isNear(std::max<std::size_t>(lengthGap, 1), name.size()))
+            continue;
+        const std::size_t distance = distanceWithRows(upper, uppered(name), previous, current);
         if (isNear(distance, name.size()) && (best.empty() || distance < bestDistance)) {
             best = name;
             bestDistance = distance;
@@ -206,19 +234,9 @@ const char* knownSection(std::string_view name)
 
 std::size_t editDistance(const std::string& a, const std::string& b)
 {
-    std::vector<std::size_t> previous(b.size() + 1);
-    std::vector<std::size_t> current(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j)
-        previous[j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        current[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t replace = previous[j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1);
-            current[j] = std::min({previous[j] + 1, current[j - 1] + 1, replace});
-        }
-        std::swap(previous, current);
-    }
-    return previous[b.size()];
+    std::vector<std::size_t> previous;
+    std::vector<std::size_t> current;
+    return distanceWithRows(a, b, previous, current);
 }
 
 std::string nearestKey(const std::string& written)
@@ -289,17 +307,23 @@ std::string keyWords(int32_t code)
 
 int32_t keyCodeNamed(std::string_view text)
 {
+    // Every key's name as compared, with its code; made once.
+    static const std::vector<std::pair<std::string, int32_t>> names = [] {
+        std::vector<std::pair<std::string, int32_t>> all;
+        for (int32_t code = 1; code < 255; ++code) {
+            if (!keyName(code).empty())
+                all.emplace_back(normalise(keyName(code)), code);
+        }
+        for (const NamedKey& key : otherNames)
+            all.emplace_back(key.name, key.code);
+        return all;
+    }();
     const std::string plain = normalise(text);
     if (plain.empty() || plain.size() > 24)
         return -1;
-    for (int32_t code = 1; code < 255; ++code) {
-        const std::string name = keyName(code);
-        if (!name.empty() && normalise(name) == plain)
+    for (const auto& [name, code] : names) {
+        if (plain == name)
             return code;
-    }
-    for (const NamedKey& key : otherNames) {
-        if (plain == key.name)
-            return key.code;
     }
     return -1;
 }
