@@ -35,7 +35,9 @@ std::string nearestSection(const std::string& written);
 
 std::string quoted(const std::string& text);
 std::string number(std::size_t value);
-// A line or value as a finding keeps it: long texts cut, with "..." after.
+// A line or value as a finding keeps it: texts longer than longestLineKept
+// cut, with "..." after.
+inline constexpr std::size_t longestLineKept = 120;
 std::string clipped(std::string_view text);
 
 // A key code with its name: "0x12 (Alt)", "0x18 (no key on a keyboard)",
@@ -97,6 +99,7 @@ public:
     std::size_t findingsNotKept = 0;
 
 private:
+    bool room();
     void keep(Finding finding, std::size_t row = noIndex);
     void seeKeyValue(const IniLine& line, std::size_t row);
     void seeUnknownKey(const IniLine& line);

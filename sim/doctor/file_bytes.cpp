@@ -28,12 +28,12 @@ bool isStrayControl(unsigned char byte)
     return (byte < 0x20 && (byte < 0x09 || byte > 0x0D)) || byte == 0x7F;
 }
 
-// How many bytes are no text: stray control bytes, and bytes outside
-// well-formed UTF-8.
-std::size_t countNonTextBytes(const std::string& bytes)
+// How many bytes are no text (stray control bytes, and bytes outside
+// well-formed UTF-8), counted up to `enough`.
+std::size_t countNonTextBytes(const std::string& bytes, std::size_t enough)
 {
     std::size_t count = 0;
-    for (std::size_t at = 0; at < bytes.size();) {
+    for (std::size_t at = 0; at < bytes.size() && count < enough;) {
         const auto byte = static_cast<unsigned char>(bytes[at]);
         if (byte < 0x80) {
             count += isStrayControl(byte) ? 1 : 0;
@@ -84,8 +84,9 @@ FileFacts inspectBytes(const std::string& bytes)
     constexpr std::size_t bytesPerNonTextByte = 4;  // one in four makes it no text
     if (facts.programFile)
         facts.settingsText = false;
-    else if (!facts.utf16)
-        facts.settingsText = bytes.empty() || countNonTextBytes(bytes) * bytesPerNonTextByte < bytes.size();
+    else if (!facts.utf16 && !bytes.empty())
+        facts.settingsText =
+            countNonTextBytes(bytes, bytes.size() / bytesPerNonTextByte + 1) * bytesPerNonTextByte < bytes.size();
     return facts;
 }
 

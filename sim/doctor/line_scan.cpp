@@ -81,11 +81,11 @@ void LineScan::see(const IniLine& line)
     case IniLineKind::comment:
         return;
     case IniLineKind::unrecognised:
-        if (findLines)
+        if (findLines && room())
             keep(unrecognisedLineFinding(line));
         return;
     case IniLineKind::section:
-        if (findLines && !knownSection(line.name))
+        if (findLines && !knownSection(line.name) && room())
             keep(unknownSectionFinding(line));
         return;
     case IniLineKind::keyValue:
@@ -94,14 +94,18 @@ void LineScan::see(const IniLine& line)
     }
 }
 
-// A finding of the lines themselves; past the limit only counted. Lines come
-// in order, so the kept ones are the first.
+// Whether another finding of the lines is kept; past the limit they are only
+// counted. Lines come in order, so the kept ones are the first.
+bool LineScan::room()
+{
+    if (findings.size() < findingLimit)
+        return true;
+    ++findingsNotKept;
+    return false;
+}
+
 void LineScan::keep(Finding finding, std::size_t row)
 {
-    if (findings.size() >= findingLimit) {
-        ++findingsNotKept;
-        return;
-    }
     findings.push_back(std::move(finding));
     wrongSectionRows.push_back(row);
 }
@@ -112,17 +116,16 @@ void LineScan::seeKeyValue(const IniLine& line, std::size_t row)
     if (ownSection) {
         Occurrences& seen = occurrences[row];
         ++seen.count;
-        seen.last = LineRef{line.number, clipped(line.text)};
+        seen.last.number = line.number;
+        seen.last.text.assign(line.text.substr(0, longestLineKept));  // reuses the text's room
+        if (line.text.size() > longestLineKept)
+            seen.last.text += "...";
         if (seen.first.size() <= findingLimit)
-            seen.first.push_back(seen.last);
+            seen.first.push_back(LineRef{line.number, clipped(line.text)});
         return;
     }
-    if (!findLines)
+    if (!findLines || !room())
         return;
-    if (findings.size() >= findingLimit) {
-        ++findingsNotKept;
-        return;
-    }
     Finding finding = lineFinding(line, "key-before-section");
     finding.key = clipped(line.name);
     finding.text = clipped(line.value);

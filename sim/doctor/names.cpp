@@ -199,9 +199,11 @@ const SettingRow& loadRow(std::size_t index)
     return index < keyRowCount ? keyRows[index] : settingRows[index - keyRowCount];
 }
 
-bool sameName(std::string_view written, std::string_view known)
+namespace {
+
+// `written`, already trimmed, is `known` in any letter case.
+bool sameTrimmedName(std::string_view written, std::string_view known)
 {
-    written = trimmed(written);
     if (written.size() != known.size())
         return false;
     for (std::size_t i = 0; i < known.size(); ++i) {
@@ -211,10 +213,36 @@ bool sameName(std::string_view written, std::string_view known)
     return true;
 }
 
+// The rows' keys and sections as views, made once: every line of a file is
+// looked up here.
+struct RowNames {
+    std::string_view key;
+    std::string_view section;
+};
+
+const std::array<RowNames, loadRowCount>& rowNames()
+{
+    static const std::array<RowNames, loadRowCount> names = [] {
+        std::array<RowNames, loadRowCount> all;
+        for (std::size_t i = 0; i < loadRowCount; ++i)
+            all[i] = {loadRow(i).key, loadRow(i).section};
+        return all;
+    }();
+    return names;
+}
+
+}  // namespace
+
+bool sameName(std::string_view written, std::string_view known)
+{
+    return sameTrimmedName(trimmed(written), known);
+}
+
 std::size_t loadRowOfKey(std::string_view key)
 {
+    key = trimmed(key);
     for (std::size_t i = 0; i < loadRowCount; ++i) {
-        if (sameName(key, loadRow(i).key))
+        if (sameTrimmedName(key, rowNames()[i].key))
             return i;
     }
     return noIndex;
@@ -222,8 +250,9 @@ std::size_t loadRowOfKey(std::string_view key)
 
 const char* knownSection(std::string_view name)
 {
+    name = trimmed(name);
     for (std::size_t i = 0; i < loadRowCount; ++i) {
-        if (sameName(name, loadRow(i).section))
+        if (sameTrimmedName(name, rowNames()[i].section))
             return loadRow(i).section;
     }
     return nullptr;
@@ -267,10 +296,9 @@ std::string number(std::size_t value)
 
 std::string clipped(std::string_view text)
 {
-    constexpr std::size_t longestShown = 120;
-    if (text.size() <= longestShown)
+    if (text.size() <= longestLineKept)
         return std::string(text);
-    return std::string(text.substr(0, longestShown)) + "...";
+    return std::string(text.substr(0, longestLineKept)) + "...";
 }
 
 // ---------------------------------------------------------------------------
