@@ -3,15 +3,16 @@
 # player runs it: double-clicked (no argument, started from another folder:
 # it reads Ambleworks.ini beside itself), from a command prompt, with a file
 # dragged onto it (a path with spaces), with --json, with no INI beside it,
-# and pointed at Ambleworks.asi. Checks the exit status and the report, and
-# that the report is plain ASCII on CR LF lines.
+# and pointed at Ambleworks.asi. Checks the exit status and the report, that
+# the report is plain ASCII on CR LF lines, and that it says what the Linux
+# doctor says of the same files, word for word.
 #
-#   doctor_exe_wine.sh PREFIX UNPACKED_ZIP_DIR WORKDIR
+#   doctor_exe_wine.sh PREFIX UNPACKED_ZIP_DIR WORKDIR LINUX_SIM
 set -uo pipefail
 export LC_ALL=C
 
 export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
-unpacked=$2 work=$3
+unpacked=$2 work=$3 linux_sim=$4
 wine=${WINE:-wine}
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
@@ -62,6 +63,21 @@ expect json '"kind": "decimal-comma"'
 
 run the-asi 1 "$work/game/AmbleworksDoctor.exe" "$(winepath -w "$work/game/Ambleworks.asi" 2>/dev/null)"
 expect the-asi "This is not a settings file: it is a program file"
+
+# The same verdict as the Linux build, but for the file's name on the first line.
+same_as_linux() {
+  local name=$1 file=$2
+  shift 2
+  "$linux_sim" doctor "$file" "$@" >"$work/$name.linux" 2>&1
+  diff <(tr -d '\r' <"$work/$name.out" | sed 1d) <(sed 1d "$work/$name.linux") >"$work/$name.diff" ||
+    fail "$name: the report differs from the Linux doctor's (see $work/$name.diff)"
+}
+same_as_linux double-click "$work/game/Ambleworks.ini"
+same_as_linux dragged "$work/my files/Ambleworks (copy).ini"
+same_as_linux the-asi "$work/game/Ambleworks.asi"
+tr -d '\r' <"$work/json.out" | sed 's/"file": .*//' >"$work/json.windows"
+"$linux_sim" doctor "$work/my files/Ambleworks (copy).ini" --json | sed 's/"file": .*//' >"$work/json.linux"
+cmp -s "$work/json.windows" "$work/json.linux" || fail "json: differs from the Linux doctor's"
 
 rm "$work/game/Ambleworks.ini"
 run missing 2 "$work/game/AmbleworksDoctor.exe"

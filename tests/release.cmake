@@ -15,7 +15,7 @@ if(AMBLEWORKS_WINDOWS_BUILD_DIR)
   add_test(NAME release.doctor_exe
     COMMAND ${AMBLEWORKS_BASH} ${CMAKE_CURRENT_SOURCE_DIR}/doctor_exe_wine.sh
             ${CMAKE_BINARY_DIR}/wineprefix ${CMAKE_CURRENT_BINARY_DIR}/release_check/unpacked
-            ${CMAKE_CURRENT_BINARY_DIR}/doctor_exe)
+            ${CMAKE_CURRENT_BINARY_DIR}/doctor_exe $<TARGET_FILE:ambleworks-sim>)
   set_tests_properties(release.doctor_exe PROPERTIES
     FIXTURES_REQUIRED "wine;release_zip" LABELS "wine;doctor" TIMEOUT 300)
 endif()
