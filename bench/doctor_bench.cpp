@@ -46,6 +46,10 @@ void* counted(void* block)
     return block;
 }
 
+// The blocks come from malloc (in operator new below), which GCC cannot see
+// once this is inlined into operator delete.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void uncounted(void* block)
 {
     if (block) {
@@ -53,6 +57,7 @@ void uncounted(void* block)
         std::free(block);
     }
 }
+#pragma GCC diagnostic pop
 
 }  // namespace
 
