@@ -122,6 +122,22 @@ struct LineCase {
     const char* messagePart;  // a piece of the message the player must see
 };
 
+// Each case's file gives its finding, at its line, with its severity,
+// suggestion and words.
+template <typename Diagnose>
+void expectFindings(const std::vector<LineCase>& cases, Diagnose diagnose)
+{
+    for (const LineCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Diagnosis diagnosis = diagnose(c.file);
+        const Finding* finding = findKind(diagnosis, c.kind, c.line);
+        ASSERT_NE(finding, nullptr) << "no " << c.kind << " at line " << c.line << "; found:\n" << describe(diagnosis);
+        EXPECT_EQ(finding->severity, c.severity);
+        EXPECT_EQ(finding->suggestion, c.suggestion);
+        EXPECT_NE(finding->message.find(c.messagePart), std::string::npos) << finding->message;
+    }
+}
+
 TEST(DoctorFindings, EachKindOfLineIsFoundWithItsLineNumber)
 {
     const std::vector<LineCase> cases = {
@@ -202,16 +218,11 @@ TEST(DoctorFindings, EachKindOfLineIsFoundWithItsLineNumber)
         {"missing flag whose default is off", numbersOnly, "missing-flag", 0, Severity::warning, "",
          "REMEMBER_FAST_WALK is missing"},
     };
-    for (const LineCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        TempIni ini(c.file);
-        const Diagnosis diagnosis = sim::doctor::diagnose(ini.path());
-        const Finding* finding = findKind(diagnosis, c.kind, c.line);
-        ASSERT_NE(finding, nullptr) << "no " << c.kind << " at line " << c.line << "; found:\n" << describe(diagnosis);
-        EXPECT_EQ(finding->severity, c.severity);
-        EXPECT_EQ(finding->suggestion, c.suggestion);
-        EXPECT_NE(finding->message.find(c.messagePart), std::string::npos) << finding->message;
-    }
+    // Through a file on disk, as a player's file reaches the doctor.
+    expectFindings(cases, [](const std::string& bytes) {
+        TempIni ini(bytes);
+        return sim::doctor::diagnose(ini.path());
+    });
 }
 
 // numbersOnly with one of its values written otherwise.
@@ -290,15 +301,7 @@ TEST(DoctorFindings, GradedByWhatThePlayerNotices)
         {"a misspelt [Keys]", numbersOnly + "[Key]\n", "unknown-section", 12, Severity::warning, "Keys",
          "did you mean [Keys]"},
     };
-    for (const LineCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        const Diagnosis diagnosis = sim::doctor::diagnoseBytes("test.ini", c.file);
-        const Finding* finding = findKind(diagnosis, c.kind, c.line);
-        ASSERT_NE(finding, nullptr) << "no " << c.kind << " at line " << c.line << "; found:\n" << describe(diagnosis);
-        EXPECT_EQ(finding->severity, c.severity);
-        EXPECT_EQ(finding->suggestion, c.suggestion);
-        EXPECT_NE(finding->message.find(c.messagePart), std::string::npos) << finding->message;
-    }
+    expectFindings(cases, [](const std::string& bytes) { return sim::doctor::diagnoseBytes("test.ini", bytes); });
 }
 
 // Lines that do what they seem to give no finding at all.

@@ -34,6 +34,8 @@ std::string nearestKey(const std::string& written);
 std::string nearestSection(const std::string& written);
 
 std::string quoted(const std::string& text);
+// "problem", "warning" or "note", in both reports.
+const char* severityName(Severity severity);
 std::string number(std::size_t value);
 // A line or value as a finding keeps it: texts longer than longestLineKept
 // cut, with "..." after.

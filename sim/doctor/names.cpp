@@ -301,6 +301,19 @@ std::string clipped(std::string_view text)
     return std::string(text.substr(0, longestLineKept)) + "...";
 }
 
+const char* severityName(Severity severity)
+{
+    switch (severity) {
+    case Severity::problem:
+        return "problem";
+    case Severity::warning:
+        return "warning";
+    case Severity::note:
+        return "note";
+    }
+    return "note";
+}
+
 // ---------------------------------------------------------------------------
 // Keys
 

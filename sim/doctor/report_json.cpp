@@ -65,19 +65,6 @@ const char* sourceName(Source source)
     return "file";
 }
 
-const char* severityName(Severity severity)
-{
-    switch (severity) {
-    case Severity::problem:
-        return "problem";
-    case Severity::warning:
-        return "warning";
-    case Severity::note:
-        return "note";
-    }
-    return "note";
-}
-
 Json settingJson(const SettingUse& use)
 {
     const SettingRow& row = *use.row;

@@ -63,19 +63,6 @@ std::string sourceWords(const SettingUse& use)
     return {};
 }
 
-const char* severityWord(Severity severity)
-{
-    switch (severity) {
-    case Severity::problem:
-        return "problem";
-    case Severity::warning:
-        return "warning";
-    case Severity::note:
-        return "note";
-    }
-    return "note";
-}
-
 std::string padded(const std::string& text, std::size_t width)
 {
     return text.size() >= width ? text + " " : text + std::string(width - text.size(), ' ');
@@ -114,7 +101,7 @@ std::string findingsText(const Diagnosis& diagnosis)
             out += "  the whole file\n";
         else
             out += "  line " + number(finding.line) + ": " + printable(finding.lineText) + "\n";
-        out += std::string("    ") + severityWord(finding.severity) + ": " + printable(finding.message) + "\n";
+        out += std::string("    ") + severityName(finding.severity) + ": " + printable(finding.message) + "\n";
     }
     if (diagnosis.findingsNotShown > 0)
         out += "  ... and " + number(diagnosis.findingsNotShown) +
