@@ -7,7 +7,8 @@
 // compares what they did with what the player most likely meant.
 
 #include <algorithm>
-#include <cstring>
+#include <bit>
+#include <cstdint>
 #include <exception>
 #include <utility>
 
@@ -56,7 +57,7 @@ bool sameValue(const SettingRow& row, const SettingValue& a, const SettingValue&
     case SettingRule::flag:
         return a.flag == b.flag;
     case SettingRule::decimalFloat:
-        return std::memcmp(&a.real, &b.real, sizeof a.real) == 0;
+        return std::bit_cast<uint32_t>(a.real) == std::bit_cast<uint32_t>(b.real);  // -0.0 is not 0.0
     case SettingRule::hexInteger:
     case SettingRule::decimalInteger:
         return a.integer == b.integer;

@@ -19,7 +19,7 @@ namespace {
 
 bool startsWith(const std::string& bytes, std::string_view prefix)
 {
-    return bytes.size() >= prefix.size() && std::memcmp(bytes.data(), prefix.data(), prefix.size()) == 0;
+    return std::string_view(bytes).substr(0, prefix.size()) == prefix;
 }
 
 // A control byte that no text file holds (TAB, LF, VT, FF and CR do).

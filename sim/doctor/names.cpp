@@ -34,7 +34,7 @@ std::vector<std::string> sectionNames()
     for (std::size_t i = 0; i < loadRowCount; ++i) {
         const char* section = loadRow(i).section;
         if (std::find(names.begin(), names.end(), section) == names.end())
-            names.push_back(section);
+            names.emplace_back(section);
     }
     return names;
 }
@@ -272,7 +272,7 @@ std::string nearestKey(const std::string& written)
 {
     std::vector<std::string> keys;
     for (std::size_t i = 0; i < loadRowCount; ++i)
-        keys.push_back(loadRow(i).key);
+        keys.emplace_back(loadRow(i).key);
     return nearestName(written, keys);
 }
 

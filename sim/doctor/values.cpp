@@ -4,6 +4,7 @@
 // play (clamps, an increment of 0 or below, a slow walk outside its range, a
 // missing flag, the plug-in starting switched off). Key codes: keys.cpp.
 
+#include <algorithm>
 #include <cstdlib>
 #include <exception>
 
@@ -39,11 +40,8 @@ bool meansOff(const std::string& text)
         c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     if (!word.empty() && word[0] == '0')
         return true;
-    for (const char* off : {"false", "no", "off", "n", "f", "disabled", "disable", "none"}) {
-        if (word == off)
-            return true;
-    }
-    return false;
+    const auto words = {"false", "no", "off", "n", "f", "disabled", "disable", "none"};
+    return std::any_of(words.begin(), words.end(), [&](const char* off) { return word == off; });
 }
 
 }  // namespace

@@ -274,7 +274,7 @@ void IniReader::readBytes(std::string bytes, IniDocument& document)
     parseBytes(bytes, document);
 }
 
-void IniReader::parseBytes(std::string& bytes, IniDocument& document)
+void IniReader::parseBytes(std::string& bytes, IniDocument& document) const
 {
     dropByteOrderMarkAndBreaks(bytes);
 

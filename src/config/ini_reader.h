@@ -88,7 +88,7 @@ public:
 private:
     // Sorts the lines of a file's bytes into the document, which must be
     // empty. The bytes are cut down in place to the text the lines come from.
-    void parseBytes(std::string& bytes, IniDocument& document);
+    void parseBytes(std::string& bytes, IniDocument& document) const;
 
     std::string path;
 };
