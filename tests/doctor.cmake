@@ -1,7 +1,8 @@
 # The INI doctor: its unit tests (every kind of finding, the load's stop, the
-# reports), and `ambleworks-sim doctor` run as a player runs it, for its exit
-# statuses and its JSON. Under Wine the Windows simulator must print the very
-# same reports.
+# reports), its verdicts held against the plug-in, and `ambleworks-sim doctor`
+# run as a player runs it, for its exit statuses and its JSON. Under Wine,
+# AmbleworksDoctor.exe from the release zip must print the very same reports
+# (tests/release.cmake).
 #
 # This file is also the script those command-line tests run
 # (cmake -P tests/doctor.cmake with -DSIM=... -DCASE=... -DWORK=...).

@@ -141,17 +141,27 @@ void noKeyFinding(const SettingUse& use, const KeyRole& role, std::vector<Findin
     findings.push_back(finding);
 }
 
-void numLockFinding(const SettingUse& use, std::vector<Finding>& findings)
+bool isNumpadDigit(int32_t code)
 {
-    const int32_t code = use.used.integer;
-    if (!((code >= 0x60 && code <= 0x69) || code == 0x6E))
+    return (code >= 0x60 && code <= 0x69) || code == 0x6E;
+}
+
+// One note for every hotkey the file puts on the numpad, at the first of them.
+void numLockFinding(const std::vector<const SettingUse*>& hotkeys, std::vector<Finding>& findings)
+{
+    if (hotkeys.empty())
         return;
-    Finding finding = findingAbout(use);
+    Finding finding = findingAbout(*hotkeys.front());
     finding.kind = "num-lock";
     finding.severity = Severity::note;
-    finding.message = std::string(use.row->key) + " = " + keyWords(code) +
-                      " acts only while Num Lock is on: with Num Lock off the numpad sends other keys (Numpad 1 is "
-                      "End, Numpad 2 Down arrow, Numpad 3 Page Down).";
+    std::string keys;
+    for (std::size_t i = 0; i < hotkeys.size(); ++i) {
+        keys += i == 0 ? "" : i + 1 == hotkeys.size() ? " and " : ", ";
+        keys += std::string(hotkeys[i]->row->key) + " = " + keyWords(hotkeys[i]->used.integer);
+    }
+    finding.message = keys + (hotkeys.size() > 1 ? " act" : " acts") +
+                      " only while Num Lock is on: with Num Lock off the numpad sends other keys (Numpad 1 is End, "
+                      "Numpad 2 Down arrow, Numpad 3 Page Down).";
     findings.push_back(finding);
 }
 
@@ -230,15 +240,17 @@ void keyEffectFindings(const std::vector<SettingUse>& uses, std::vector<Finding>
                 byRole.push_back(&use);
         }
     }
+    std::vector<const SettingUse*> numpadHotkeys;
     for (const SettingUse* use : byRole) {
         const KeyRole& role = *roleOf(*use->row);
         if (use->source != Source::file || use->text.empty())
             continue;
         noKeyFinding(*use, role, findings);
         neverArrivesFinding(*use, findings);
-        if (isHotkey(role))
-            numLockFinding(*use, findings);
+        if (isHotkey(role) && isNumpadDigit(use->used.integer))
+            numpadHotkeys.push_back(use);
     }
+    numLockFinding(numpadHotkeys, findings);
     sharedKeyFindings(byRole, findings);
 }
 
