@@ -80,11 +80,23 @@ int verdict(const SessionResult& result, const std::string& scenarioPath)
     return result.passed() ? exitPassed : exitFailed;
 }
 
-std::string ownSettingsNote(const std::string& iniPath)
+bool playForReport(const std::string& scenarioPath, const CommonOptions& common, bool withReport, PlayedReport& played)
 {
-    return "Played with your settings from " + iniPath +
-           ": the scenario's expectations are not checked (they are written for its own settings; "
-           "ambleworks-sim check judges them).";
+    if (!playFile(scenarioPath, sessionOptions(common, false), played.result))
+        return false;
+    const std::string note = common.ini.empty() ? std::string()
+                                                : "Played with your settings from " + common.ini +
+                                                      ": the scenario's expectations are not checked (check "
+                                                      "judges them).";
+    if (!note.empty())
+        writeErr("ambleworks-sim: note: " + note + "\n");
+    if (!withReport)
+        return true;
+    played.facts = report::readFacts(played.result.trace);
+    played.timeline = report::buildTimeline(played.facts);
+    if (!note.empty())
+        played.timeline.header.push_back(note);
+    return true;
 }
 
 bool writeChart(const report::Facts& facts, const report::Timeline& timeline, const std::string& svgPath, bool png,

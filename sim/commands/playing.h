@@ -28,8 +28,17 @@ std::string faultLines(const Trace& trace, const std::string& path, size_t limit
 // Faults and failed expectations on stderr; the exit status of the run.
 int verdict(const SessionResult& result, const std::string& scenarioPath);
 
-// What run and plot say when they play with the player's own settings.
-std::string ownSettingsNote(const std::string& iniPath);
+// A scenario played for run and plot, with its report when wanted.
+struct PlayedReport {
+    SessionResult result;
+    report::Facts facts;
+    report::Timeline timeline;
+};
+
+// Plays a scenario for run and plot. With the player's own Ambleworks.ini
+// (--ini) the expectations are not judged, and the timeline and a note on
+// stderr say so. False when it cannot be played (the messages written).
+bool playForReport(const std::string& scenarioPath, const CommonOptions& common, bool withReport, PlayedReport& played);
 
 // Writes the chart (and its PNG when wanted and a converter is installed).
 // `report` says where it went, or why it could not be written (false).

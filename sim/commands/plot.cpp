@@ -42,24 +42,20 @@ void PlotCommand::define(CLI::App& app)
 
 int PlotCommand::run(const CommonOptions& common)
 {
-    SessionResult result;
-    if (!playFile(scenarioPath_, sessionOptions(common, false), result))
+    PlayedReport played;
+    if (!playForReport(scenarioPath_, common, true, played))
         return exitUnusable;
-    const report::Facts facts = report::readFacts(result.trace);
-    const report::Timeline timeline = report::buildTimeline(facts);
     // The default: the scenario's name with .svg, in the current folder.
     std::filesystem::path path = chartPath_;
     if (chartPath_.empty())
         path = std::filesystem::path(scenarioPath_).filename().replace_extension(".svg");
     std::string where;
-    if (!writeChart(facts, timeline, path.string(), !noPng_, where)) {
+    if (!writeChart(played.facts, played.timeline, path.string(), !noPng_, where)) {
         writeErr(where);
         return exitUnusable;
     }
     writeOut(where);
-    if (!common.ini.empty())
-        writeErr("ambleworks-sim: " + ownSettingsNote(common.ini) + "\n");
-    return verdict(result, scenarioPath_);
+    return verdict(played.result, scenarioPath_);
 }
 
 }  // namespace

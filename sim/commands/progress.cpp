@@ -29,7 +29,10 @@ void Progress::clear()
 {
     if (!shown_)
         return;
-    writeErr("\r" + std::string(width_, ' ') + "\r");
+    // Appended piece by piece: GCC 12 warns falsely on "literal" + string.
+    std::string blank(1, '\r');
+    blank.append(width_, ' ').append(1, '\r');
+    writeErr(blank);
     shown_ = false;
 }
 

@@ -79,37 +79,28 @@ bool RunCommand::writeTraceFile(const std::string& text) const
 
 int RunCommand::run(const CommonOptions& common)
 {
-    SessionResult result;
-    if (!playFile(scenarioPath_, sessionOptions(common, false), result))
-        return exitUnusable;
     const std::string show = shown();
-    const std::string text = formatTrace(result.trace);
+    const bool timeline = show == "timeline" || show == "both";
+    PlayedReport played;
+    if (!playForReport(scenarioPath_, common, timeline || !chartPath_.empty(), played))
+        return exitUnusable;
+    const std::string text = formatTrace(played.result.trace);
     if (!writeTraceFile(text))
         return exitUnusable;
-    report::Facts facts;
-    report::Timeline timeline;
-    if (show == "timeline" || show == "both" || !chartPath_.empty()) {
-        facts = report::readFacts(result.trace);
-        timeline = report::buildTimeline(facts);
-        if (!common.ini.empty())
-            timeline.header.push_back(ownSettingsNote(common.ini));
-    }
     if (show == "trace" || show == "both")
         writeOut(text);
     if (show == "both")
         writeOut("\n");
-    if (show == "timeline" || show == "both")
-        writeOut(report::formatTimeline(timeline));
-    if (!common.ini.empty())
-        writeErr("ambleworks-sim: " + ownSettingsNote(common.ini) + "\n");
+    if (timeline)
+        writeOut(report::formatTimeline(played.timeline));
     if (!chartPath_.empty()) {
         std::string where;
-        const bool written = writeChart(facts, timeline, chartPath_, !noPng_, where);
+        const bool written = writeChart(played.facts, played.timeline, chartPath_, !noPng_, where);
         writeErr(where);
         if (!written)
             return exitUnusable;
     }
-    return verdict(result, scenarioPath_);
+    return verdict(played.result, scenarioPath_);
 }
 
 }  // namespace

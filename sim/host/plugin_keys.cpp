@@ -10,15 +10,22 @@ namespace {
 // The plug-in's key table has one slot per code below this.
 constexpr int32_t keySlots = 255;
 
+// Each key and the settings field the plug-in keeps it in.
+struct KeyField {
+    int32_t PluginKeys::*key;
+    int32_t Settings::*setting;
+};
+constexpr KeyField keyFields[] = {
+    {&PluginKeys::walkControl, &Settings::walkControlKey},    {&PluginKeys::sprint, &Settings::sprintKey},
+    {&PluginKeys::hotkeyModifier, &Settings::hotkeyModifier}, {&PluginKeys::switchOff, &Settings::switchOffKey},
+    {&PluginKeys::switchOn, &Settings::switchOnKey},          {&PluginKeys::reload, &Settings::reloadKey},
+};
+
 PluginKeys keysOf(const Settings& from)
 {
     PluginKeys keys;
-    keys.walkControl = from.walkControlKey;
-    keys.sprint = from.sprintKey;
-    keys.hotkeyModifier = from.hotkeyModifier;
-    keys.switchOff = from.switchOffKey;
-    keys.switchOn = from.switchOnKey;
-    keys.reload = from.reloadKey;
+    for (const KeyField& field : keyFields)
+        keys.*field.key = from.*field.setting;
     return keys;
 }
 
@@ -35,12 +42,8 @@ PluginKeys readPluginKeys(const PluginKeys& before, const std::string& path)
     // back as they were, so that nothing else sees this read.
     const Settings savedSettings = settings;
     const ControllerState savedController = controllerState;
-    settings.walkControlKey = before.walkControl;
-    settings.sprintKey = before.sprint;
-    settings.hotkeyModifier = before.hotkeyModifier;
-    settings.switchOffKey = before.switchOff;
-    settings.switchOnKey = before.switchOn;
-    settings.reloadKey = before.reload;
+    for (const KeyField& field : keyFields)
+        settings.*field.setting = before.*field.key;
     try {
         loadSettingsFrom(path);
     } catch (...) {

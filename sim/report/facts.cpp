@@ -104,7 +104,9 @@ std::vector<KeyPress> joinPresses(const std::vector<ClosedPress>& closed)
         }
         KeyPress& joined = presses.back();
         joined.codes.push_back(c.press.code);
-        joined.name += (joined.name.empty() ? "" : "+") + keyDisplayName(c.press.code);
+        if (!joined.name.empty())
+            joined.name += '+';
+        joined.name += keyDisplayName(c.press.code);
     }
     return presses;
 }

@@ -116,8 +116,11 @@ std::string gaitWords(const Gait& gait)
         return "game: gait from the desired speed";
     std::string flags;
     auto addFlag = [&](bool on, const char* word) {
-        if (on)
-            flags += (flags.empty() ? "" : "+") + std::string(word);
+        if (!on)
+            return;
+        if (!flags.empty())
+            flags += '+';
+        flags += word;
     };
     addFlag(gait.still, "still");
     addFlag(gait.walking, "walking");

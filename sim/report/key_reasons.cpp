@@ -136,7 +136,9 @@ Reason walkKeyHeld(const ReasonContext& c, size_t k, const KeyPress& press, cons
     const std::optional<float> before = speedOf(prev);
     const std::optional<float> now = speedOf(&run);
     const TickFacts* at = c.facts.at(run.first);
-    const std::string heldFor = press.name + " held" + (at ? " " + durationText(at->clockMs - press.downMs) : "");
+    std::string heldFor = press.name + " held";
+    if (at)
+        heldFor.append(" ").append(durationText(at->clockMs - press.downMs));
     Reason reason;
     if (oneTick(c, k) && !speedOf(&c.runs[k + 1])) {
         reason.why = heldFor + ": a walk for one tick, then the custom speed is dropped";

@@ -24,26 +24,39 @@ std::vector<std::string> keyNames()
     return names;
 }
 
-struct KeyAction {
+// The word of an action in a statement (`key press`, `plugin reload`).
+template <typename Action>
+struct ActionWord {
     const char* word;
-    KeyStatement::Action action;
+    Action action;
 };
-constexpr KeyAction keyActions[] = {
+
+constexpr ActionWord<KeyStatement::Action> keyActions[] = {
     {"press", KeyStatement::Action::press},
     {"release", KeyStatement::Action::release},
     {"tap", KeyStatement::Action::tap},
     {"hold", KeyStatement::Action::hold},
 };
 
-struct PluginAction {
-    const char* word;
-    PluginStatement::Action action;
-};
-constexpr PluginAction pluginActions[] = {
+constexpr ActionWord<PluginStatement::Action> pluginActions[] = {
     {"reload", PluginStatement::Action::reload},
     {"unload", PluginStatement::Action::unload},
     {"load", PluginStatement::Action::load},
 };
+
+// The action a word names, or nullptr; `words` gets every word of the table
+// (for "did you mean").
+template <typename Action, size_t count>
+const ActionWord<Action>* findAction(const ActionWord<Action> (&table)[count], const std::string& word,
+                                     std::vector<std::string>& words)
+{
+    const ActionWord<Action>* found = nullptr;
+    for (const ActionWord<Action>& entry : table) {
+        words.push_back(entry.word);
+        found = word == entry.word ? &entry : found;
+    }
+    return found;
+}
 
 // The statement without its first `count` words (the words keep their columns).
 Statement after(const Statement& s, size_t count)
@@ -125,13 +138,12 @@ void Parser::keyStatement(const Statement& s, const TickSpan& span)
         error(s.line, 0, "use 'key press|release|tap|hold KEY' (e.g. 'at 10 key press SHIFT')");
         return;
     }
-    const KeyAction* action = nullptr;
-    for (const KeyAction& entry : keyActions)
-        action = w[1].text == entry.word ? &entry : action;
+    std::vector<std::string> actions;
+    const auto* action = findAction(keyActions, w[1].text, actions);
     if (!action) {
         error(s.line, w[1].column,
               "'" + w[1].text + "' is not a key action (press, release, tap, hold)" +
-                  text::didYouMean(w[1].text, {"press", "release", "tap", "hold"}));
+                  text::didYouMean(w[1].text, actions));
         return;
     }
     statement.action = action->action;
@@ -203,13 +215,12 @@ void Parser::wheelStatement(const Statement& s, const TickSpan& span)
 void Parser::pluginStatement(const Statement& s, const TickSpan& span)
 {
     const Words& w = s.words;
-    const PluginAction* action = nullptr;
-    for (const PluginAction& entry : pluginActions)
-        action = w.size() == 2 && w[1].text == entry.word ? &entry : action;
-    if (!action) {
+    std::vector<std::string> actions;
+    const auto* action = w.size() > 1 ? findAction(pluginActions, w[1].text, actions) : nullptr;
+    if (!action || w.size() != 2) {
         error(s.line, w.size() > 1 ? w[1].column : 0,
               "use 'plugin reload', 'plugin unload' or 'plugin load'" +
-                  (w.size() > 1 ? text::didYouMean(w[1].text, {"reload", "unload", "load"}) : ""));
+                  (w.size() > 1 ? text::didYouMean(w[1].text, actions) : ""));
         return;
     }
     for (int tick = span.first; tick <= span.last; ++tick)
