@@ -24,38 +24,9 @@ std::string indented(const std::string& lines)
     return text;
 }
 
-class CheckCommand : public Command {
-public:
-    void define(CLI::App& app) override;
-    int run(const CommonOptions& common) override;
-
-private:
-    // Plays and judges one file: whether it passed, and what to say under
-    // its PASS or FAIL line.
-    bool checkFile(const std::string& path, const SessionOptions& options, std::string& title, std::string& report);
-
-    std::vector<std::string> paths_;
-    bool quiet_ = false;
-};
-
-void CheckCommand::define(CLI::App& app)
-{
-    app.description("Play scenarios and test their expectations. Prints PASS or FAIL per file (with the\n"
-                    "reasons), then a last line 'N passed, M failed'. Exit status: 0 when all passed,\n"
-                    "1 when one failed (a malformed scenario counts as failed), 2 when the output\n"
-                    "cannot be written. With --ini the expectations are still judged: they are\n"
-                    "written for the scenario's own settings and may fail with yours.");
-    app.add_option("SCENARIO", paths_, "Scenario files (.scn)")->required()->type_name("FILE");
-    app.add_flag("--quiet,-q", quiet_, "Print only the failures and the last line");
-    app.footer(std::string("Examples:\n"
-                           "  ambleworks-sim check scenarios/*.scn\n"
-                           "  ambleworks-sim check -q scenarios/*.scn\n"
-                           "  ambleworks-sim check --ini ~/my/Ambleworks.ini scenarios/basics_ini_change.scn\n\n") +
-               commonOptionsHelp);
-}
-
-bool CheckCommand::checkFile(const std::string& path, const SessionOptions& options, std::string& title,
-                             std::string& report)
+// Plays and judges one file: whether it passed, and what to say under its
+// PASS or FAIL line.
+bool checkFile(const std::string& path, const SessionOptions& options, std::string& title, std::string& report)
 {
     Scenario scenario;
     std::vector<std::string> errors;
@@ -78,6 +49,32 @@ bool CheckCommand::checkFile(const std::string& path, const SessionOptions& opti
     return result.passed();
 }
 
+class CheckCommand : public Command {
+public:
+    void define(CLI::App& app) override;
+    int run(const CommonOptions& common) override;
+
+private:
+    std::vector<std::string> paths_;
+    bool quiet_ = false;
+};
+
+void CheckCommand::define(CLI::App& app)
+{
+    app.description("Play scenarios and test their expectations. Prints PASS or FAIL per file (with the\n"
+                    "reasons), then a last line 'N passed, M failed'. Exit status: 0 when all passed,\n"
+                    "1 when one failed (a malformed scenario counts as failed), 2 when the output\n"
+                    "cannot be written. With --ini the expectations are still judged: they are\n"
+                    "written for the scenario's own settings and may fail with yours.");
+    app.add_option("SCENARIO", paths_, "Scenario files (.scn)")->required()->type_name("FILE");
+    app.add_flag("--quiet,-q", quiet_, "Print only the failures and the last line");
+    app.footer(std::string("Examples:\n"
+                           "  ambleworks-sim check scenarios/*.scn\n"
+                           "  ambleworks-sim check -q scenarios/*.scn\n"
+                           "  ambleworks-sim check --ini ~/my/Ambleworks.ini scenarios/basics_ini_change.scn\n\n") +
+               commonOptionsHelp);
+}
+
 int CheckCommand::run(const CommonOptions& common)
 {
     const SessionOptions options = sessionOptions(common, true);
@@ -87,15 +84,14 @@ int CheckCommand::run(const CommonOptions& common)
         std::string title;
         std::string report;
         const bool ok = checkFile(path, options, title, report);
-        const std::string heading = path + (title.empty() ? "" : " (" + title + ")") + "\n";
-        if (ok) {
-            ++passed;
-            if (!quiet_)
-                writeOut("PASS " + heading + report);
-        } else {
-            ++failed;
-            writeOut("FAIL " + heading + report);
-        }
+        std::string text = ok ? "PASS " : "FAIL ";
+        text.append(path);
+        if (!title.empty())
+            text.append(" (").append(title).append(")");
+        text.append("\n").append(report);
+        (ok ? passed : failed) += 1;
+        if (!ok || !quiet_)
+            writeOut(text);
     }
     writeOut(std::to_string(passed) + " passed, " + std::to_string(failed) + " failed\n");
     return failed == 0 ? exitPassed : exitFailed;
