@@ -44,7 +44,7 @@ const CommandEntry commandTable[] = {
 std::string commandWord(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
-        const std::string word = argv[i];
+        std::string word = argv[i];
         if (word == "--plugin" || word == "--ini") {
             ++i;
             continue;
@@ -62,7 +62,7 @@ bool knownCommand(const std::string& word)
     for (const CommandEntry& entry : commandTable) {
         if (word == entry.name)
             return true;
-        names.push_back(entry.name);
+        names.emplace_back(entry.name);
     }
     writeErr("ambleworks-sim: '" + word + "' is not a command" + sim::text::didYouMean(word, names) +
              "; the commands are run, plot, check, doctor and soak (ambleworks-sim --help)\n");
@@ -150,7 +150,13 @@ int dispatch(int argc, char** argv)
 int main(int argc, char** argv)
 {
     sim::platform::setBinaryStdout();
-    const int status = dispatch(argc, argv);
+    int status = exitUnusable;
+    try {
+        status = dispatch(argc, argv);
+    } catch (const std::exception& error) {
+        // Only running out of memory gets here: say so rather than abort.
+        writeErr(std::string("ambleworks-sim: ") + error.what() + "\n");
+    }
     std::string reason;
     if (!stdoutWritten(reason)) {
         writeErr("ambleworks-sim: cannot write the output: " + reason + "\n");

@@ -45,7 +45,7 @@ namespace {
 void growthBetween(const std::vector<platform::MemoryUse>& samples, size_t from, size_t to, double& heap,
                    double& mapped)
 {
-    const double plays = static_cast<double>(to - from);
+    const auto plays = static_cast<double>(to - from);
     heap = (static_cast<double>(samples[to].heapBytes) - static_cast<double>(samples[from].heapBytes)) / plays;
     mapped = (static_cast<double>(samples[to].mappedBytes) - static_cast<double>(samples[from].mappedBytes)) / plays;
 }
@@ -85,7 +85,7 @@ std::string firstDifference(const std::string& expected, const std::string& actu
         if (!moreB)
             lineB = "(end of trace)";
         if (!moreA || !moreB || lineA != lineB)
-            return "line " + decimal(number) + ": " + lineA + " | " + lineB;
+            return "line " + decimal(number) + ": " + lineA.append(" | ").append(lineB);
     }
 }
 
@@ -173,7 +173,7 @@ std::string soakReport(const std::string& scenarioPath, int loads, const Growth&
     const auto traceLines = static_cast<int64_t>(std::count(found.firstTrace.begin(), found.firstTrace.end(), '\n'));
     std::string report = "soak " + scenarioPath + ": " + decimal(options.cycles) + " plays, each loading the plug-in " +
                          decimal(loads) + (loads == 1 ? " time" : " times") + " and unloading it as often (" +
-                         decimal(options.cycles * loads) + " unload/load cycles)\n";
+                         decimal(static_cast<int64_t>(options.cycles) * loads) + " unload/load cycles)\n";
     report += "  traces: " +
               (found.differing ? decimal(found.differing) + " plays differ from play 1"
                                : std::string("every play the same as play 1")) +

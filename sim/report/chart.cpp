@@ -363,8 +363,11 @@ void addKeyLanes(const Facts& facts, uint32_t totalMs, std::vector<Lane>& lanes)
             const std::string meaning = hotkeyMeaning(press, keys);
             const std::string word = meaning == "switch off" ? "off" : meaning == "switch on" ? "on" : "reload";
             const std::string prefix = pluginKeyName(keys.hotkeyModifier) + "+";
-            const std::string named = press.name.rfind(prefix, 0) == 0 ? press.name.substr(prefix.size()) : press.name;
-            hotkeys.bands.push_back(Band{from, to, press.name + " " + word, named + " " + word});
+            std::string label = press.name;
+            label.append(" ").append(word);
+            std::string shortLabel = press.name.rfind(prefix, 0) == 0 ? press.name.substr(prefix.size()) : press.name;
+            shortLabel.append(" ").append(word);
+            hotkeys.bands.push_back(Band{from, to, label, shortLabel});
             continue;
         }
         auto it = keyLane.find(press.name);
@@ -423,7 +426,7 @@ std::vector<Lane> buildLanes(const Facts& facts, uint32_t totalMs)
         controls.insert(tick.controls.begin(), tick.controls.end());
     for (const std::string& control : controls)
         addStateLane(
-            facts, controlLaneName(control), [&](const TickFacts& t) { return t.controls.count(control) != 0; }, lanes);
+            facts, controlLaneName(control), [&](const TickFacts& t) { return t.controls.contains(control); }, lanes);
     addStateLane(
         facts, "first person", [](const TickFacts& t) { return t.firstPerson; }, lanes);
     addStateLane(

@@ -67,7 +67,7 @@ struct PressTracker {
                 closed.push_back({it->second, tick, event.clockMs});
                 open.erase(it);
             }
-        } else if (!down.count(event.keyCode)) {
+        } else if (!down.contains(event.keyCode)) {
             // A key-down for a key already down is an auto-repeat.
             down.insert(event.keyCode);
             open[event.keyCode] = OpenPress{event.keyCode, tick, event.clockMs, order++};

@@ -37,11 +37,11 @@ void addControls(Items& items, const TickFacts& tick, const TickFacts* prev)
     const std::set<std::string> noControls;
     const std::set<std::string>& before = prev ? prev->controls : noControls;
     for (const std::string& control : tick.controls) {
-        if (!before.count(control))
+        if (!before.contains(control))
             add(items, tick.tick, controlWords(control, true));
     }
     for (const std::string& control : before) {
-        if (!tick.controls.count(control))
+        if (!tick.controls.contains(control))
             add(items, tick.tick, controlWords(control, false));
     }
 }

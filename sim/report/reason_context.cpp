@@ -41,7 +41,7 @@ int itemAt(const ReasonContext& c, int tick, const std::string& prefix)
 bool keyDownAt(const Facts& facts, int tick, int32_t code)
 {
     const TickFacts* at = facts.at(tick);
-    return at && isKeySlot(code) && at->keysDown.count(static_cast<uint32_t>(code));
+    return at && isKeySlot(code) && at->keysDown.contains(static_cast<uint32_t>(code));
 }
 
 int hotkeyHeldAt(const ReasonContext& c, int tick, int32_t key)

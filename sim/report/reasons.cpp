@@ -151,10 +151,10 @@ Reason gameReason(const ReasonContext& c, size_t k, const Run& prev)
     if (!at.onFoot && before && before->onFoot) {
         reason.why = "off foot: the custom speed is dropped";
         reason.item = itemAt(c, run.first, "off foot");
-    } else if (at.controls.count("INPUT_SPECIAL_ABILITY") && !speedOf(&run)) {
+    } else if (at.controls.contains("INPUT_SPECIAL_ABILITY") && !speedOf(&run)) {
         reason.why = "special ability held: the custom speed is dropped";
         reason.item = itemAt(c, run.first, "INPUT_SPECIAL_ABILITY");
-    } else if (prev.imposed.wheelTaken != run.imposed.wheelTaken && at.controls.count("INPUT_FRONTEND_SELECT")) {
+    } else if (prev.imposed.wheelTaken != run.imposed.wheelTaken && at.controls.contains("INPUT_FRONTEND_SELECT")) {
         reason.why = "INPUT_FRONTEND_SELECT held: the wheel is left to the game";
     } else if (at.firstPerson && run.imposed.pinned() && *run.imposed.cap == 1.0f) {
         reason.why = "first-person camera: no automatic running, pinned at a walk";

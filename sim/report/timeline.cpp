@@ -52,8 +52,8 @@ std::vector<std::string> headerLines(const Facts& facts)
     header.push_back(game);
     if (const std::string keys = keysLine(first.keys); !keys.empty())
         header.push_back(keys);
-    header.push_back("One line per change. \"The game's own speed\": Ambleworks sets no speed, the game decides.");
-    header.push_back(
+    header.emplace_back("One line per change. \"The game's own speed\": Ambleworks sets no speed, the game decides.");
+    header.emplace_back(
         "\"Sprint held\": Ambleworks also holds the sprint control so the game lets the ped reach a capped speed.");
     return header;
 }
@@ -238,7 +238,7 @@ std::vector<TimelineEntry> entriesOf(const std::map<int, Line>& lines, const Lin
     }
     // Faults in ticks with no other line.
     for (const TickFacts& tick : facts.ticks) {
-        if (lines.count(tick.tick))
+        if (lines.contains(tick.tick))
             continue;
         for (const std::string& fault : tick.faults)
             entries.push_back(faultEntry(tick.tick, tick.elapsedMs, "FAULT: " + fault));

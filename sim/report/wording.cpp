@@ -42,7 +42,7 @@ std::string moveDirection(const std::set<std::string>& moves)
 {
     std::string text;
     auto add = [&](const char* control, const char* word) {
-        if (moves.count(control)) {
+        if (moves.contains(control)) {
             if (!text.empty())
                 text += "-";
             text += word;

@@ -53,7 +53,7 @@ std::vector<std::string> knownControlNames()
 {
     std::vector<std::string> names;
     for (std::string_view name : controlNames())
-        names.push_back(std::string(name));
+        names.emplace_back(name);
     return names;
 }
 
@@ -64,8 +64,8 @@ std::vector<std::string> knownArgNames()
     std::vector<std::string> names = knownControlNames();
     for (std::string_view word : hostCallWords)
         names.push_back(upperCase(std::string(word)));
-    names.push_back("TRUE");
-    names.push_back("FALSE");
+    names.emplace_back("TRUE");
+    names.emplace_back("FALSE");
     return names;
 }
 
@@ -141,9 +141,9 @@ bool readCallName(const std::string& name, CallPattern& pattern, ParseError& err
     }
     std::vector<std::string> known;
     for (const NativeSpec& native : nativeCatalogue())
-        known.push_back(std::string(native.name));
+        known.emplace_back(native.name);
     for (std::string_view host : hostCallNames) {
-        known.push_back(std::string(host));
+        known.emplace_back(host);
         if (upperCase(std::string(host)) == upperCase(name))
             pattern.name = std::string(host);
     }

@@ -34,7 +34,7 @@ std::vector<std::string> statementKeywords()
     std::vector<std::string> names = propertyNames();
     for (const char* word :
          {"at", "expect", "title", "ticks", "clock", "repeat", "results", "ini", "key", "wheel", "plugin"})
-        names.push_back(word);
+        names.emplace_back(word);
     return names;
 }
 

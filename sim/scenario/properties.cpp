@@ -126,7 +126,7 @@ bool readControlName(const Word& word, std::string& control, ParseError& error)
     for (std::string_view name : controlNames()) {
         if (name == control)
             return true;
-        known.push_back(std::string(name));
+        known.emplace_back(name);
     }
     // "SPRINT" for INPUT_SPRINT: the prefix left out.
     const std::string prefixed = "INPUT_" + control;
@@ -159,7 +159,7 @@ std::vector<std::string> propertyNames()
 {
     std::vector<std::string> names;
     for (const PropertyRow& row : propertyRows)
-        names.push_back(row.name);
+        names.emplace_back(row.name);
     return names;
 }
 

@@ -105,7 +105,7 @@ void Parser::timedStatement(const Statement& s, const TickSpan& span)
         return;
     std::vector<std::string> known = propertyNames();
     for (const TimedKeyword& entry : timedKeywords)
-        known.push_back(entry.word);
+        known.emplace_back(entry.word);
     error(s.line, keyword.column,
           "unknown statement '" + keyword.text + "' after 'at'" + text::didYouMean(keyword.text, known));
 }

@@ -134,6 +134,7 @@ std::string TextTable::format() const
         }
         for (size_t i = 0; i < height; ++i) {
             std::vector<std::string> cells;
+            cells.reserve(lines.size());
             for (const std::vector<std::string>& cell : lines)
                 cells.push_back(i < cell.size() ? cell[i] : std::string());
             text += line(cells, width);
