@@ -177,7 +177,7 @@ class ScratchCopy(unittest.TestCase):
             self.assertNotEqual(digest("x >= 3"), original)
             self.assertEqual(digest("x >= 4"), original)  # the same program, written otherwise
 
-    def test_sync_puts_back_a_mutated_file_with_a_newer_time_stamp(self):
+    def test_sync_puts_back_a_mutated_file_newer_and_forgets_the_baseline(self):
         with tempfile.TemporaryDirectory() as folder:
             source = os.path.join(folder, "source")
             os.makedirs(os.path.join(source, "src"))
@@ -191,13 +191,18 @@ class ScratchCopy(unittest.TestCase):
             with open(os.path.join(tree.root, "stale.txt"), "w") as stream:
                 stream.write("left by a removed file\n")
             mutated_at = os.stat(copy).st_mtime_ns
+            stamp = os.path.join(tree.root, ".mutate-baseline-linux")
+            open(stamp, "w").close()
             time.sleep(0.01)
             self.assertEqual(tree.sync(), 2)
+            self.assertFalse(os.path.exists(stamp), "a baseline verdict outlived the sources it was for")
             with open(copy) as stream:
                 self.assertEqual(stream.read(), "int a = 1;\n")
             self.assertGreater(os.stat(copy).st_mtime_ns, mutated_at)
             self.assertFalse(os.path.exists(os.path.join(tree.root, "stale.txt")))
+            open(stamp, "w").close()
             self.assertEqual(tree.sync(), 0)
+            self.assertTrue(os.path.exists(stamp))
 
 
 if __name__ == "__main__":

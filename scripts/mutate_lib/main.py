@@ -193,10 +193,10 @@ def run_one(tree, mutant, killers):
         record["build_seconds"] = round(time.monotonic() - started, 1)
         if status is None:
             tested = time.monotonic()
-            status, detail = tree.run_tests(killers.first(mutant.file))
+            status, killer, detail = tree.run_tests(killers.first(mutant.file))
             record["test_seconds"] = round(time.monotonic() - tested, 1)
-            if status == "killed":
-                killers.add(mutant.file, detail)
+            if killer:
+                killers.add(mutant.file, killer)
     finally:
         tree.restore(mutant.file)
     record.update(status=status, detail=detail, seconds=round(time.monotonic() - started, 1))

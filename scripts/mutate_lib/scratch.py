@@ -143,6 +143,11 @@ class Tree:
                 if relative not in keep and not name.startswith(".mutate-"):
                     os.remove(os.path.join(folder, name))
                     changed += 1
+        if changed:
+            # The baseline verdicts were for other sources.
+            for name in os.listdir(self.root):
+                if name.startswith(".mutate-baseline-"):
+                    os.remove(os.path.join(self.root, name))
         return changed
 
     def write(self, relative, data):
@@ -258,7 +263,7 @@ class Tree:
     def prepare(self, log):
         """Copies, configures and builds the tree, and runs the tests once on
         the unmutated code: they must pass, or no mutant could survive."""
-        changed = self.sync()
+        self.sync()
         self.configure()
         status, output = self.ninja([])
         if status != 0:
@@ -266,13 +271,11 @@ class Tree:
         self.find_targets()
         stamp_path = os.path.join(self.root, f".mutate-baseline-{self.preset}")
         stamp = None
-        if changed == 0 and os.path.isfile(stamp_path):
+        if os.path.isfile(stamp_path):
             with open(stamp_path) as stream:
                 stamp = json.load(stream)
         if stamp is None:
             log(f"tree {self.root}: the {len(self.test_names)} fast tests on the unmutated code ...")
-            if os.path.exists(stamp_path):
-                os.remove(stamp_path)
             started = time.monotonic()
             status, output = self.ctest([])
             if status != 0:
@@ -287,7 +290,8 @@ class Tree:
 
     def run_tests(self, killers):
         """Runs the fast tests, the given likely killers first, and stops at
-        the first failure. Returns (status, failing test or why)."""
+        the first failure. Returns the status, the failing test (or None) and
+        what happened."""
         budget = 3 * self.test_seconds + 60
         started = time.monotonic()
         stages = []
@@ -303,19 +307,30 @@ class Tree:
                     timeout=max(left, 10),
                 )
                 if status is None:
-                    return "timeout", f"the tests ran past {budget:.0f} s"
+                    return "timeout", None, f"the tests ran past {budget:.0f} s"
                 if status != 0:
-                    return "killed", first_failure(junit.name, output)
-        return "survived", ""
+                    return ("killed", *first_failure(junit.name, output))
+        return "survived", None, ""
+
+
+# What a sanitizer says first when it stops a test.
+SANITIZER_REPORT = re.compile(r"(AddressSanitizer|LeakSanitizer|UndefinedBehaviorSanitizer|runtime error)[: ].*")
 
 
 def first_failure(junit_path, output):
-    """The name of the first failing test in a CTest JUnit report."""
+    """The first failing test of a CTest JUnit report, and what went wrong
+    in it: the sanitizer's finding when one stopped it."""
+    name, text = None, output
     try:
         for case in ET.parse(junit_path).getroot().iter("testcase"):
             if case.get("status") == "fail" or case.find("failure") is not None:
-                return case.get("name")
+                name = case.get("name")
+                text = "".join(case.itertext()) or output
+                break
     except (ET.ParseError, FileNotFoundError):
         pass
-    found = re.search(r"Test\s+#\d+: (\S+) \.+\*+(Failed|Timeout|Exception)", output)
-    return found.group(1) if found else "ctest failed"
+    if name is None:
+        found = re.search(r"Test\s+#\d+: (\S+) \.+\*+(Failed|Timeout|Exception)", output)
+        name = found.group(1) if found else "ctest failed"
+    report = SANITIZER_REPORT.search(text)
+    return name, f"{name}: {report.group(0).strip()[:160]}" if report else name
