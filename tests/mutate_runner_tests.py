@@ -177,6 +177,13 @@ class ScratchCopy(unittest.TestCase):
             self.assertNotEqual(digest("x >= 3"), original)
             self.assertEqual(digest("x >= 4"), original)  # the same program, written otherwise
 
+    def test_every_test_runs_once_killers_first_slow_ones_last(self):
+        tree = scratch.Tree("/nowhere", "/nowhere", 1, "linux", 1)
+        tree.test_names = ["unit.a", "unit.big", "unit.b", "scenario.c", "sim.cli # x"]
+        tree.test_durations = [0.1, 9.0, 0.2, 0.3, 2.5]
+        self.assertEqual(tree.test_stages([]), [[0, 2, 3], [1, 4]])
+        self.assertEqual(tree.test_stages(["scenario.c", "sim.cli # x", "gone"]), [[3, 4], [0, 2], [1]])
+
     def test_sync_puts_back_a_mutated_file_newer_and_forgets_the_baseline(self):
         with tempfile.TemporaryDirectory() as folder:
             source = os.path.join(folder, "source")

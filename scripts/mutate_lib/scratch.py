@@ -25,6 +25,9 @@ EXCLUDED_LABELS = "wine|reload|bench|artifacts|code|stress|mutate"
 # Killers remembered per file and tried first on the next mutant there.
 KILLERS_FIRST = 3
 
+# Tests that took longer than this on the unmutated code run after the others.
+SLOW_TEST_SECONDS = 1.0
+
 
 RUNNING = set()  # processes started by run(), for stop_all()
 
@@ -104,7 +107,9 @@ class Tree:
         self.originals = {}
         self.objects = {}  # object path -> [mtime_ns, digest of the unmutated object]
         self.targets = []
+        self.test_names = []
         self.test_seconds = 0.0
+        self.test_durations = []
         self.env = dict(os.environ)
         # Trees share ccache's results: paths below the tree are hashed as
         # relative ones.
@@ -274,19 +279,36 @@ class Tree:
         if os.path.isfile(stamp_path):
             with open(stamp_path) as stream:
                 stamp = json.load(stream)
-        if stamp is None:
+        if stamp is None or stamp.get("tests") != self.test_names:
             log(f"tree {self.root}: the {len(self.test_names)} fast tests on the unmutated code ...")
             started = time.monotonic()
-            status, output = self.ctest([])
-            if status != 0:
-                raise RuntimeError(f"the fast tests fail without any mutant:\n{output[-4000:]}")
-            stamp = {"test_seconds": time.monotonic() - started}
+            with tempfile.NamedTemporaryFile(suffix=".xml", dir=self.build_dir) as junit:
+                status, output = self.ctest(["--output-junit", junit.name])
+                if status != 0:
+                    raise RuntimeError(f"the fast tests fail without any mutant:\n{output[-4000:]}")
+                durations = test_durations(junit.name)
+            stamp = {
+                "test_seconds": time.monotonic() - started,
+                "tests": self.test_names,
+                "seconds": [durations.get(name, 0.0) for name in self.test_names],
+            }
             with open(stamp_path, "w") as stream:
                 json.dump(stamp, stream)
         self.test_seconds = stamp["test_seconds"]
+        self.test_durations = stamp["seconds"]
         self.remember_objects()
 
     # -- One mutant -------------------------------------------------------------
+
+    def test_stages(self, killers):
+        """The tests in the order a mutant meets them, as lists of CTest's
+        numbers (positions in the selected list): the likely killers, then
+        the quick tests in their own order, then the slow ones."""
+        first = [self.test_names.index(k) for k in killers if k in self.test_names]
+        rest = [i for i in range(len(self.test_names)) if i not in first]
+        quick = [i for i in rest if self.test_durations[i] <= SLOW_TEST_SECONDS]
+        slow = [i for i in rest if self.test_durations[i] > SLOW_TEST_SECONDS]
+        return [stage for stage in (first, quick, slow) if stage]
 
     def run_tests(self, killers):
         """Runs the fast tests, the given likely killers first, and stops at
@@ -294,16 +316,12 @@ class Tree:
         what happened."""
         budget = 3 * self.test_seconds + 60
         started = time.monotonic()
-        stages = []
-        if killers:
-            names = "|".join(re.sub(r"([^A-Za-z0-9_])", r"\\\1", k) for k in killers)
-            stages.append(["-R", f"^({names})$"])
-        stages.append([])
-        for arguments in stages:
+        for stage in self.test_stages(killers):
             left = budget - (time.monotonic() - started)
+            numbers = ",".join(str(i + 1) for i in stage)
             with tempfile.NamedTemporaryFile(suffix=".xml", dir=self.build_dir) as junit:
                 status, output = self.ctest(
-                    ["--stop-on-failure", "--timeout", "60", "--output-junit", junit.name, *arguments],
+                    ["--stop-on-failure", "--timeout", "60", "--output-junit", junit.name, "-I", f"0,0,0,{numbers}"],
                     timeout=max(left, 10),
                 )
                 if status is None:
@@ -311,6 +329,11 @@ class Tree:
                 if status != 0:
                     return ("killed", *first_failure(junit.name, output))
         return "survived", None, ""
+
+
+def test_durations(junit_path):
+    """Seconds of each test in a CTest JUnit report."""
+    return {case.get("name"): float(case.get("time", 0)) for case in ET.parse(junit_path).getroot().iter("testcase")}
 
 
 # What a sanitizer says first when it stops a test.
