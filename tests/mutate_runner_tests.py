@@ -107,6 +107,33 @@ class FindsTheOperatorsInTheSyntaxTree(unittest.TestCase):
         self.assertEqual(found, [(3, "<", "<="), (3, "<", ">="), (3, "||", "&&")])
 
 
+class ReadsHeadersThroughTheirSources(unittest.TestCase):
+    def test_a_header_alone_is_read_through_a_source_that_includes_it(self):
+        with tempfile.TemporaryDirectory() as root:
+            os.makedirs(os.path.join(root, "src", "part"))
+            with open(os.path.join(root, "src", "part", "limits.h"), "w") as stream:
+                stream.write("#pragma once\ninline bool over(int x) { return x > 3; }\n")
+            with open(os.path.join(root, "src", "use.cpp"), "w") as stream:
+                stream.write('#include "part/limits.h"\nbool twice(int x) { return over(x) && x < 9; }\n')
+            commands = [
+                {
+                    "directory": root,
+                    "file": os.path.join(root, "src", "use.cpp"),
+                    "command": f"c++ -I{root}/src -std=c++20 -c {root}/src/use.cpp -o use.o",
+                }
+            ]
+            header = finder.find_mutants(root, [os.path.join(root, "src", "part", "limits.h")], commands)
+            self.assertEqual(
+                [m.key for m in header],
+                [
+                    "src/part/limits.h | over | x > 3 | > -> <=",
+                    "src/part/limits.h | over | x > 3 | > -> >=",
+                    "src/part/limits.h | over | x > 3 | 3 -> 2",
+                    "src/part/limits.h | over | x > 3 | 3 -> 4",
+                ],
+            )
+
+
 class KeysSurviveLineMoves(unittest.TestCase):
     def test_the_same_keys_after_lines_and_comments_are_added(self):
         moved = SNIPPET.replace("bool decide", "// a new comment\n\nint32_t unrelated() { return 7; }\nbool decide")

@@ -44,7 +44,7 @@ FUNCTION_KINDS = {
     K.CONVERSION_FUNCTION,
     K.FUNCTION_TEMPLATE,
 }
-SCOPE_KINDS = {K.NAMESPACE, K.CLASS_DECL, K.STRUCT_DECL, K.UNION_DECL, K.CLASS_TEMPLATE}
+SCOPE_KINDS = {K.NAMESPACE, K.CLASS_DECL, K.STRUCT_DECL, K.UNION_DECL, K.CLASS_TEMPLATE, K.ENUM_DECL}
 DECLARATION_SITES = {K.VAR_DECL, K.FIELD_DECL, K.PARM_DECL, K.ENUM_CONSTANT_DECL}
 
 
@@ -395,13 +395,15 @@ def find_mutants(root, files, compile_commands):
     wanted = [os.path.realpath(f) for f in files]
     collector = FileMutants(root, wanted)
     sources = [e for e in compile_commands if os.path.realpath(e["file"]) in set(wanted)]
-    if any(not f.endswith((".cpp", ".cc")) for f in wanted):
-        # A header is read through the sources of its own folder tree.
-        headers_root = os.path.commonpath(wanted)
+    headers = [f for f in wanted if not f.endswith((".cpp", ".cc"))]
+    if headers:
+        # A header is read through every source of its top folder (src/ for
+        # the plug-in's headers).
+        tops = {os.path.join(root, os.path.relpath(h, root).split(os.sep)[0]) + os.sep for h in headers}
         sources += [
             e
             for e in compile_commands
-            if os.path.realpath(e["file"]).startswith(headers_root + os.sep) and e not in sources
+            if any(os.path.realpath(e["file"]).startswith(top) for top in tops) and e not in sources
         ]
     index = ci.Index.create()
     for entry in sources:
