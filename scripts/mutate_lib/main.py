@@ -24,7 +24,6 @@ DEFAULT_FOLDER = "src"
 LEFT_OUT = ("src/testing/",)  # test-only helpers, never shipped
 EQUIVALENTS_FILE = "docs/equivalent-mutants.txt"
 COUNTED_AS_KILLED = ("killed", "timeout")
-NOT_SCORED = ("equivalent", "same-code", "not-compiled")
 
 # ---------------------------------------------------------------------------
 # 1. Options
@@ -109,8 +108,9 @@ def find_in_tree(tree, files):
 
 
 def choose(options, tree, known, log):
-    """The mutants to run, the listed equivalents met among them, and how many
-    mutants the files hold besides the listed ones (for the time of a whole run)."""
+    """The mutants to run, the listed equivalents met among them, the records
+    of saved survivors no longer in the source, and how many mutants the files
+    hold besides the listed ones (for the time of a whole run)."""
     if options.rerun or options.asan:
         saved = load_results(options.results)
         if saved.get("mode") != "plain":
@@ -118,10 +118,13 @@ def choose(options, tree, known, log):
         keys = {m["key"] for m in saved["mutants"] if m["status"] == "survived"}
         files = sorted({m["file"] for m in saved["mutants"] if m["key"] in keys})
         mutants = [m for m in find_in_tree(tree, files) if m.key in keys]
-        gone = keys - {m.key for m in mutants}
-        for key in sorted(gone):
-            log(f"no longer in the source: {key}")
+        found = {m.key for m in mutants}
+        gone = [dict(m, status="gone", detail="no longer in the source", seconds=0) for m in saved["mutants"]
+                if m["key"] in keys and m["key"] not in found]
+        for record in gone:
+            log(f"no longer in the source: {record['key']}")
     else:
+        gone = []
         files = wanted_files(tree.source_root, options.files)
         mutants = find_in_tree(tree, files)
         keys_here = {m.key for m in mutants}
@@ -137,7 +140,7 @@ def choose(options, tree, known, log):
     if options.sample is not None and options.sample < len(mutants):
         mutants = random.Random(options.seed).sample(mutants, options.sample)
     mutants.sort(key=lambda m: (m.file, m.offset, m.replacement))
-    return mutants, listed, population
+    return mutants, listed, gone, population
 
 
 # ---------------------------------------------------------------------------
@@ -260,7 +263,7 @@ def summarise(records, seconds, jobs):
     counts = collections.Counter(r["status"] for r in records)
     killed = sum(counts[s] for s in COUNTED_AS_KILLED)
     scored = killed + counts["survived"]
-    ran = [r for r in records if r["status"] != "equivalent"]
+    ran = [r for r in records if r["status"] not in ("equivalent", "gone")]
     return {
         "counts": dict(sorted(counts.items())),
         "killed": killed,
@@ -312,6 +315,59 @@ def report(records, summary, total_mutants, log):
         log(line)
 
 
+def execute(trees, mutants, scratch_root, preset, log):
+    """Prepares the copies and runs the mutants; returns their records and
+    the seconds it took, or None when interrupted."""
+    if not mutants:
+        return [], 0.0
+    for tree in trees:
+        tree.prepare(log)
+    killers = Killers(os.path.join(scratch_root, f"killers-{preset}.json"))
+    started = time.monotonic()
+    try:
+        records = run_all(trees, mutants, killers, log)
+    except KeyboardInterrupt:
+        scratch.stop_all()
+        log("mutate: interrupted; nothing saved (the scratch copies are put right on the next run)")
+        return None
+    return records, time.monotonic() - started
+
+
+def results_for(options, preset, records, seconds, root):
+    """The results to save and where: a fresh file for a run, the saved
+    results updated for --rerun, a file of its own for --asan."""
+    results = {
+        "mode": preset if preset == "asan" else "plain",
+        "date": datetime.datetime.now().isoformat(timespec="seconds"),
+        "source": source_state(root),
+        "files": sorted({r["file"] for r in records}),
+        "seed": options.seed,
+        "sample": options.sample,
+        "jobs": options.jobs,
+        "summary": summarise(records, seconds, options.jobs),
+        "mutants": records,
+    }
+    out = options.results
+    if options.asan:
+        out = out[: -len(".json")] + "-asan.json" if out.endswith(".json") else out + "-asan"
+    elif options.rerun:
+        merged = merge(load_results(out), records)
+        timing = {k: merged["summary"][k] for k in ("seconds", "seconds_per_mutant")}
+        merged["summary"] = dict(summarise(merged["mutants"], 0, 1), **timing)
+        results = merged
+    return results, out
+
+
+def write_survivors(mutants, records, path):
+    """The survivors as entries of the equivalents list, reason to fill in."""
+    survived = {r["key"] for r in records if r["status"] == "survived"}
+    survivors = [m for m in mutants if m.key in survived]
+    if survivors:
+        with open(path, "w") as stream:
+            stream.write("\n\n".join(equivalents.block_for(m) for m in survivors) + "\n")
+    return survivors
+
+
 def main(argv, root):
     options = parse_options(argv)
     os.chdir(root)
@@ -326,60 +382,28 @@ def main(argv, root):
     trees = [scratch.Tree(root, scratch_root, n + 1, preset, build_jobs) for n in range(options.jobs)]
     trees[0].sync()
     trees[0].configure()
-    mutants, listed, population = choose(options, trees[0], known, log)
-
+    mutants, listed, gone, population = choose(options, trees[0], known, log)
     if options.list:
         for m in mutants:
             log(f"{m.file}:{m.line}:{m.column} [{m.operator}] {m.function}: {m.change}    key: {m.key}")
         log(f"{len(mutants)} mutants to run, {len(listed)} known equivalent")
         return 0
-    if not mutants:
+    if not (mutants or gone):
         log("no mutants to run")
         return 0
-
     log(f"{len(mutants)} mutants to run ({len(listed)} known equivalent left out), preset {preset}")
-    for tree in trees:
-        tree.prepare(log)
-    killers = Killers(os.path.join(scratch_root, f"killers-{preset}.json"))
-    started = time.monotonic()
-    try:
-        records = run_all(trees, mutants, killers, log)
-    except KeyboardInterrupt:
-        scratch.stop_all()
-        log("mutate: interrupted; nothing saved (the scratch copies are put right on the next run)")
+    ran = execute(trees, mutants, scratch_root, preset, log)
+    if ran is None:
         return 130
-    seconds = time.monotonic() - started
-    records += [dict(describe(m), status="equivalent", detail="listed", seconds=0) for m in listed]
-    summary = summarise(records, seconds, options.jobs)
-    results = {
-        "mode": preset if preset == "asan" else "plain",
-        "date": datetime.datetime.now().isoformat(timespec="seconds"),
-        "source": source_state(root),
-        "files": sorted({r["file"] for r in records}),
-        "seed": options.seed,
-        "sample": options.sample,
-        "jobs": options.jobs,
-        "summary": summary,
-        "mutants": records,
-    }
-    out = options.results
-    if options.asan:
-        out = options.results[: -len(".json")] + "-asan.json" if out.endswith(".json") else out + "-asan"
-    elif options.rerun:
-        merged = merge(load_results(options.results), records)
-        merged["summary"] = summarise(merged["mutants"], merged["summary"]["seconds"], merged.get("jobs", 1))
-        results = merged
+    records, seconds = ran
+    records += [dict(describe(m), status="equivalent", detail="listed", seconds=0) for m in listed] + gone
+    results, out = results_for(options, preset, records, seconds, root)
     save(out, results)
-    report(records, summary, None if (options.rerun or options.asan) else population, log)
+    report(records, summarise(records, seconds, options.jobs), None if options.rerun or options.asan else population, log)
     if options.rerun:
         whole = results["summary"]
         log(f"All saved results: {whole['killed']} of {whole['scored']} killed, {whole['score']} %")
-    survivors = [m for m in mutants if m.key in {r["key"] for r in records if r["status"] == "survived"}]
-    if survivors:
-        template = os.path.join(scratch_root, f"survivors-{preset}.txt")
-        with open(template, "w") as stream:
-            stream.write("\n\n".join(equivalents.block_for(m) for m in survivors) + "\n")
-        log(f"Results: {out}; the survivors as entries of {options.equivalents}: {template}")
-    else:
-        log(f"Results: {out}")
+    template = os.path.join(scratch_root, f"survivors-{preset}.txt")
+    survivors = write_survivors(mutants, records, template)
+    log(f"Results: {out}" + (f"; the survivors as entries of {options.equivalents}: {template}" if survivors else ""))
     return 1 if survivors else 0
