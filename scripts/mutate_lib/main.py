@@ -403,6 +403,10 @@ def main(argv, root):
     if options.rerun:
         whole = results["summary"]
         log(f"All saved results: {whole['killed']} of {whole['scored']} killed, {whole['score']} %")
+    if options.asan:
+        plain = load_results(options.results)["summary"]
+        caught = plain["killed"] + results["summary"]["killed"]
+        log(f"With the ASan stage: {caught} of {plain['scored']} killed, {100.0 * caught / plain['scored']:.1f} %")
     template = os.path.join(scratch_root, f"survivors-{preset}.txt")
     survivors = write_survivors(mutants, records, template)
     log(f"Results: {out}" + (f"; the survivors as entries of {options.equivalents}: {template}" if survivors else ""))
