@@ -47,7 +47,7 @@ constexpr size_t maxIniBytes = 4096;
 enum Op : uint8_t {
     opTicks = 0,     // n: 1 + n % 8 ticks
     opHold,          // n: 1 + n ticks (up to 256)
-    opKey,           // key selector, flags [, raw isUpNow, raw wasDown]: one keyboard message
+    opKey,           // key selector [, code], flags [, raw isUpNow, raw wasDown]: one keyboard message
     opClock,         // mode, value: step the clock, set it, or set the step per tick
     opWorld,         // answer, which: a standing answer about the ped or the world
     opControl,       // query*12 + control, answer: a standing answer about one control
@@ -87,7 +87,19 @@ void runTicks(uint64_t count)
         runTick();
 }
 
-// The keys that matter most, then any code (255 and above have no slot).
+// One of the six keys the settings name, as they stand now: the walk-control
+// key, then the modifier, switch-off, switch-on, reload and sprint keys of
+// [Keys], so that inputs keep pressing the chosen keys whatever an INI file
+// moved them to.
+uint32_t configuredKey(uint8_t which)
+{
+    const int32_t keys[] = {settings.walkControlKey, settings.hotkeyModifier, settings.switchOffKey,
+                            settings.switchOnKey,    settings.reloadKey,      settings.sprintKey};
+    return static_cast<uint32_t>(keys[which % (sizeof keys / sizeof keys[0])]);
+}
+
+// The keys that matter most, then the keys the settings name, then any code
+// (255 and above have no slot).
 uint32_t decodeKey(InputStream& in)
 {
     static const uint32_t keys[] = {0x10, 0x12, 0x23, 0x61, 0x62, 0x63, 0x41, 0x00, 0xFE, 0xFF, 0x100, 0xFFFFFFFF};
@@ -95,7 +107,7 @@ uint32_t decodeKey(InputStream& in)
     if (selector < 0x80)
         return keys[selector % (sizeof keys / sizeof keys[0])];
     if (selector < 0xC0)
-        return static_cast<uint32_t>(settings.walkControlKey);
+        return configuredKey(static_cast<uint8_t>(selector - 0x80));
     if (selector < 0xF0)
         return in.byte();
     return in.u32();

@@ -1,5 +1,12 @@
 // Fuzz target: arbitrary bytes as Ambleworks.ini, through the INI reader and
-// loadSettings, as the plug-in reads the file a player saved.
+// the settings load, as the plug-in reads the file a player saved.
+//
+// While fuzzing, the bytes reach the reader from memory (IniReader::readBytes,
+// which reads them exactly as it reads a file holding them), so that a run
+// tries ten times more inputs than through a file. With
+// AMBLEWORKS_FUZZ_THROUGH_FILE=1 (the corpus replay, fuzz.corpus.fuzz_settings)
+// every input is written to Ambleworks.ini and read back by the plug-in's own
+// loadSettings, so the file path stays covered.
 //
 // Nothing may crash or trip a sanitizer, and nothing may escape the load but
 // the four conversion failures ("invalid stof argument", "stof argument out
@@ -12,10 +19,11 @@
 //   - the conversions of every value: the float and the decimal integer
 //     exactly as the C library's strtof and strtol read the text in the "C"
 //     locale (NaN refused as invalid, an infinity as out of range);
-//   - the load: row by row as the settings table lays it out, stopping at the
-//     first failing row with that row's message, no float setting ever NaN
-//     or infinite, and the copy of RESPECT_BOUNDARIES written exactly when
-//     the load got that far.
+//   - the load: the five keys of [Keys] first, each kept when its line is
+//     missing or empty, whatever follows; then the 19 settings row by row as
+//     the settings table lays them out, stopping at the first failing row
+//     with that row's message, no float setting ever NaN or infinite, and the
+//     copy of RESPECT_BOUNDARIES written exactly when the load got that far.
 
 #include <cerrno>
 #include <cmath>
@@ -242,6 +250,18 @@ ExpectedLoad expectedLoad(IniDocument document, const Settings& before)
     auto text = [&](const char* section, const char* key) -> const std::string& {
         return document.section(section).value(key);
     };
+    // A key code: a missing or empty line keeps the key it had.
+    auto keyCode = [&](int32_t& field, const char* section, const char* key) {
+        if (const std::string& code = text(section, key); !code.empty())
+            field = convertHexInteger(code);
+    };
+    // The keys of [Keys] come first and never fail, so no failing row below
+    // can take one away.
+    keyCode(s.hotkeyModifier, "Keys", "HOTKEY_MODIFIER");
+    keyCode(s.switchOffKey, "Keys", "SWITCH_OFF_KEY");
+    keyCode(s.switchOnKey, "Keys", "SWITCH_ON_KEY");
+    keyCode(s.reloadKey, "Keys", "RELOAD_KEY");
+    keyCode(s.sprintKey, "Keys", "SPRINT_KEY");
     try {
         s.enabled = convertFlag(text("General", "ENABLED"));
         s.mouseWheelEnabled = convertFlag(text("MouseWheel", "MOUSE_WHEEL_ENABLED"));
@@ -255,9 +275,7 @@ ExpectedLoad expectedLoad(IniDocument document, const Settings& before)
         s.fastWalkCustomSpeed = convertDecimalFloat(text("WalkControl", "FAST_WALK_CUSTOM_SPEED"));
         s.slowWalkEnabled = convertFlag(text("WalkControl", "SLOW_WALK_ENABLED"));
         s.slowWalkCustomSpeed = convertDecimalFloat(text("WalkControl", "SLOW_WALK_CUSTOM_SPEED"));
-        // A missing or empty key keeps the walk-control key it had.
-        if (const std::string& key = text("WalkControl", "WALK_CONTROL_KEY"); !key.empty())
-            s.walkControlKey = convertHexInteger(key);
+        keyCode(s.walkControlKey, "WalkControl", "WALK_CONTROL_KEY");
         s.rememberFastWalk = convertFlag(text("WalkControl", "REMEMBER_FAST_WALK"));
         s.keepCustomSpeedAfterStoppingMode =
             convertDecimalInteger(text("Advanced", "KEEP_CUSTOM_SPEED_AFTER_STOPPING_MODE"));
@@ -272,7 +290,32 @@ ExpectedLoad expectedLoad(IniDocument document, const Settings& before)
     return expected;
 }
 
-void checkLoad(const IniDocument& document, const Settings& before)
+// Set from AMBLEWORKS_FUZZ_THROUGH_FILE: the input goes through a file.
+bool throughFile = false;
+
+// The input as the reader's document: from Ambleworks.ini or from memory.
+bool readInput(IniReader& reader, const std::string& bytes, IniDocument& document)
+{
+    if (throughFile)
+        return reader.read(document);
+    reader.readBytes(bytes, document);
+    return true;
+}
+
+// The plug-in's load of the input: loadSettings on Ambleworks.ini, or the
+// same rows on the document read from memory.
+void loadInput(const std::string& bytes)
+{
+    if (throughFile) {
+        loadSettings();
+        return;
+    }
+    IniDocument document;
+    IniReader("").readBytes(bytes, document);
+    storeSettings(document);
+}
+
+void checkLoad(const IniDocument& document, const Settings& before, const std::string& bytes)
 {
     const ExpectedLoad expected = expectedLoad(document, before);
 
@@ -282,7 +325,7 @@ void checkLoad(const IniDocument& document, const Settings& before)
     controllerState.respectBoundariesConfigured = !expected.settings.respectBoundaries;
     Outcome got = Outcome::value;
     try {
-        loadSettings();
+        loadInput(bytes);
     } catch (const std::exception& error) {
         got = outcomeOf(error);
     } catch (...) {
@@ -312,15 +355,18 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     // our own while an input runs, so that nothing of the caller's is read
     // or overwritten.
     fuzz::setUpWorkDirectory("fuzz-settings", argc, argv);
+    const char* throughFileSetting = std::getenv("AMBLEWORKS_FUZZ_THROUGH_FILE");
+    throughFile = throughFileSetting && std::string(throughFileSetting) == "1";
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const fuzz::InsideWorkDirectory inside;
-    {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    if (throughFile) {
         std::ofstream file("Ambleworks.ini", std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+        file.write(bytes.data(), static_cast<std::streamsize>(size));
         if (!file)
             fail("cannot write Ambleworks.ini");
     }
@@ -328,7 +374,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     IniDocument document;
     IniReader reader("Ambleworks.ini");
     try {
-        if (!reader.read(document))
+        if (!readInput(reader, bytes, document))
             fail("a regular file that exists did not read");
     } catch (...) {
         fail("the reader threw");
@@ -337,11 +383,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // The same reader again, and a second reader, give the same document.
     IniDocument again;
-    if (!reader.read(again) || !sameDocument(document, again))
-        fail("the same reader read the same file differently");
+    if (!readInput(reader, bytes, again) || !sameDocument(document, again))
+        fail("the same reader read the same input differently");
     IniDocument fresh;
-    if (!IniReader("Ambleworks.ini").read(fresh) || !sameDocument(document, fresh))
-        fail("another reader read the same file differently");
+    IniReader second("Ambleworks.ini");
+    if (!readInput(second, bytes, fresh) || !sameDocument(document, fresh))
+        fail("another reader read the same input differently");
 
     for (const auto& [name, section] : document.sections) {
         for (const auto& [key, value] : section.entries)
@@ -351,7 +398,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     checkConversions(std::string(reinterpret_cast<const char*>(data), size < 256 ? size : 256));
 
     // From the built-in defaults, and from a state an earlier load left.
-    checkLoad(document, Settings{});
+    checkLoad(document, Settings{}, bytes);
     Settings other;
     other.enabled = false;
     other.speedIncrement = 0.5f;
@@ -359,6 +406,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     other.keepCustomSpeedAfterStoppingMode = -7;
     other.respectBoundaries = false;
     other.minimumSpeed = 2.0f;
-    checkLoad(document, other);
+    other.hotkeyModifier = 0;
+    other.switchOnKey = 0x100;
+    other.reloadKey = 0x7A;
+    other.sprintKey = -1;
+    checkLoad(document, other, bytes);
     return 0;
 }

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Makes the player's release zip from the Windows build, unpacks it as a
 # player would, and checks what is inside: exactly Ambleworks.asi,
-# Ambleworks.ini and README.txt at the top; the INI is the shipped one; the
-# README covers every INI key and hotkey; the .asi meets the host boundary.
+# AmbleworksDoctor.exe, Ambleworks.ini and README.txt at the top; the INI is
+# the shipped one and both text files have Windows (CR LF) line ends; the
+# README covers every INI key and hotkey; the .asi meets the host boundary;
+# the doctor needs no DLL a game folder lacks; both programs carry a version
+# resource with the project's version.
 #
 #   check_release.sh WINDOWS_BUILD_DIR SOURCE_DIR ARTIFACT_CHECKER WORKDIR
 set -uo pipefail
@@ -25,12 +28,18 @@ zip="$work/Ambleworks-$version.zip"
 [ -f "$zip" ] || { echo "FAIL: $zip was not made" >&2; exit 1; }
 
 contents=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
-[ "$contents" = "Ambleworks.asi Ambleworks.ini README.txt " ] ||
-  fail "the zip holds [$contents], not exactly Ambleworks.asi, Ambleworks.ini, README.txt"
+[ "$contents" = "Ambleworks.asi Ambleworks.ini AmbleworksDoctor.exe README.txt " ] ||
+  fail "the zip holds [$contents], not exactly Ambleworks.asi, Ambleworks.ini, AmbleworksDoctor.exe, README.txt"
 
 unzip -q "$zip" -d "$work/unpacked" || fail "the zip does not unpack"
-cmp -s "$work/unpacked/Ambleworks.ini" "$source/Ambleworks.ini" ||
-  fail "the zip's Ambleworks.ini differs from the shipped one"
+cmp -s "$work/unpacked/Ambleworks.ini" <(sed 's/\r$//; s/$/\r/' "$source/Ambleworks.ini") ||
+  fail "the zip's Ambleworks.ini differs from the shipped one (with CR LF line ends)"
+for text in Ambleworks.ini README.txt; do
+  lines=$(wc -l <"$work/unpacked/$text")
+  crlf=$(grep -c $'\r$' "$work/unpacked/$text")
+  [ "$lines" -gt 0 ] && [ "$lines" = "$crlf" ] ||
+    fail "$text: $crlf of its $lines lines end in CR LF"
+done
 
 readme="$work/unpacked/README.txt"
 for key in ENABLED MOUSE_WHEEL_ENABLED SPEED_INCREMENT SHIFT_TAP_ENABLED \
@@ -43,11 +52,45 @@ for key in ENABLED MOUSE_WHEEL_ENABLED SPEED_INCREMENT SHIFT_TAP_ENABLED \
   grep -qi "^$key *=" "$work/unpacked/Ambleworks.ini" || fail "Ambleworks.ini lacks $key"
 done
 for text in "End + Numpad1" "End + Numpad2" "End + Numpad3" "ScriptHookRDR2.dll" \
-    "INSTALLING" "TROUBLESHOOTING" "ambleworks-sim doctor"; do
+    "INSTALLING" "TROUBLESHOOTING" "AmbleworksDoctor.exe"; do
   grep -qF "$text" "$readme" || fail "README.txt does not mention '$text'"
 done
 
 bash "$checker" windows "$work/unpacked/Ambleworks.asi" || fail "the packed Ambleworks.asi breaks the host boundary"
+
+# The doctor is a 64-bit console program that a game folder can run: no DLL
+# beyond the system's (the MinGW runtimes are inside it).
+objdump=${OBJDUMP:-x86_64-w64-mingw32-objdump}
+doctor="$work/unpacked/AmbleworksDoctor.exe"
+dump=$("$objdump" -p "$doctor" 2>&1) || fail "objdump cannot read AmbleworksDoctor.exe: $dump"
+grep -q 'file format pei-x86-64' <<<"$dump" || fail "AmbleworksDoctor.exe is not a 64-bit Windows program"
+grep -q 'Subsystem.*(Windows CUI)' <<<"$dump" || fail "AmbleworksDoctor.exe is not a console program"
+for dll in $(grep -E '^[[:space:]]*DLL Name:' <<<"$dump" | awk '{ print $3 }' | sort -u); do
+  case "$(tr '[:upper:]' '[:lower:]' <<<"$dll")" in
+    kernel32.dll|msvcrt.dll|ucrtbase.dll|api-ms-win-crt-*.dll) ;;
+    *) fail "AmbleworksDoctor.exe imports $dll, which a game folder does not have" ;;
+  esac
+done
+
+# The version resource, as Explorer's Properties show it: the strings (UTF-16
+# in the resource section, read here without their zero bytes) and the fixed
+# file version, four 16-bit numbers after the signature FEEF04BD.
+objcopy=${OBJCOPY:-x86_64-w64-mingw32-objcopy}
+IFS=. read -r major minor patch <<<"$version"
+for program in Ambleworks.asi AmbleworksDoctor.exe; do
+  rsrc="$work/$program.rsrc"
+  "$objcopy" -O binary --only-section=.rsrc "$work/unpacked/$program" "$rsrc" 2>/dev/null ||
+    { fail "$program has no resource section"; continue; }
+  strings=$(tr -d '\000' <"$rsrc")
+  for pair in "ProductNameAmbleworks" "ProductVersion$version" "FileVersion$version" \
+      "OriginalFilename$program" "FileDescriptionAmbleworks"; do
+    grep -aqF "$pair" <<<"$strings" || fail "$program: the version resource lacks ${pair} (name and value)"
+  done
+  fixed=$(od -An -v -tx1 "$rsrc" | tr -d ' \n' | grep -o 'bd04effe00000100.\{16\}' | head -1)
+  want=$(printf '%04x%04x%04x%04x' "$minor" "$major" 0 "$patch" |
+    sed 's/\(..\)\(..\)\(..\)\(..\)\(..\)\(..\)\(..\)\(..\)/\2\1\4\3\6\5\8\7/')
+  [ "${fixed:16}" = "$want" ] || fail "$program: the fixed file version is ${fixed:16}, not $version ($want)"
+done
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures problem(s) with the release" >&2

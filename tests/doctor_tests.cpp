@@ -1,5 +1,6 @@
-// The INI doctor: every kind of finding, where the load stops, where each
-// setting comes from, the exit statuses, and the JSON text.
+// The INI doctor: every kind of finding and how much it matters, where the
+// load stops, where each setting comes from, the exit statuses, files that are
+// no settings file, and the text and JSON reports whatever the file holds.
 
 #include <gtest/gtest.h>
 
@@ -8,8 +9,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "doctor/doctor.h"
 
@@ -66,6 +70,17 @@ std::size_t rowOf(const std::string& key)
     return 0;
 }
 
+// A setting as the doctor reports it, by key.
+const sim::doctor::SettingUse& useOf(const Diagnosis& diagnosis, const std::string& key)
+{
+    for (const sim::doctor::SettingUse& use : diagnosis.settings) {
+        if (key == use.row->key)
+            return use;
+    }
+    ADD_FAILURE() << "no setting " << key;
+    return diagnosis.settings.front();
+}
+
 std::string describe(const Diagnosis& diagnosis)
 {
     std::string text;
@@ -81,6 +96,11 @@ const Finding* findKind(const Diagnosis& diagnosis, const std::string& kind, std
             return &finding;
     }
     return nullptr;
+}
+
+std::size_t loadRowCount()
+{
+    return keyRowCount + settingRowCount;
 }
 
 std::size_t countKind(const Diagnosis& diagnosis, const std::string& kind)
@@ -101,6 +121,22 @@ struct LineCase {
     const char* suggestion;   // "" when none is expected
     const char* messagePart;  // a piece of the message the player must see
 };
+
+// Each case's file gives its finding, at its line, with its severity,
+// suggestion and words.
+template <typename Diagnose>
+void expectFindings(const std::vector<LineCase>& cases, Diagnose diagnose)
+{
+    for (const LineCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Diagnosis diagnosis = diagnose(c.file);
+        const Finding* finding = findKind(diagnosis, c.kind, c.line);
+        ASSERT_NE(finding, nullptr) << "no " << c.kind << " at line " << c.line << "; found:\n" << describe(diagnosis);
+        EXPECT_EQ(finding->severity, c.severity);
+        EXPECT_EQ(finding->suggestion, c.suggestion);
+        EXPECT_NE(finding->message.find(c.messagePart), std::string::npos) << finding->message;
+    }
+}
 
 TEST(DoctorFindings, EachKindOfLineIsFoundWithItsLineNumber)
 {
@@ -155,20 +191,18 @@ TEST(DoctorFindings, EachKindOfLineIsFoundWithItsLineNumber)
          numbersOnly.substr(0, numbersOnly.find("KEEP")) + "KEEP_CUSTOM_SPEED_AFTER_STOPPING_MODE = 2.9\n"
                                                            "[Optional]\nMINIMUM_SPEED = 0.3\n",
          "ignored-text", 9, Severity::note, "", "Only \"2\" is read"},
-        {"walk key beyond 254", numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = 100\n", "walk-key-none", 13,
-         Severity::warning, "", "0x100"},
-        {"walk key FF", numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = FF\n", "walk-key-none", 13, Severity::warning,
-         "", "0xFF"},
-        {"walk key negative", numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = -1\n", "walk-key-none", 13,
-         Severity::warning, "", "-1"},
-        {"walk key of no digits", numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = zz\n", "walk-key-none", 13,
-         Severity::warning, "", "0x00"},
-        {"walk key that is Shift", numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = 10\n", "walk-key-shared", 13,
-         Severity::warning, "", "Shift taps"},
-        {"walk key that is End", numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = 0x23\n", "walk-key-shared", 13,
-         Severity::warning, "", "End+Numpad hotkeys"},
-        {"walk key written in decimal", numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = 18\n", "walk-key-hexadecimal",
-         13, Severity::note, "", "18 is 0x18"},
+        {"walk key beyond 254", numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = 100\n", "key-none", 13,
+         Severity::warning, "", "0x100 (no key)"},
+        {"walk key FF", numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = FF\n", "key-none", 13, Severity::warning, "",
+         "no key acts as the walk-control key"},
+        {"walk key negative", numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = -1\n", "key-none", 13, Severity::warning,
+         "", "-1 (no key)"},
+        {"walk key 0", numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = 0\n", "key-none", 13, Severity::warning, "",
+         "0x00 (no key)"},
+        {"walk key that is Shift", numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = 10\n", "key-shared", 13,
+         Severity::warning, "", "the sprint key and the walk-control key share a key"},
+        {"walk key that is End", numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = 0x23\n", "key-shared", 13,
+         Severity::warning, "", "HOTKEY_MODIFIER and WALK_CONTROL_KEY are both 0x23 (End)"},
         {"speed clamped up",
          "[MouseWheel]\nSPEED_INCREMENT = 0.06\n[Shift]\nSHIFT_TAP_CUSTOM_SPEED = 1.2\n" +
              numbersOnly.substr(numbersOnly.find("[WalkControl]")),
@@ -180,20 +214,100 @@ TEST(DoctorFindings, EachKindOfLineIsFoundWithItsLineNumber)
         {"minimum speed clamped", numbersOnly.substr(0, numbersOnly.find("MINIMUM")) + "MINIMUM_SPEED = 0\n", "clamped",
          11, Severity::warning, "", "raises it to 0.15"},
         {"switched off", numbersOnly + "[General]\nENABLED = 0\n", "switched-off", 13, Severity::note, "",
-         "End+Numpad2"},
+         "End+Numpad 2"},
         {"missing flag whose default is off", numbersOnly, "missing-flag", 0, Severity::warning, "",
          "REMEMBER_FAST_WALK is missing"},
     };
-    for (const LineCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        TempIni ini(c.file);
-        const Diagnosis diagnosis = sim::doctor::diagnose(ini.path());
-        const Finding* finding = findKind(diagnosis, c.kind, c.line);
-        ASSERT_NE(finding, nullptr) << "no " << c.kind << " at line " << c.line << "; found:\n" << describe(diagnosis);
-        EXPECT_EQ(finding->severity, c.severity);
-        EXPECT_EQ(finding->suggestion, c.suggestion);
-        EXPECT_NE(finding->message.find(c.messagePart), std::string::npos) << finding->message;
-    }
+    // Through a file on disk, as a player's file reaches the doctor.
+    expectFindings(cases, [](const std::string& bytes) {
+        TempIni ini(bytes);
+        return sim::doctor::diagnose(ini.path());
+    });
+}
+
+// numbersOnly with one of its values written otherwise.
+std::string withValue(const std::string& key, const std::string& value)
+{
+    std::string file = numbersOnly;
+    const std::size_t at = file.find(key + " = ");
+    const std::size_t end = file.find('\n', at);
+    return file.replace(at, end - at, key + " = " + value);
+}
+
+// A finding's level says what the player will notice in the game: values of
+// which only a part is read, values that defeat a feature without an error,
+// and keys that never act or share a key with another role.
+TEST(DoctorFindings, GradedByWhatThePlayerNotices)
+{
+    const std::string walk = numbersOnly + "[WalkControl]\n";
+    const std::string keys = numbersOnly + "[Keys]\n";
+    const std::vector<LineCase> cases = {
+        {"decimal comma in the increment", withValue("SPEED_INCREMENT", "0,1"), "decimal-comma", 2, Severity::warning,
+         "", "reads as 0.0: the plug-in needs a dot for decimals and stops at the comma. Write 0.1."},
+        {"decimal comma: the wheel then does nothing", withValue("SPEED_INCREMENT", "0,1"), "increment-zero", 2,
+         Severity::warning, "", "the wheel does nothing"},
+        {"decimal comma in the light run", withValue("SHIFT_TAP_CUSTOM_SPEED", "1,5"), "decimal-comma", 4,
+         Severity::warning, "", "Write 1.5."},
+        {"decimal comma in the light run: raised", withValue("SHIFT_TAP_CUSTOM_SPEED", "1,5"), "clamped", 4,
+         Severity::warning, "", "raises it to 1.51"},
+        {"decimal comma on a line the load does not reach",
+         [] {
+             std::string file = withValue("SPEED_INCREMENT", "x");
+             return file.replace(file.find("1.78"), 4, "1,5");
+         }(),
+         "decimal-comma", 4, Severity::warning, "", "reads as 1.0: the plug-in needs a dot"},
+        {"text after a number stays a note", withValue("SPEED_INCREMENT", "0.1 fast"), "ignored-text", 2,
+         Severity::note, "", "\"fast\" after it is ignored"},
+        {"increment 0", withValue("SPEED_INCREMENT", "0"), "increment-zero", 2, Severity::warning, "",
+         "the wheel does nothing"},
+        {"increment below 0", withValue("SPEED_INCREMENT", "-0.1"), "increment-negative", 2, Severity::warning, "",
+         "the mouse wheel runs backwards"},
+        {"slow walk below 0.15", withValue("SLOW_WALK_CUSTOM_SPEED", "0.1"), "slow-walk-out-of-range", 7,
+         Severity::warning, "", "slows you to a crawl"},
+        {"slow walk above 1.0", withValue("SLOW_WALK_CUSTOM_SPEED", "1.2"), "slow-walk-out-of-range", 7,
+         Severity::warning, "", "no slower than a plain walk"},
+        {"a key name for a code", walk + "WALK_CONTROL_KEY = Alt\n", "key-name", 13, Severity::warning, "",
+         "reads this as 0x0A (no key on a keyboard). Write 0x12 for Alt."},
+        {"a Windows key name", keys + "RELOAD_KEY = VK_F9\n", "key-name", 13, Severity::warning, "",
+         "Write 0x78 for F9."},
+        {"a decimal code that is no key in hexadecimal", walk + "WALK_CONTROL_KEY = 18\n", "key-code-decimal", 13,
+         Severity::warning, "",
+         "reads as 0x18 (no key on a keyboard): key codes here are hexadecimal. Did you mean "
+         "0x12, which is 18 in decimal (Alt)?"},
+        {"a decimal code that is another key in hexadecimal", walk + "WALK_CONTROL_KEY = 20\n", "key-code-decimal", 13,
+         Severity::note, "", "0x20 (Space). If you meant 20 in decimal, that is 0x14 (Caps Lock)"},
+        {"left Alt never arrives", walk + "WALK_CONTROL_KEY = 0xA4\n", "key-never-arrives", 13, Severity::warning, "",
+         "0xA4 (left Alt): this code never arrives in a key message"},
+        {"right Shift never arrives", keys + "SPRINT_KEY = A1\n", "key-never-arrives", 13, Severity::warning, "",
+         "Write 0x10 for Shift."},
+        {"a mouse button never arrives", keys + "RELOAD_KEY = 5\n", "key-never-arrives", 13, Severity::warning, "",
+         "mouse buttons never arrive"},
+        {"a numpad hotkey needs Num Lock", keys + "RELOAD_KEY = 0x63\n", "num-lock", 13, Severity::note, "",
+         "RELOAD_KEY = 0x63 (Numpad 3) acts only while Num Lock is on"},
+        {"numpad hotkeys need Num Lock: one note",
+         keys + "SWITCH_OFF_KEY = 0x61\nSWITCH_ON_KEY = 0x62\n"
+                "RELOAD_KEY = 0x63\n",
+         "num-lock", 13, Severity::note, "",
+         "SWITCH_OFF_KEY = 0x61 (Numpad 1), SWITCH_ON_KEY = 0x62 (Numpad 2) and RELOAD_KEY = 0x63 (Numpad 3) act "
+         "only while Num Lock is on"},
+        {"two hotkeys on one key", keys + "SWITCH_ON_KEY = 0x61\n", "key-shared", 13, Severity::warning, "",
+         "the switch-off hotkey is checked first, so the switch-on hotkey never acts"},
+        {"a hotkey on the modifier", keys + "SWITCH_OFF_KEY = 23\n", "key-shared", 13, Severity::warning, "",
+         "pressing that key alone works the switch-off hotkey"},
+        {"a hotkey on the walk-control key", keys + "RELOAD_KEY = 0x12\n", "key-shared", 13, Severity::warning, "",
+         "RELOAD_KEY and WALK_CONTROL_KEY are both 0x12 (Alt)"},
+        {"a modifier that is no key", keys + "HOTKEY_MODIFIER = 100\n", "key-none", 13, Severity::warning, "",
+         "no hotkey can act"},
+        {"a hotkey of 0", keys + "SWITCH_OFF_KEY = 0\n", "key-none", 13, Severity::warning, "",
+         "the switch-off hotkey does nothing"},
+        {"a typo in [Keys]", keys + "RELOD_KEY = 0x78\n", "unknown-key", 13, Severity::warning, "RELOAD_KEY",
+         "did you mean RELOAD_KEY"},
+        {"a key of [Keys] elsewhere", numbersOnly + "[General]\nRELOAD_KEY = 0x78\n", "wrong-section", 13,
+         Severity::warning, "Keys", "belongs under [Keys]"},
+        {"a misspelt [Keys]", numbersOnly + "[Key]\n", "unknown-section", 12, Severity::warning, "Keys",
+         "did you mean [Keys]"},
+    };
+    expectFindings(cases, [](const std::string& bytes) { return sim::doctor::diagnoseBytes("test.ini", bytes); });
 }
 
 // Lines that do what they seem to give no finding at all.
@@ -206,6 +320,10 @@ TEST(DoctorFindings, PlainLinesGiveNone)
         "\xEF\xBB\xBF" + numbersOnly,  // a byte-order mark is skipped
         numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = 0x12\nREMEMBER_FAST_WALK = 1\n",
         numbersOnly + "[ Optional ]\nDISABLE_AUTO_RUN_IN_FIRST_PERSON_CAMERA = 0\n",
+        numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = 12\n",  // Alt, written as the README shows it
+        // A laptop's keys: F9 to F11 with no modifier, Caps Lock as the sprint key.
+        numbersOnly + "[Keys]\nHOTKEY_MODIFIER = 0\nSWITCH_OFF_KEY = 0x78\nSWITCH_ON_KEY = 0x79\n"
+                      "RELOAD_KEY = 0x7A\nSPRINT_KEY = 0x14\n",
     };
     for (const std::string& file : files) {
         SCOPED_TRACE(file);
@@ -219,17 +337,29 @@ TEST(DoctorFindings, PlainLinesGiveNone)
     }
 }
 
-// The shipped Ambleworks.ini loads whole and gives nothing to report.
+// The shipped Ambleworks.ini loads whole and gives nothing to report but, when
+// it names the numpad hotkeys, the one note that they need Num Lock.
 TEST(DoctorFindings, TheShippedFileIsClean)
 {
     const Diagnosis diagnosis = sim::doctor::diagnose(AMBLEWORKS_SOURCE_DIR "/Ambleworks.ini");
     EXPECT_TRUE(diagnosis.readable);
     EXPECT_EQ(diagnosis.exitStatus(), 0);
-    EXPECT_TRUE(diagnosis.findings.empty()) << describe(diagnosis);
+    EXPECT_LE(diagnosis.findings.size(), 1u) << describe(diagnosis);
+    for (const Finding& finding : diagnosis.findings)
+        EXPECT_EQ(finding.kind, "num-lock") << describe(diagnosis);
     for (const sim::doctor::SettingUse& use : diagnosis.settings) {
-        EXPECT_EQ(use.source, Source::file) << use.row->key;
+        // The keys of [Keys] may stay commented out: missing, they keep the built-in keys.
+        const bool isKey = use.row->section == std::string("Keys");
+        EXPECT_TRUE(use.source == Source::file || (isKey && use.source == Source::missing)) << use.row->key;
         EXPECT_FALSE(use.differsFromDefault) << use.row->key;
     }
+    // Counted as a player counts them: the newline after the last line makes no line of its own.
+    std::ifstream shipped(AMBLEWORKS_SOURCE_DIR "/Ambleworks.ini", std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(shipped)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(diagnosis.lineCount, static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')));
+    EXPECT_NE(sim::doctor::formatText(diagnosis).find("The file loads whole (" + std::to_string(diagnosis.lineCount) +
+                                                      " lines)."),
+              std::string::npos);
 }
 
 // Files the reader sees differently from an editor.
@@ -251,6 +381,12 @@ TEST(DoctorFindings, WholeFileTroubles)
         {"UTF-16", utf16, "utf16-file"},
         {"CR line ends", crOnly, "cr-line-ends"},
     };
+    // UTF-16 loses only its first line to the mark: [MouseWheel] is not read
+    // as a header, so SPEED_INCREMENT stands before the first section.
+    const Diagnosis fromUtf16 = sim::doctor::diagnoseBytes("utf16.ini", utf16);
+    EXPECT_NE(findKind(fromUtf16, "ignored-line", 1), nullptr) << describe(fromUtf16);
+    EXPECT_NE(findKind(fromUtf16, "key-before-section", 2), nullptr) << describe(fromUtf16);
+    EXPECT_EQ(useOf(fromUtf16, "SHIFT_TAP_CUSTOM_SPEED").source, Source::notReached);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempIni ini(c.bytes);
@@ -293,7 +429,7 @@ TEST(DoctorLoad, StopsAtTheFailingRowAndTheRestKeepTheirDefaults)
         {"a letter for the mode", replaced("MODE = 3", "MODE = x"), "KEEP_CUSTOM_SPEED_AFTER_STOPPING_MODE", 9,
          "invalid stoi argument", "not a whole number"},
         {"a mode beyond 32 bits", replaced("MODE = 3", "MODE = 99999999999"), "KEEP_CUSTOM_SPEED_AFTER_STOPPING_MODE",
-         9, "stoi argument out of range", "beyond"},
+         9, "stoi argument out of range", "too large or too small for the plug-in"},
         {"an empty speed", replaced("= 1.78", "="), "SHIFT_TAP_CUSTOM_SPEED", 4, "invalid stof argument", "is empty"},
         {"a missing speed", replaced("SLOW_WALK_CUSTOM_SPEED = 0.7\n", ""), "SLOW_WALK_CUSTOM_SPEED", 0,
          "invalid stof argument", "is missing from [WalkControl]"},
@@ -326,7 +462,7 @@ TEST(DoctorLoad, StopsAtTheFailingRowAndTheRestKeepTheirDefaults)
         // The rows before it come from the file (or read as missing), it and
         // the rows after it keep the built-in defaults.
         for (std::size_t i = 0; i < settingRowCount; ++i) {
-            const sim::doctor::SettingUse& use = diagnosis.settings[i];
+            const sim::doctor::SettingUse& use = diagnosis.settings[keyRowCount + i];
             SCOPED_TRACE(use.row->key);
             if (i < row) {
                 EXPECT_TRUE(use.source == Source::file || use.source == Source::missing);
@@ -362,7 +498,7 @@ TEST(DoctorLoad, ReportsEachSettingWithItsLineAndClamp)
     const Diagnosis diagnosis = sim::doctor::diagnose(ini.path());
     EXPECT_EQ(diagnosis.exitStatus(), 0) << describe(diagnosis);
     EXPECT_FALSE(diagnosis.stop);
-    EXPECT_EQ(diagnosis.lineCount, 17u);  // the text after the last LF is a line too
+    EXPECT_EQ(diagnosis.lineCount, 16u);  // the empty text after the last LF is no line for a player
 
     struct Expected {
         const char* key;
@@ -386,15 +522,15 @@ TEST(DoctorLoad, ReportsEachSettingWithItsLineAndClamp)
     };
     for (const Expected& e : expected) {
         SCOPED_TRACE(e.key);
-        const sim::doctor::SettingUse& use = diagnosis.settings[rowOf(e.key)];
+        const sim::doctor::SettingUse& use = useOf(diagnosis, e.key);
         EXPECT_EQ(use.source, e.source);
         EXPECT_EQ(use.line, e.line);
         EXPECT_EQ(use.clamped, e.clamped);
     }
-    auto used = [&](const char* key) { return diagnosis.settings[rowOf(key)].used; };
+    auto used = [&](const char* key) { return useOf(diagnosis, key).used; };
     EXPECT_FALSE(used("ENABLED").flag);
     EXPECT_EQ(used("SPEED_INCREMENT").real, 0.1f);
-    EXPECT_EQ(diagnosis.settings[rowOf("SHIFT_TAP_CUSTOM_SPEED")].loaded.real, 5.0f);
+    EXPECT_EQ(useOf(diagnosis, "SHIFT_TAP_CUSTOM_SPEED").loaded.real, 5.0f);
     EXPECT_EQ(used("SHIFT_TAP_CUSTOM_SPEED").real, 3.0f);
     EXPECT_EQ(used("SLOW_WALK_CUSTOM_SPEED").real, 5.0f);
     EXPECT_EQ(used("WALK_CONTROL_KEY").integer, 0xA0);
@@ -427,10 +563,10 @@ TEST(DoctorLoad, AnUnreadableFileMeansBuiltInDefaults)
 TEST(DoctorLoad, EachDiagnosisStartsFromTheBuiltInSettings)
 {
     TempIni complete(numbersOnly + "[WalkControl]\nWALK_CONTROL_KEY = 43\n");
-    EXPECT_EQ(sim::doctor::diagnose(complete.path()).settings[rowOf("WALK_CONTROL_KEY")].used.integer, 0x43);
+    EXPECT_EQ(useOf(sim::doctor::diagnose(complete.path()), "WALK_CONTROL_KEY").used.integer, 0x43);
     TempIni failing("[MouseWheel]\nSPEED_INCREMENT = 0.06\n[Shift]\nSHIFT_TAP_CUSTOM_SPEED = x\n");
     const Diagnosis diagnosis = sim::doctor::diagnose(failing.path());
-    EXPECT_EQ(diagnosis.settings[rowOf("WALK_CONTROL_KEY")].used.integer, 0x12);
+    EXPECT_EQ(useOf(diagnosis, "WALK_CONTROL_KEY").used.integer, 0x12);
     EXPECT_EQ(countKind(diagnosis, "load-stops"), 1u);
 }
 
@@ -442,57 +578,157 @@ TEST(DoctorReport, TextNamesTheVerdictTheLinesAndTheSettings)
     TempIni ini(numbersOnly.substr(0, numbersOnly.find("[Shift]")) + "[Shift]\nSHIFT_TAP_CUSTOM_SPEED = quick\n");
     const std::string text = sim::doctor::formatText(sim::doctor::diagnose(ini.path()));
     for (const char* part : {
-             "The load stops at line 4, SHIFT_TAP_CUSTOM_SPEED (invalid stof argument)",
+             "The load stops at line 4, SHIFT_TAP_CUSTOM_SPEED (not a number)",
              "line 4: SHIFT_TAP_CUSTOM_SPEED = quick",
-             "problem: SHIFT_TAP_CUSTOM_SPEED = quick is not a number",
-             "SPEED_INCREMENT                         0.06        line 2",
-             "SHIFT_TAP_CUSTOM_SPEED                  1.78        built-in default: this value stops the load",
-             "MINIMUM_SPEED                           0.3         built-in default: the load stops before this key",
+             "problem: SHIFT_TAP_CUSTOM_SPEED = quick is not a number: the load stops here.",
+             "after a reload with End+Numpad 3: the values they had",
+             "  [Keys]\n    HOTKEY_MODIFIER                         0x23 (End)      key missing",
+             "SPEED_INCREMENT                         0.06            line 2",
+             "SHIFT_TAP_CUSTOM_SPEED                  1.78            built-in default: this value stops the load",
+             "MINIMUM_SPEED                           0.3             built-in default: the load stops before this key",
              "WALK_CONTROL_KEY                        0x12 (Alt)",
          }) {
         EXPECT_NE(text.find(part), std::string::npos) << "missing: " << part << "\n" << text;
     }
+    // The loader's own words are for tools only.
+    EXPECT_EQ(text.find("stof"), std::string::npos) << text;
 }
 
-TEST(DoctorReport, JsonStringsAreEscaped)
+// Whatever the file holds, the text report is printable ASCII on lines, and
+// the JSON parses and is ASCII too, with the file's bytes kept.
+TEST(DoctorReport, AnyBytesGiveAPrintableReportAndValidJson)
 {
-    struct Case {
-        std::string bytes;
-        std::string json;
+    const std::string hostile = "[General]\nENABLED = \xFD\x93\xAD \x1B[31mred\x07\n[\x1B]2;title\x07]\n"
+                                "\x9B\xC2\x9B = caf\xC3\xA9\n\tSPEED_INCRMENT\x7F = 1\n";
+    std::mt19937 random(11);
+    std::string noise(1 << 16, '\0');
+    for (char& c : noise)
+        c = static_cast<char>(random());
+    for (const std::string& bytes : {hostile, noise, numbersOnly + hostile}) {
+        const Diagnosis diagnosis = sim::doctor::diagnoseBytes("odd \x1B name.ini", bytes);
+        const std::string text = sim::doctor::formatText(diagnosis);
+        for (char c : text)
+            ASSERT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7F)) << "byte " << int(static_cast<unsigned char>(c));
+        const std::string json = sim::doctor::formatJson(diagnosis);
+        for (char c : json)
+            ASSERT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7F)) << "byte " << int(static_cast<unsigned char>(c));
+        const nlohmann::json parsed = nlohmann::json::parse(json);
+        EXPECT_EQ(parsed["settings"].size(), loadRowCount());
+        EXPECT_EQ(parsed["file"], "odd \x1B name.ini");
+    }
+    // The file's text survives into the JSON: valid UTF-8 as it is, other bytes
+    // as the character of their number.
+    const nlohmann::json parsed = nlohmann::json::parse(sim::doctor::formatJson(
+        sim::doctor::diagnoseBytes("x.ini", numbersOnly + "[General]\nENABLED = \xFD\x93\xAD caf\xC3\xA9\n")));
+    EXPECT_EQ(parsed["settings"][keyRowCount]["text"], "\xC3\xBD\xC2\x93\xC2\xAD caf\xC3\xA9");
+}
+
+TEST(DoctorReport, TextAndUtf8Escapes)
+{
+    using namespace std::string_literals;
+    EXPECT_EQ(sim::doctor::printable("plain [text] = 1;#~"), "plain [text] = 1;#~");
+    EXPECT_EQ(sim::doctor::printable("tab\tnul\0esc\x1B del\x7F \xC3\xA9"s),
+              "tab\\x09nul\\x00esc\\x1B del\\x7F \\xC3\\xA9");
+    const std::vector<std::pair<std::string, std::string>> utf8 = {
+        {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"},
+        {"\xFF\xFE", "\xC3\xBF\xC3\xBE"},                          // no UTF-8 at all
+        {"\xC3", "\xC3\x83"},                                      // cut short
+        {"\xC0\xAF", "\xC3\x80\xC2\xAF"},                          // overlong
+        {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xC2\x80"},              // a surrogate
+        {"\xFD\x93\xAD", "\xC3\xBD\xC2\x93\xC2\xAD"},              // no lead byte of four or fewer
+        {"\xF4\x90\x80\x80", "\xC3\xB4\xC2\x90\xC2\x80\xC2\x80"},  // beyond U+10FFFF
     };
-    const std::vector<Case> cases = {
-        {"plain", "\"plain\""},
-        {"say \"hi\" \\ there", "\"say \\\"hi\\\" \\\\ there\""},
-        {"tab\there\nline", "\"tab\\there\\nline\""},
-        {std::string("nul\0x\x1F\x7F", 7), "\"nul\\u0000x\\u001f\\u007f\""},
-        {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", "\"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\""},
-        {"\xFF\xFE", "\"\\u00ff\\u00fe\""},             // no UTF-8 at all
-        {"\xC3", "\"\\u00c3\""},                        // cut short
-        {"\xC0\xAF", "\"\\u00c0\\u00af\""},             // overlong
-        {"\xE0\x80\xAF", "\"\\u00e0\\u0080\\u00af\""},  // overlong, three bytes
-        {"\xED\xA0\x80", "\"\\u00ed\\u00a0\\u0080\""},  // a surrogate
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(sim::doctor::jsonString(c.bytes), c.json);
+    for (const auto& [bytes, valid] : utf8)
+        EXPECT_EQ(sim::doctor::validUtf8(bytes), valid);
 }
 
 TEST(DoctorReport, JsonHasTheStableFields)
 {
     TempIni ini(numbersOnly + "[MouseWheel]\nSPEED_INCRMENT = \"0.1\"\n");
-    const std::string json = sim::doctor::formatJson(sim::doctor::diagnose(ini.path()));
-    for (const char* part : {
-             "\"readable\": true",
-             "\"loadsWhole\": true",
-             "\"exitStatus\": 0",
-             "\"stop\": null",
-             "{\"section\": \"MouseWheel\", \"key\": \"SPEED_INCREMENT\", \"field\": \"speedIncrement\", "
-             "\"source\": \"file\", \"line\": 2, \"text\": \"0.06\", \"loaded\": 0.06, \"value\": 0.06, "
-             "\"clamped\": false, \"builtInDefault\": true}",
-             "{\"line\": 13, \"severity\": \"warning\", \"kind\": \"unknown-key\", \"section\": \"MouseWheel\", "
-             "\"key\": \"SPEED_INCRMENT\", \"text\": \"\\\"0.1\\\"\", \"suggestion\": \"SPEED_INCREMENT\", ",
-         }) {
-        EXPECT_NE(json.find(part), std::string::npos) << "missing: " << part << "\n" << json;
+    const nlohmann::json json = nlohmann::json::parse(sim::doctor::formatJson(sim::doctor::diagnose(ini.path())));
+    EXPECT_EQ(json["readable"], true);
+    EXPECT_EQ(json["settingsFile"], true);
+    EXPECT_EQ(json["lines"], 13);
+    EXPECT_EQ(json["loadsWhole"], true);
+    EXPECT_EQ(json["exitStatus"], 0);
+    EXPECT_TRUE(json["stop"].is_null());
+    EXPECT_EQ(json["findingsNotShown"], 0);
+    EXPECT_EQ(json["settings"][0]["key"], "HOTKEY_MODIFIER");
+    EXPECT_EQ(json["settings"][0]["value"], 0x23);
+    EXPECT_EQ(json["settings"][keyRowCount + 2],
+              nlohmann::json::parse(R"({"section": "MouseWheel", "key": "SPEED_INCREMENT", "field": "speedIncrement",
+                  "source": "file", "line": 2, "text": "0.06", "loaded": 0.06, "value": 0.06, "clamped": false,
+                  "builtInDefault": true})"));
+    // After the file-wide note that REMEMBER_FAST_WALK is missing.
+    const nlohmann::json& finding = json["findings"][2];
+    EXPECT_EQ(finding["line"], 13);
+    EXPECT_EQ(finding["severity"], "warning");
+    EXPECT_EQ(finding["kind"], "unknown-key");
+    EXPECT_EQ(finding["key"], "SPEED_INCRMENT");
+    EXPECT_EQ(finding["text"], "\"0.1\"");
+    EXPECT_EQ(finding["suggestion"], "SPEED_INCREMENT");
+    EXPECT_EQ(finding["lineText"], "SPEED_INCRMENT = \"0.1\"");
+
+    TempIni failing(withValue("MINIMUM_SPEED", "1e50"));
+    const nlohmann::json stop = nlohmann::json::parse(sim::doctor::formatJson(sim::doctor::diagnose(failing.path())));
+    EXPECT_EQ(stop["stop"], nlohmann::json::parse(R"({"section": "Optional", "key": "MINIMUM_SPEED", "line": 11,
+        "text": "1e50", "error": "stof argument out of range"})"));
+}
+
+// A file that is no settings file gets one finding and the settings, however
+// large it is; a text file with a few odd bytes stays a settings file.
+TEST(DoctorReport, NotASettingsFile)
+{
+    std::mt19937 random(5);
+    std::string noise(1 << 20, '\0');
+    for (char& c : noise)
+        c = static_cast<char>(random());
+    std::ifstream plugin(AMBLEWORKS_PLUGIN_PATH, std::ios::binary);
+    const std::string program((std::istreambuf_iterator<char>(plugin)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(program.empty());
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* messagePart;
+    };
+    const std::vector<Case> cases = {
+        {"random bytes", noise, "binary data"},
+        {"zero bytes only", std::string(4096, '\0'), "binary data"},
+        {"the plug-in itself", program, "program file"},
+        {"a Windows program", "MZ\x90" + numbersOnly, "program file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Diagnosis diagnosis = sim::doctor::diagnoseBytes("x", c.bytes);
+        EXPECT_FALSE(diagnosis.settingsText);
+        ASSERT_EQ(diagnosis.findings.size(), 1u) << describe(diagnosis);
+        EXPECT_EQ(diagnosis.findings[0].kind, "not-a-settings-file");
+        EXPECT_EQ(diagnosis.findings[0].severity, Severity::problem);
+        EXPECT_NE(diagnosis.findings[0].message.find(c.messagePart), std::string::npos);
+        EXPECT_EQ(diagnosis.findingsNotShown, 0u);
+        EXPECT_EQ(diagnosis.settings.size(), loadRowCount());
     }
+    std::string ansi = numbersOnly + "; caf\xE9, na\xEFve, \xE0 la carte\n";
+    EXPECT_TRUE(sim::doctor::diagnoseBytes("x", ansi).settingsText);
+}
+
+// Findings past the first 50 are counted, not kept, in both reports.
+TEST(DoctorReport, FindingsAreCapped)
+{
+    std::string file = numbersOnly + "[Optional]\n";
+    for (int i = 0; i < 300; ++i)
+        file += "UNKNOWN_" + std::to_string(i) + " = 1\nMINIMUM_SPEED = 0.3\n";
+    const Diagnosis diagnosis = sim::doctor::diagnoseBytes("x", file);
+    ASSERT_EQ(diagnosis.findings.size(), sim::doctor::findingLimit);
+    // Two missing flags, 300 unknown keys and 300 earlier MINIMUM_SPEED lines
+    // (the last one wins), kept in file order: the two file-wide ones, then
+    // line 11 and lines 13 to 59.
+    EXPECT_EQ(diagnosis.findings.size() + diagnosis.findingsNotShown, 602u);
+    EXPECT_EQ(diagnosis.findings[2].line, 11u);
+    EXPECT_EQ(diagnosis.findings[3].line, 13u);
+    EXPECT_EQ(diagnosis.findings.back().line, 59u);
+    EXPECT_NE(sim::doctor::formatText(diagnosis).find("... and 552 more findings, not shown"), std::string::npos);
+    EXPECT_EQ(nlohmann::json::parse(sim::doctor::formatJson(diagnosis))["findingsNotShown"], 552);
 }
 
 TEST(DoctorReport, NamesAndDistances)
@@ -502,9 +738,12 @@ TEST(DoctorReport, NamesAndDistances)
     EXPECT_EQ(sim::doctor::editDistance("KITTEN", "SITTING"), 3u);
     EXPECT_EQ(sim::doctor::editDistance("SAME", "SAME"), 0u);
     EXPECT_EQ(sim::doctor::keyName(0x12), "Alt");
+    EXPECT_EQ(sim::doctor::keyName(0x14), "Caps Lock");
+    EXPECT_EQ(sim::doctor::keyName(0xA4), "left Alt");
     EXPECT_EQ(sim::doctor::keyName(0x41), "A");
     EXPECT_EQ(sim::doctor::keyName(0x63), "Numpad 3");
     EXPECT_EQ(sim::doctor::keyName(0x74), "F5");
+    EXPECT_EQ(sim::doctor::keyName(0x18), "");
     EXPECT_EQ(sim::doctor::keyName(0xE7), "");
 }
 

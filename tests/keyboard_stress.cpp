@@ -4,6 +4,10 @@
 // it; it fails on a crash, on a race report (under TSan) or when the table
 // reads wrongly once the keyboard thread has stopped.
 //
+// The first half of the run listens to the built-in keys, the second half to
+// keys a laptop player chose in [Keys] (the hotkeys on F9 and F10 with no
+// modifier, sprint on Caps Lock), switched between two ticks as a reload does.
+//
 // The fake host's clock stays constant during the run: the keyboard thread
 // reads it for every message, and a clock moved by the script thread would be
 // a race in the fake host, not in the plug-in.
@@ -27,8 +31,24 @@ namespace {
 
 constexpr int scriptTicks = 20000;
 
-// The keys a player would press here, and two codes without a slot.
-constexpr uint32_t stressKeys[] = {0x10, 0x12, 0x23, 0x61, 0x62, 0x41, 0x00, 0xFE, 0xFF, 0x100};
+// The keys a player would press here, with the built-in keys and with the
+// laptop keys, and codes without a slot. Neither reload key is sent: a reload
+// reads a file, which is not what this test is about.
+constexpr uint32_t shiftKey = 0x10;
+constexpr uint32_t capsLockKey = 0x14;
+constexpr uint32_t f9Key = 0x78;
+constexpr uint32_t stressKeys[] = {shiftKey,    0x12, 0x23, 0x61, 0x62, f9Key, 0x79,
+                                   capsLockKey, 0x41, 0x00, 0xFE, 0xFF, 0x100};
+
+// What a player without End or a numpad writes in [Keys].
+void useLaptopKeys()
+{
+    settings.hotkeyModifier = 0;
+    settings.switchOffKey = static_cast<int32_t>(f9Key);
+    settings.switchOnKey = 0x79;
+    settings.reloadKey = 0x7A;
+    settings.sprintKey = static_cast<int32_t>(capsLockKey);
+}
 
 std::atomic<bool> scriptDone{false};
 std::atomic<uint64_t> messagesSent{0};
@@ -52,6 +72,8 @@ void keyboardThread(KeyboardHandler handler)
 void scriptLoop(int& shiftHeldTicks, int& walkKeyTicks)
 {
     for (int tick = 0; tick < scriptTicks; ++tick) {
+        if (tick == scriptTicks / 2)
+            useLaptopKeys();
         controllerTick();
         dispatchKeys();
         shiftHeldTicks += controllerState.shiftHeld ? 1 : 0;
@@ -60,8 +82,8 @@ void scriptLoop(int& shiftHeldTicks, int& walkKeyTicks)
             if (isKeyHeld(key) || isKeyJustReleased(key))
                 clearKeySlot(key);
         }
-        // End+Numpad1 and End+Numpad2 flip the plug-in; keep it on so the
-        // controller does its whole work in most ticks.
+        // The switch-off and switch-on keys flip the plug-in; keep it on so
+        // the controller does its whole work in most ticks.
         settings.enabled = true;
     }
 }
@@ -70,6 +92,35 @@ int fail(const char* what)
 {
     std::fprintf(stderr, "keyboard_stress: %s\n", what);
     return 1;
+}
+
+// Quiet again, the dispatcher must follow the laptop keys exactly: Shift is no
+// sprint key any more, Caps Lock is, and F9 alone switches the plug-in off.
+int checkLaptopKeysAfterStorm()
+{
+    for (uint32_t key : stressKeys)
+        clearKeySlot(key);
+    controllerState.shiftHeld = false;
+    settings.enabled = true;
+    handleKeyboardMessage(shiftKey, 1, 0x2a, 0, 0, 0, 0);
+    dispatchKeys();
+    if (controllerState.shiftHeld)
+        return fail("Shift still acts as the sprint key after [Keys] named Caps Lock");
+    handleKeyboardMessage(capsLockKey, 1, 0x3a, 0, 0, 0, 0);
+    dispatchKeys();
+    if (!controllerState.shiftHeld)
+        return fail("the configured sprint key held does not read as the sprint key");
+    handleKeyboardMessage(capsLockKey, 1, 0x3a, 0, 0, 1, 1);
+    dispatchKeys();
+    if (controllerState.shiftHeld)
+        return fail("the configured sprint key's release does not end the sprint press");
+    if (!settings.enabled)
+        return fail("the plug-in switched off with no switch-off key down");
+    handleKeyboardMessage(f9Key, 1, 0x43, 0, 0, 0, 0);
+    dispatchKeys();
+    if (settings.enabled)
+        return fail("the configured switch-off key with no modifier does not switch the plug-in off");
+    return 0;
 }
 
 }  // namespace
@@ -113,5 +164,5 @@ int main()
         return fail("a cleared slot does not read as empty");
     if (isKeyHeld(0xFF) || isKeyHeld(0x100))
         return fail("a code without a slot reads as down");
-    return 0;
+    return checkLaptopKeysAfterStorm();
 }

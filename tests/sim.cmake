@@ -5,7 +5,7 @@
 if(TARGET sim_core)
   file(GLOB SIM_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/sim_*.cpp)
   add_executable(sim_tests ${SIM_TEST_SOURCES})
-  target_link_libraries(sim_tests PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,sim_core>" GTest::gtest_main)
+  target_link_libraries(sim_tests PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,sim_exports>" GTest::gtest_main)
   target_compile_definitions(sim_tests PRIVATE
     AMBLEWORKS_PLUGIN_PATH="$<TARGET_FILE:ambleworks>"
     AMBLEWORKS_SOURCE_DIR="${PROJECT_SOURCE_DIR}")

@@ -1,7 +1,10 @@
 # ambleworks-sim run as a user runs it: the timeline and the trace on stdout,
 # the chart files of run --chart and plot (the PNG where rsvg-convert is
 # installed), no progress when stderr is not a terminal, a --help for every
-# subcommand, and the exit statuses.
+# subcommand with its own examples, --version, the exit statuses, and the
+# rough edges a new user meets: their own Ambleworks.ini with run, plot,
+# check and doctor, a mistyped command, statements after the last tick,
+# output that cannot be written, a chart into a folder that does not exist.
 #
 # This file is also the script those tests run
 # (cmake -P tests/sim_cli.cmake with -DSIM=... -DCASE=... -DSOURCE=... -DWORK=...).
@@ -91,6 +94,7 @@ if(CMAKE_SCRIPT_MODE_FILE)
       message(FATAL_ERROR "the timeline comes before the end of the trace")
     endif()
   elseif(CASE STREQUAL "run_chart")
+    file(MAKE_DIRECTORY ${dir}/charts)
     sim(run ${demo} --show none --chart charts/demo.svg --trace demo.trace)
     expect_status(0)
     expect_svg(${dir}/charts/demo.svg)
@@ -128,16 +132,91 @@ if(CMAKE_SCRIPT_MODE_FILE)
   elseif(CASE STREQUAL "help")
     sim(--help)
     expect_status(0)
-    expect_in("${out}" "run" "check" "plot" "doctor" "soak" "--ini" "--plugin" "docs/simulator.md")
+    expect_in("${out}" "run" "check" "plot" "doctor" "soak" "--ini" "--plugin" "--version" "docs/simulator.md")
+    expect_not_in("${out}" ":FILE" ":PATH")
     foreach(command run check plot doctor soak)
       sim(${command} --help)
       expect_status(0)
-      expect_in("${out}" "ambleworks-sim ${command}")
+      expect_in("${out}" "ambleworks-sim ${command}" "Examples:\n  ambleworks-sim ${command} ")
+      expect_not_in("${out}" ":FILE" ":PATH" ":{")
     endforeach()
+    sim(doctor --help)
+    expect_not_in("${out}" "ambleworks-sim run " "ambleworks-sim plot " "ambleworks-sim check ")
     sim(run --help)
     expect_in("${out}" "--show" "--chart" "--trace" "--no-png" "--ini")
     sim(plot --help)
     expect_in("${out}" "--output" "--no-png")
+    sim(--version)
+    expect_status(0)
+    expect_in("${out}" "ambleworks-sim ${VERSION}")
+  elseif(CASE STREQUAL "unknown_command")
+    sim(frob ${demo})
+    expect_status(2)
+    expect_in("${err}" "'frob' is not a command" "run, plot, check, doctor and soak")
+    sim(--ini x.ini rnu ${demo})
+    expect_status(2)
+    expect_in("${err}" "'rnu' is not a command (did you mean run?)")
+  elseif(CASE STREQUAL "own_ini")
+    # The demo with one setting changed: run and plot show what it does and
+    # say that the demo's expectations are not checked; check still judges.
+    file(READ ${SOURCE}/Ambleworks.ini shipped)
+    string(REPLACE "SPEED_INCREMENT = 0.06" "SPEED_INCREMENT = 0.1" mine "${shipped}")
+    if(mine STREQUAL shipped)
+      message(FATAL_ERROR "the shipped Ambleworks.ini has no SPEED_INCREMENT = 0.06 line")
+    endif()
+    file(WRITE ${dir}/mine.ini "${mine}")
+    sim(run ${demo} --show timeline --ini mine.ini)
+    expect_status(0)
+    expect_in("${out}" "Played with your settings from mine.ini: the scenario's expectations are not checked"
+              "wheel notch up: 1.00 → 1.10")
+    expect_in("${err}" "expectations are not checked")
+    expect_not_in("${err}" "expected")
+    sim(--ini mine.ini plot ${demo} --no-png)
+    expect_status(0)
+    expect_in("${err}" "expectations are not checked")
+    sim(check ${demo} --ini mine.ini)
+    expect_status(1)
+    expect_in("${out}" "FAIL" "expected a call setPedMaxSpeed")
+  elseif(CASE STREQUAL "doctor_ini")
+    # The doctor reads --ini FILE like the other commands take it.
+    file(WRITE ${dir}/Ambleworks.ini "[MouseWheel]\nSPEED_INCREMENT = 0.06\n")
+    file(WRITE ${dir}/typos.ini "[MouseWheel]\nSPEED_INCRMENT = 0.06\n")
+    sim(doctor --ini typos.ini)
+    expect_in("${out}" "typos.ini" "did you mean SPEED_INCREMENT")
+    sim(--ini typos.ini doctor --json)
+    expect_in("${out}" "typos.ini" "SPEED_INCREMENT")
+    sim(doctor Ambleworks.ini --ini typos.ini)
+    expect_status(2)
+    expect_in("${err}" "two files given")
+  elseif(CASE STREQUAL "late_statements")
+    file(WRITE ${dir}/late.scn "ticks 10\nat 2 move up\nat 12 wheel up\n")
+    sim(run late.scn --show none)
+    expect_status(0)
+    expect_in("${err}" "late.scn:3:4: warning: tick 12 comes after the last tick (ticks 10)")
+    sim(check late.scn)
+    expect_status(0)
+    expect_in("${out}" "PASS late.scn" "  late.scn:3:4: warning: tick 12")
+  elseif(CASE STREQUAL "output_full")
+    # A full disk (stdout on /dev/full) is an error, whatever the command.
+    foreach(args "run;${demo}" "check;${demo}" "doctor;${SOURCE}/Ambleworks.ini" "--help")
+      execute_process(COMMAND ${SIM} ${args} WORKING_DIRECTORY ${dir} RESULT_VARIABLE status
+        OUTPUT_FILE /dev/full ERROR_VARIABLE err)
+      expect_status(2)
+      expect_in("${err}" "ambleworks-sim: cannot write the output")
+    endforeach()
+  elseif(CASE STREQUAL "missing_folder")
+    # Files go only into folders that exist; none is made.
+    sim(plot ${demo} -o missing/demo.svg)
+    expect_status(2)
+    expect_in("${err}" "cannot write the chart to missing/demo.svg: the folder missing does not exist")
+    sim(run ${demo} --chart missing/demo.svg --show none)
+    expect_status(2)
+    sim(run ${demo} --trace missing/demo.trace)
+    expect_status(2)
+    expect_in("${err}" "cannot write the trace to missing/demo.trace")
+    if(EXISTS ${dir}/missing)
+      message(FATAL_ERROR "a folder was made for the chart")
+    endif()
   elseif(CASE STREQUAL "statuses")
     # 1: a failed expectation; 2: a malformed scenario, a missing file, bad usage.
     file(WRITE ${dir}/fails.scn "ticks 3\nexpect at 2 call setPedMaxSpeed\n")
@@ -162,9 +241,11 @@ if(CMAKE_SCRIPT_MODE_FILE)
 endif()
 
 if(TARGET ambleworks-sim AND NOT CMAKE_CROSSCOMPILING)
-  foreach(case timeline both run_chart plot no_progress help statuses)
+  foreach(case timeline both run_chart plot no_progress help statuses unknown_command own_ini doctor_ini
+               late_statements output_full missing_folder)
     add_test(NAME sim.cli.${case}
       COMMAND ${CMAKE_COMMAND} -DSIM=$<TARGET_FILE:ambleworks-sim> -DCASE=${case} -DSOURCE=${PROJECT_SOURCE_DIR}
+              -DVERSION=${PROJECT_VERSION}
               -DWORK=${CMAKE_CURRENT_BINARY_DIR}/sim-cli -P ${CMAKE_CURRENT_SOURCE_DIR}/sim_cli.cmake)
     set_tests_properties(sim.cli.${case} PROPERTIES LABELS sim TIMEOUT 120)
   endforeach()

@@ -120,7 +120,26 @@ INSTANTIATE_TEST_SUITE_P(
         Behaviour{"RampBackUp", walking + "ticks 200\nat 10..17 key hold SHIFT\nat 40..99 move none\n", 164, "",
                   "speed rising 1.38 → 1.78", "ramping back up to 1.78"},
         Behaviour{"SprintFromTheLightRun", walking + "ticks 120\nat 10..17 key hold SHIFT\nat 40..90 key hold SHIFT\n",
-                  41, "Shift down", "speed pinned at 2.00 (floor and cap)", "Shift held: sprint from a custom speed"},
+                  41, "Shift down", "speed pinned at 2.00 (floor and cap)",
+                  "Shift held: sprint — 2.00 at first; the custom speed is dropped and does not come back"},
+        // A custom speed is dropped for good by a sprint press and by a walk-key hold.
+        Behaviour{"SprintDropsTheCustomSpeed",
+                  walking + "ticks 60\nat 2 desired auto 1.0 1.2\nat 5 wheel up\nat 20..40 key hold SHIFT\n", 21,
+                  "Shift down", "the game's own speed",
+                  "Shift held: sprint — the custom speed 1.06 is dropped and does not come back"},
+        Behaviour{"WalkKeyHoldDropsTheCustomSpeed", walking + "ticks 60\nat 5 wheel up\nat 20..45 key hold ALT\n", 21,
+                  "Alt down", "the game's own speed (1.00)",
+                  "Alt held: the custom speed 1.06 is dropped and does not come back"},
+        // A notch into the game's own walking pace drops the custom speed.
+        Behaviour{"WheelIntoTheGamesWalk", walking + "ticks 30\nat 5 wheel up\nat 10 wheel down\n", 10,
+                  "wheel notch down", "the game's own speed",
+                  "wheel notch down: 1.06 → the game's own walk, so the custom speed is dropped"},
+        // A sprint with a wheel override ends in no tap action, however short.
+        Behaviour{"ReleaseAfterAWheelOverride",
+                  walking + "ticks 60\nat 5 wheel up\nat 20..30 key hold SHIFT\nat 26 wheel up\n", 32,
+                  "Shift up after 0.36 s", "speed pinned at 2.00",
+                  "Shift let go after a wheel override: the game "
+                  "still wants more, so 2.00 stays in place of the wheel's"},
         Behaviour{"SprintHandedToTheGame", walking + "ticks 120\nat 10..17 key hold SHIFT\nat 40..90 key hold SHIFT\n",
                   53, "", "the game's own speed (3.00)", "Shift held: the game's own sprint"},
         // Letting go of the move input ends the sprint's pinned speed, whatever key is down.
@@ -144,6 +163,48 @@ INSTANTIATE_TEST_SUITE_P(
                       "ticks 60\nat 10 wheel up\nat 20..22 key hold END+NUMPAD1\nat 40..42 key hold END+NUMPAD2\n",
                   41, "End+Numpad2 (switch on)", "speed capped at 1.06", "End+Numpad2: Ambleworks switched on"}),
     [](const testing::TestParamInfo<Behaviour>& info) { return std::string(info.param.name); });
+
+// An Ambleworks.ini that chooses other keys: Home as the hotkey modifier, F1
+// to F3 for off, on and reload, CapsLock to sprint, Q as the walk-control key.
+const std::string ownKeys = "ini begin\n[Keys]\nHOTKEY_MODIFIER = 24\nSWITCH_OFF_KEY = 70\nSWITCH_ON_KEY = 71\n"
+                            "RELOAD_KEY = 72\nSPRINT_KEY = 14\n[MouseWheel]\nSPEED_INCREMENT = 0.06\n"
+                            "[Shift]\nSHIFT_TAP_CUSTOM_SPEED = 1.78\n[WalkControl]\nFAST_WALK_CUSTOM_SPEED = 1.38\n"
+                            "SLOW_WALK_CUSTOM_SPEED = 0.7\nWALK_CONTROL_KEY = 51\nini end\n"
+                            "desired auto 1.0 3.0\nat 2 move up\n";
+
+TEST(Timeline, NamesTheKeysTheScenariosIniConfigures)
+{
+    // The game sprints on its own sprint control; the plug-in's sprint key is CapsLock.
+    const Played played = play(ownKeys + "ticks 120\nat 10..17 key hold CAPSLOCK\nat 10..18 control INPUT_SPRINT on\n"
+                                         "at 30..36 key hold Q\n"
+                                         "at 50..52 key hold HOME+F1\nat 60..62 key hold HOME+F2\n"
+                                         "at 70..72 key hold END+NUMPAD1\nat 80..87 key hold SHIFT\n");
+    EXPECT_NE(played.text.find("Keys from Ambleworks.ini: walk control Q, sprint CapsLock, switch off Home+F1, "
+                               "switch on Home+F2, reload Home+F3."),
+              std::string::npos)
+        << played.text;
+    EXPECT_NE(entryWithWhy(played.timeline, "CapsLock tap: light run at 1.78"), nullptr) << played.text;
+    EXPECT_NE(entryWithWhy(played.timeline, "Q short press: fast walk on at 1.38"), nullptr) << played.text;
+    const TimelineEntry* off = entryWithWhy(played.timeline, "Home+F1: Ambleworks switched off");
+    ASSERT_NE(off, nullptr) << played.text;
+    EXPECT_EQ(off->input, "Home+F1 (switch off)");
+    EXPECT_NE(entryWithWhy(played.timeline, "Home+F2: Ambleworks switched on"), nullptr) << played.text;
+    // The built-in keys are plain keys now: End+Numpad1 and Shift change nothing.
+    EXPECT_EQ(played.text.find("End+Numpad1 ("), std::string::npos) << played.text;
+    EXPECT_EQ(played.text.find("Shift tap"), std::string::npos) << played.text;
+}
+
+TEST(Timeline, FollowsKeysChangedByAReload)
+{
+    // The file changes under the running plug-in; its reload key reads it and
+    // the new switch-off key acts from then on.
+    const Played played =
+        play(ownKeys + "ticks 80\nat 20 ini begin\n[Keys]\nHOTKEY_MODIFIER = 0\nSWITCH_OFF_KEY = 7A\nini end\n"
+                       "at 25..26 key hold HOME+F3\nat 40..41 key hold F11\n");
+    const TimelineEntry* off = entryWithWhy(played.timeline, "F11: Ambleworks switched off");
+    ASSERT_NE(off, nullptr) << played.text;
+    EXPECT_EQ(off->input, "F11 (switch off)");
+}
 
 TEST(Timeline, MovingOnAfterAKeptStopSaysWhyNothingChangesYet)
 {

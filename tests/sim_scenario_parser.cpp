@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+
 #include "scenario/scenario.h"
 #include "session/session.h"
 
@@ -79,40 +81,133 @@ TEST(SimScenarioParser, DefaultTicksReachTheLastTickNamedAndAHoldsRelease)
     EXPECT_EQ(s.tickCount(), 21);
 }
 
-TEST(SimScenarioParser, MalformedLinesAreReportedWithFileAndLine)
+TEST(SimScenarioParser, MalformedLinesAreReportedWithFileLineAndColumn)
 {
     const struct {
         const char* text;
-        const char* message;
+        const char* message;  // the start of the first error
     } cases[] = {
-        {"frobnicate 3\n", "x.scn:1: unknown statement 'frobnicate'"},
-        {"\n\nat ten move up\n", "x.scn:3: 'ten' is not a tick"},
-        {"at 5..3 move up\n", "x.scn:1: the range '5..3' ends before it begins"},
-        {"at 0 move up\n", "x.scn:1: ticks are numbered from 1"},
-        {"clock start 0\n", "x.scn:1: the clock start must be 1 to 4294967295 ms"},
-        {"at 3 move sideways\n", "x.scn:1: 'sideways' is not a move direction"},
-        {"at 3 key press SHIFTY\n", "x.scn:1: 'SHIFTY' is not a key"},
-        {"at 3..5 key press SHIFT\n", "x.scn:1: 'key press' happens at one tick"},
-        {"at 3 gait jogging\n", "x.scn:1: 'jogging' is not a gait"},
-        {"at 3 control SPRINT on\n", "x.scn:1: 'SPRINT' is not a control name"},
-        {"key press SHIFT\n", "x.scn:1: 'key' needs a tick"},
-        {"ini begin\n[General]\n", "x.scn:1: 'ini begin' has no matching 'ini end'"},
-        {"ini file /no/such/file.ini\n", "x.scn:1: the INI file '/no/such/file.ini' does not exist"},
-        {"expect at 3 call setPedMaxSped\n", "x.scn:1: 'setPedMaxSped' is neither one of the 21 natives"},
+        {"\n\nat ten move up\n", "x.scn:3:4: 'ten' is not a tick"},
+        {"at 5..3 move up\n", "x.scn:1:4: the range '5..3' ends before it begins"},
+        {"at 0 move up\n", "x.scn:1:4: ticks are numbered from 1"},
+        {"clock start 0\n", "x.scn:1:13: the clock start must be 1 to 4294967295 ms"},
+        {"at 3 move sideways\n", "x.scn:1:11: 'sideways' is not a move direction"},
+        {"at 3..5 key press SHIFT\n", "x.scn:1:13: 'key press' happens at one tick"},
+        {"at 3 gait jogging\n", "x.scn:1:11: 'jogging' is not a gait"},
+        {"key press SHIFT\n", "x.scn:1:1: 'key' needs a tick"},
+        {"ini begin\n[General]\n", "x.scn:1:5: 'ini begin' has no matching 'ini end'"},
+        {"ini file /no/such/file.ini\n", "x.scn:1:10: the INI file '/no/such/file.ini' does not exist"},
         {"expect at 3 call setPedMaxSpeed(1.38)\n",
-         "x.scn:1: 'setPedMaxSpeed(1.38)': setPedMaxSpeed takes 2 arguments, the pattern gives 1"},
-        {"expect at 3 call setPedMaxSpeed(*, 1.38) -> true\n", "setPedMaxSpeed has no result"},
-        {"expect at 3 count scriptWait about 3\n", "x.scn:1: use 'expect at TICKS count PATTERN OP N"},
-        {"expect at 3 sequence\nplayerPed()\n", "x.scn:1: 'expect … sequence' has no matching 'end'"},
-        {"expect at 3 sequence\nplayerPod()\nend\n", "x.scn:2: 'playerPod' is neither"},
-        {"at 3 key press SHIFT -5\n", "x.scn:1: '-5' is not an offset"},
+         "x.scn:1:33: 'setPedMaxSpeed(1.38)': setPedMaxSpeed takes 2 arguments, the pattern gives 1"},
+        {"expect at 3 call setPedMaxSpeed(*, 1.38) -> true\n", "x.scn:1:45: 'setPedMaxSpeed(*, 1.38) -> true': "
+                                                               "setPedMaxSpeed has no result"},
+        {"expect at 3 count scriptWait about 3\n", "x.scn:1:13: use 'expect at TICKS count PATTERN OP N"},
+        {"expect at 3 sequence\nplayerPed()\n", "x.scn:1:13: 'expect … sequence' has no matching 'end'"},
+        {"at 3 key press SHIFT -5\n", "x.scn:1:22: '-5' is not an offset"},
+        {"at 2\n", "x.scn:1: 'at' needs a tick and a statement"},
     };
     for (const auto& c : cases) {
         sim::Scenario s;
         std::vector<std::string> errors;
         EXPECT_FALSE(parse(c.text, s, errors)) << c.text;
         ASSERT_FALSE(errors.empty()) << c.text;
-        EXPECT_NE(errors[0].find(c.message), std::string::npos) << "got: " << errors[0];
+        EXPECT_EQ(errors[0].rfind(c.message, 0), 0u) << "got: " << errors[0];
+    }
+}
+
+TEST(SimScenarioParser, UnknownNamesGetTheNearestKnownOne)
+{
+    // Keywords, natives, controls, keys and the words inside a statement:
+    // a typo names what was most likely meant, at the column of the typo.
+    const struct {
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {"tiks 40\n", "x.scn:1:1: unknown statement 'tiks' (did you mean ticks?)"},
+        {"frobnicate 3\n", "x.scn:1:1: unknown statement 'frobnicate'\n"},
+        {"on_fot no\n", "x.scn:1:1: unknown statement 'on_fot' (did you mean on_foot?)"},
+        {"at 3 wheal up\n", "x.scn:1:6: unknown statement 'wheal' after 'at' (did you mean wheel?)"},
+        {"at 3 wheel upp\n", "x.scn:1:12: use 'wheel up' or 'wheel down' (did you mean up?)"},
+        {"at 3 key presss SHIFT\n", "x.scn:1:10: 'presss' is not a key action (press, release, tap, hold) (did you "
+                                    "mean press?)"},
+        {"at 3 key press SHIFTY\n", "x.scn:1:16: 'SHIFTY' is not a key (a name such as SHIFT, END, NUMPAD1, A, or a "
+                                    "hex code such as 0x10) (did you mean SHIFT?)"},
+        {"at 3 key hold END+NUMPAD11\n", "x.scn:1:19: 'NUMPAD11' is not a key"},
+        {"at 3 plugin relaod\n", "x.scn:1:13: use 'plugin reload', 'plugin unload' or 'plugin load' (did you mean "
+                                 "reload?)"},
+        {"at 3 control INPUT_SPRNT on\n", "x.scn:1:14: 'INPUT_SPRNT' is not a control the plug-in asks about (did "
+                                          "you mean INPUT_SPRINT?)"},
+        {"at 3 control SPRINT on\n", "x.scn:1:14: 'SPRINT' is not a control the plug-in asks about (did you mean "
+                                     "INPUT_SPRINT?)"},
+        {"expect at 3 call setPedMaxSped\n", "x.scn:1:18: 'setPedMaxSped' is neither one of the 21 natives nor a host "
+                                             "function (did you mean setPedMaxSpeed?)"},
+        {"expect at 3 sequence\nplayerPod()\nend\n", "x.scn:2:1: 'playerPod' is neither one of the 21 natives nor a "
+                                                     "host function (did you mean playerPed?)"},
+        {"expect at 3 no call isControlPressed(0, INPUT_SPRNT)\n", "x.scn:1:41: 'INPUT_SPRNT' is not a control name "
+                                                                   "or a word of the trace (did you mean "
+                                                                   "INPUT_SPRINT?)"},
+        {"expect at 3 count hashOfText(\"INPUT_SPRNIT\") >= 1\n", "x.scn:1:30: '\"INPUT_SPRNIT\"' is not a text the "
+                                                                  "plug-in passes (one of the twelve control names) "
+                                                                  "(did you mean INPUT_SPRINT?)"},
+        {"expect at 3 call isPedOnFoot(*) -> ture\n", "x.scn:1:36: 'ture' is not a control name or a word of the "
+                                                      "trace (did you mean TRUE?)"},
+        {"expect at 3 cal scriptWait\n", "x.scn:1:13: 'cal' is not an expectation (call, no call, count, sequence) "
+                                         "(did you mean call?)"},
+    };
+    for (const auto& c : cases) {
+        sim::Scenario s;
+        std::vector<std::string> errors;
+        EXPECT_FALSE(parse(c.text, s, errors)) << c.text;
+        ASSERT_FALSE(errors.empty()) << c.text;
+        EXPECT_EQ((errors[0] + "\n").rfind(c.message, 0), 0u) << "got: " << errors[0];
+    }
+}
+
+TEST(SimScenarioParser, StatementsAfterTheLastTickAreWarnedOf)
+{
+    sim::Scenario s;
+    std::vector<std::string> errors;
+    ASSERT_TRUE(
+        parse("ticks 40\nat 10 wheel up\nat 40..60 move none\nat 41 key tap ALT\nat 50 plugin reload\n", s, errors));
+    ASSERT_EQ(s.warnings.size(), 2u);
+    EXPECT_EQ(s.warnings[0], "x.scn:4:4: warning: tick 41 comes after the last tick (ticks 40): this statement never "
+                             "happens");
+    EXPECT_EQ(s.warnings[1].rfind("x.scn:5:4: warning: tick 50", 0), 0u);
+    // Without `ticks` the run reaches the last tick named: nothing to warn of.
+    ASSERT_TRUE(parse("at 10 wheel up\nat 50 plugin reload\n", s, errors));
+    EXPECT_TRUE(s.warnings.empty());
+}
+
+TEST(SimScenarioParser, SpeedsMatchAtThePrecisionWritten)
+{
+    // Two notches of 0.06 from 1.0 give 1.1199999 in single precision; the
+    // timeline prints 1.12, and a pattern written 1.12 matches it.
+    const float twoNotches = (1.0f + 0.06f) + 0.06f;
+    ASSERT_NE(twoNotches, 1.12f);
+    const struct {
+        const char* written;
+        float value;
+        bool matches;
+    } cases[] = {
+        {"1.12", twoNotches, true},  {"1.1199999", twoNotches, true},  {"1.12", 1.12f, true},
+        {"1.12", 1.126f, false},     {"1.12", 1.13f, false},           {"1.1", twoNotches, true},
+        {"1.120", twoNotches, true}, {"1.1200000", twoNotches, false}, {"2.0", 2.0f, true},
+        {"2", 2.0f, true},           {"2", 2.0000002f, false},         {"1e-40", 1e-40f, true},
+        {"0.70", 0.7f, true},        {"0.70", 0.69f, false},
+    };
+    for (const auto& c : cases) {
+        sim::CallPattern pattern;
+        std::string error;
+        ASSERT_TRUE(sim::parseCallPattern(std::string("setPedMaxSpeed(*, ") + c.written + ")", pattern, error))
+            << error;
+        sim::TraceEvent call;
+        call.kind = sim::EventKind::call;
+        call.name = "setPedMaxSpeed";
+        call.args.resize(2);
+        call.args[1].kind = sim::ArgKind::number;
+        call.args[1].slot = std::bit_cast<uint32_t>(c.value);
+        const bool matches = sim::matchesPattern(pattern, call);
+        EXPECT_EQ(matches, c.matches) << c.written << " against " << c.value;
     }
 }
 

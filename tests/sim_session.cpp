@@ -82,6 +82,34 @@ TEST(SimSession, AFailedExpectationNamesItsLine)
     EXPECT_NE(unplayed.failures[0].find("was not played (the run has 3 ticks)"), std::string::npos);
 }
 
+TEST(SimSession, PlaysOneTickPerStepAndJudgesOnlyWhenAsked)
+{
+    sim::Scenario scenario;
+    std::vector<std::string> errors;
+    ASSERT_TRUE(sim::parseScenarioText("ticks 3\nat 2 move up\nexpect at 2 call setPedMaxSpeed\n", "test.scn",
+                                       AMBLEWORKS_SOURCE_DIR, scenario, errors));
+    sim::SessionOptions options;
+    options.pluginPath = AMBLEWORKS_PLUGIN_PATH;
+    options.judge = false;  // as run and plot play with the player's own settings
+    sim::SessionResult result;
+    sim::Session session(scenario, options, result);
+    ASSERT_TRUE(session.start()) << result.error;
+    ASSERT_EQ(result.trace.records.size(), 1u);  // the load
+    for (int tick = 1; tick <= 3; ++tick) {
+        ASSERT_TRUE(session.step());
+        ASSERT_EQ(result.trace.records.size(), static_cast<size_t>(tick) + 1);
+        EXPECT_EQ(result.trace.records.back().tick, tick);
+        EXPECT_EQ(countCalls(result.trace.records.back(), "scriptWait"), 1);
+    }
+    EXPECT_FALSE(session.step());
+    EXPECT_EQ(result.trace.records.size(), 4u);
+    session.finish();
+    EXPECT_EQ(result.trace.records.back().phase, sim::Phase::end);
+    EXPECT_TRUE(result.failures.empty());
+    // Judged, the same run fails its expectation (no speed is set at a walk).
+    EXPECT_EQ(play("ticks 3\nat 2 move up\nexpect at 2 call setPedMaxSpeed\n").failures.size(), 1u);
+}
+
 TEST(SimSession, TheGameAnswersWhatTheScenarioSets)
 {
     const sim::SessionResult result = play("ticks 3\nped 0x80000001\nat 2 on_foot no\nresults high_bits 0xA5A5A5A5\n"

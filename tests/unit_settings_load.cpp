@@ -295,8 +295,6 @@ TEST(SettingsSanitise, ClampsTheThreeBoundedSpeeds)
     settings = Settings();
 }
 
-}  // namespace
-
 struct KeyCase {
     const char* keys;  // the [Keys] section's lines
     const char* rest;  // what follows it in the file
@@ -354,3 +352,5 @@ TEST_F(SettingsLoad, AReloadWithoutKeysKeepsTheKeysItHad)
     loadOutcome();
     EXPECT_EQ(settings.reloadKey, 0x7A);
 }
+
+}  // namespace

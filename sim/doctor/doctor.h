@@ -1,10 +1,11 @@
 #pragma once
-// The INI doctor (`ambleworks-sim doctor`): reads an Ambleworks.ini with the
-// plug-in's own reader and loader, linked in from src/config, and says in a
-// player's words what the plug-in will make of it: the settings it will use
-// and where each comes from, where and why the load stops, and every line
-// that does not do what it seems to (ignored lines, typos, keys under the
-// wrong section, flags that read as on, clamped speeds, ...).
+// The INI doctor (`ambleworks-sim doctor`, and AmbleworksDoctor.exe for
+// players): reads an Ambleworks.ini with the plug-in's own reader and loader,
+// linked in from src/config, and says in a player's words what the plug-in
+// will make of it: the settings it will use and where each comes from, where
+// and why the load stops, and every line that does not do what it seems to
+// (ignored lines, typos, keys under the wrong section, flags that read as on,
+// values of which only a part is read, keys that never act, ...).
 //
 // Sections: the verdict (Diagnosis, diagnose) · the reports (text, JSON).
 
@@ -20,8 +21,8 @@ namespace sim::doctor {
 
 // How much a finding matters to the player.
 enum class Severity {
-    problem,  // the load stops or the file is not read at all
-    warning,  // a line that does not do what it seems to
+    problem,  // the load stops, the file is not read, or it is no settings file
+    warning,  // a line or value that does not do what it seems to
     note,     // works, but worth knowing
 };
 
@@ -35,6 +36,7 @@ struct Finding {
     std::string text;        // the value text, when it is about a value
     std::string suggestion;  // the closest known name, when one is near
     std::string message;     // what to tell the player
+    std::string lineText;    // the line as the reader saw it (long lines cut)
 };
 
 // Where the value a setting ends up with comes from.
@@ -75,15 +77,19 @@ struct LoadStop {
     std::string error;     // the loader's failure text ("invalid stof argument", ...)
 };
 
+// How many findings a report keeps; the rest are only counted.
+inline constexpr std::size_t findingLimit = 50;
+
 // Everything the doctor found in one file.
 struct Diagnosis {
     std::string path;
     bool readable = false;
-    std::size_t lineCount = 0;
-    std::vector<std::string> lines;    // the lines as the reader saw them
+    bool settingsText = true;          // false: the bytes are not text (see docs/doctor.md)
+    std::size_t lineCount = 0;         // as a player counts them: a last empty line is no line
     std::optional<LoadStop> stop;      // set when a readable file does not load whole
-    std::vector<SettingUse> settings;  // one per row, in load order
-    std::vector<Finding> findings;     // by line, the whole file first
+    std::vector<SettingUse> settings;  // one per row, in load order: [Keys] first
+    std::vector<Finding> findings;     // by line, the whole file first; at most findingLimit
+    std::size_t findingsNotShown = 0;  // found beyond findingLimit
 
     // 0: the file loads whole; 1: the load stops early; 2: the file cannot be read.
     int exitStatus() const { return !readable ? 2 : stop ? 1 : 0; }
@@ -94,10 +100,14 @@ struct Diagnosis {
 // code, which it first puts back to their built-in defaults.
 Diagnosis diagnose(const std::string& path);
 
-// The report for a player.
+// diagnose on bytes already in memory, as if a readable file held them;
+// `path` is only shown.
+Diagnosis diagnoseBytes(const std::string& path, std::string bytes);
+
+// The report for a player: plain ASCII, every other byte written as \xNN.
 std::string formatText(const Diagnosis& diagnosis);
 
-// The report for tools: one JSON object, field names stable.
+// The report for tools: one JSON object, field names stable, pure ASCII.
 std::string formatJson(const Diagnosis& diagnosis);
 
 // The `doctor` subcommand: diagnoses `path`, prints the report (or the JSON)
@@ -107,10 +117,16 @@ int doctorCommand(const std::string& path, bool json);
 // Levenshtein distance, for "did you mean" (exposed for tests).
 std::size_t editDistance(const std::string& a, const std::string& b);
 
-// A Windows virtual-key code's everyday name ("Alt", "F5"), or "" (exposed for tests).
+// A Windows virtual-key code's everyday name ("Alt", "F5", "left Alt"), or ""
+// when no key of a keyboard or mouse has it (exposed for tests).
 std::string keyName(int32_t code);
 
-// JSON text of a byte string, quotes included (exposed for tests).
-std::string jsonString(const std::string& bytes);
+// Text as the text report prints it: bytes 0x20 to 0x7E as they are, every
+// other byte as \xNN (exposed for tests).
+std::string printable(const std::string& bytes);
+
+// Bytes as valid UTF-8: well-formed sequences as they are, any other byte as
+// the character of the same number, U+0080 to U+00FF (exposed for tests).
+std::string validUtf8(const std::string& bytes);
 
 }  // namespace sim::doctor

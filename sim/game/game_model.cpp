@@ -1,3 +1,6 @@
+// The game model: the tick's derived answers (desired speed, gait), and the
+// answer of each native, looked up in a table by the native's role.
+
 #include "game/game_model.h"
 
 #include <algorithm>
@@ -10,8 +13,111 @@ namespace sim {
 
 namespace {
 
-constexpr const char* moveControls[] = {"INPUT_MOVE_UP_ONLY", "INPUT_MOVE_LEFT_ONLY", "INPUT_MOVE_DOWN_ONLY",
-                                        "INPUT_MOVE_RIGHT_ONLY"};
+// The gait the automatic model derives from the desired speed: a walk up to
+// this, a run below the next, a sprint from it.
+constexpr float walkUpTo = 1.5f;
+constexpr float sprintFrom = 2.5f;
+
+// One native call as the model answers it: the call, what the model knows,
+// and the answer being made (a boolean's truth, a number, or the raw low half
+// of the slot for handles and hashes).
+struct Asked {
+    const CheckedCall& call;
+    const GameState& state;
+    const DerivedState& derived;
+    const std::set<std::string>& previousPressed;
+    ImposedState& imposed;
+    std::map<uint32_t, std::string>& hashNames;
+    uint32_t low = 0;
+    bool truth = false;
+    float number = 0.0f;
+    std::string name;  // hashOfText: the control name the hash stands for
+
+    const DecodedArg* arg(size_t i) const { return i < call.args.size() ? &call.args[i] : nullptr; }
+    std::string control(size_t i) const { return arg(i) ? arg(i)->name : std::string(); }
+    bool player(size_t i) const { return arg(i) && arg(i)->slot == state.ped; }
+    float floatArg(size_t i) const { return arg(i) ? std::bit_cast<float>(static_cast<uint32_t>(arg(i)->slot)) : 0.0f; }
+};
+
+bool pressed(const Asked& a, const std::string& control)
+{
+    return a.state.pressedControls.contains(control);
+}
+
+// A wheel notch is a "just pressed" of a weapon-cycling control in its tick;
+// any other control is just pressed in the tick it went on.
+bool justPressed(const Asked& a, const std::string& control)
+{
+    if (control == "INPUT_PREV_WEAPON" && a.state.wheelUp)
+        return true;
+    if (control == "INPUT_NEXT_WEAPON" && a.state.wheelDown)
+        return true;
+    return pressed(a, control) && !a.previousPressed.contains(control);
+}
+
+void answerHashOfText(Asked& a)
+{
+    const std::string text = a.arg(0) ? a.arg(0)->name : std::string();
+    a.low = gameTextHash(text);
+    a.name = upperCase(text);
+    a.hashNames[a.low] = a.name;
+}
+
+void answerDesiredSpeed(Asked& a)
+{
+    a.number = a.player(0) ? a.derived.desiredSpeed : 0.0f;
+    a.low = std::bit_cast<uint32_t>(a.number);
+}
+
+// Every native the plug-in may call, and how the game answers it. A ped
+// native asked about another ped than the player's answers false.
+struct NativeAnswer {
+    std::string_view role;
+    void (*answer)(Asked&);
+};
+// clang-format off
+constexpr NativeAnswer nativeAnswers[] = {
+    {"playerPed", [](Asked& a) { a.low = a.state.ped; }},
+    {"hashOfText", answerHashOfText},
+    {"isControlPressed", [](Asked& a) { a.truth = pressed(a, a.control(1)); }},
+    {"isDisabledControlJustPressed", [](Asked& a) { a.truth = justPressed(a, a.control(1)); }},
+    {"disableControlAction", [](Asked& a) { a.imposed.disabledControls.push_back(a.control(1)); }},
+    {"setControlValueNextFrame", [](Asked& a) { a.imposed.controlValues.emplace_back(a.control(1), a.floatArg(2)); }},
+    {"isControlEnabled", [](Asked& a) {
+         const auto it = a.state.controlEnabled.find(a.control(1));
+         a.truth = it == a.state.controlEnabled.end() || it->second;
+     }},
+    {"isControlHoldBlocked", [](Asked& a) { a.truth = a.state.holdBlocked; }},
+    {"isFirstPersonCameraActive", [](Asked& a) { a.truth = a.state.firstPerson; }},
+    {"getPedDesiredSpeed", answerDesiredSpeed},
+    {"isPedOnFoot", [](Asked& a) { a.truth = a.player(0) && a.state.onFoot; }},
+    {"isPedWalking", [](Asked& a) { a.truth = a.player(0) && a.derived.walking; }},
+    {"isPedRunning", [](Asked& a) { a.truth = a.player(0) && a.derived.running; }},
+    {"isPedSprinting", [](Asked& a) { a.truth = a.player(0) && a.derived.sprinting; }},
+    {"isPedStill", [](Asked& a) { a.truth = a.player(0) && a.derived.still; }},
+    {"setPedMaxSpeed", [](Asked& a) { if (a.player(0)) a.imposed.maxSpeed = a.floatArg(1); }},
+    {"setPedMinSpeed", [](Asked& a) { if (a.player(0)) a.imposed.minSpeed = a.floatArg(1); }},
+    {"isPedMoveFree", [](Asked& a) { a.truth = a.player(0) && a.state.pedMoveFree; }},
+    {"isGlobalMoveRestricted", [](Asked& a) { a.truth = a.state.globalMoveRestricted; }},
+    {"isPedMoveRestricted", [](Asked& a) { a.truth = a.player(0) && a.state.pedMoveRestricted; }},
+    {"isRunDropAllowed", [](Asked& a) { a.truth = a.state.runDropAllowed; }},
+};
+// clang-format on
+
+// The answer of each catalogue entry, in catalogue order (found once by role).
+const std::vector<void (*)(Asked&)>& answersByEntry()
+{
+    static const std::vector<void (*)(Asked&)> table = [] {
+        std::vector<void (*)(Asked&)> byEntry;
+        for (const NativeSpec& native : nativeCatalogue()) {
+            const auto* found = std::find_if(std::begin(nativeAnswers), std::end(nativeAnswers),
+                                             [&](const NativeAnswer& row) { return row.role == native.name; });
+            byEntry.push_back(found == std::end(nativeAnswers) ? nullptr : found->answer);
+        }
+        return byEntry;
+    }();
+    return table;
+}
 
 }  // namespace
 
@@ -33,61 +139,53 @@ void GameModel::reset()
     hashNames_.clear();
 }
 
-bool GameModel::controlPressed(const std::string& name) const
-{
-    return state.pressedControls.contains(name);
-}
-
-bool GameModel::controlJustPressed(const std::string& name) const
-{
-    if (name == "INPUT_PREV_WEAPON" && state.wheelUp)
-        return true;
-    if (name == "INPUT_NEXT_WEAPON" && state.wheelDown)
-        return true;
-    return controlPressed(name) && !previousPressed_.contains(name);
-}
-
 void GameModel::beginTick()
 {
     previousImposed_ = imposed_;
     imposed_ = {};
 
     DerivedState d;
-    for (const char* name : moveControls)
-        d.moveInput = d.moveInput || controlPressed(name);
+    for (std::string_view name : moveControls)
+        d.moveInput = d.moveInput || state.pressedControls.contains(std::string(name));
     bool sprintPulsed = false;
     for (const auto& [name, value] : previousImposed_.controlValues) {
         if (name == "INPUT_SPRINT")
             sprintPulsed = (value == 1.0f);  // the last value set wins
     }
-    d.sprintControl = controlPressed("INPUT_SPRINT") || shiftKeyDown || sprintPulsed;
+    d.sprintControl = state.pressedControls.contains("INPUT_SPRINT") || shiftKeyDown || sprintPulsed;
+    d.desiredSpeed = desiredSpeed(d);
+    deriveGait(d);
+    derived_ = d;
+}
 
-    if (!state.desired.automatic) {
-        d.desiredSpeed = state.desired.value;
-    } else if (!d.moveInput) {
-        d.desiredSpeed = 0.0f;
-    } else {
-        float speed = d.sprintControl ? state.desired.run : state.desired.walk;
-        if (previousImposed_.minSpeed)
-            speed = std::max(speed, *previousImposed_.minSpeed);
-        if (previousImposed_.maxSpeed)
-            speed = std::min(speed, *previousImposed_.maxSpeed);
-        d.desiredSpeed = speed;
-    }
+float GameModel::desiredSpeed(const DerivedState& d) const
+{
+    if (!state.desired.automatic)
+        return state.desired.value;
+    if (!d.moveInput)
+        return 0.0f;
+    float speed = d.sprintControl ? state.desired.run : state.desired.walk;
+    if (previousImposed_.minSpeed)
+        speed = std::max(speed, *previousImposed_.minSpeed);
+    if (previousImposed_.maxSpeed)
+        speed = std::min(speed, *previousImposed_.maxSpeed);
+    return speed;
+}
 
-    if (state.gait.automatic) {
-        const float s = d.desiredSpeed;
-        d.still = s <= 0.0f;
-        d.walking = s > 0.0f && s <= 1.5f;
-        d.running = s > 1.5f && s < 2.5f;
-        d.sprinting = s >= 2.5f;
-    } else {
+void GameModel::deriveGait(DerivedState& d) const
+{
+    if (!state.gait.automatic) {
         d.walking = state.gait.walking;
         d.running = state.gait.running;
         d.sprinting = state.gait.sprinting;
         d.still = state.gait.still;
+        return;
     }
-    derived_ = d;
+    const float s = d.desiredSpeed;
+    d.still = s <= 0.0f;
+    d.walking = s > 0.0f && s <= walkUpTo;
+    d.running = s > walkUpTo && s < sprintFrom;
+    d.sprinting = s >= sprintFrom;
 }
 
 void GameModel::endTick()
@@ -107,94 +205,28 @@ uint64_t GameModel::answer(const CheckedCall& call, std::string& shown, std::str
     name.clear();
     if (!call.entry)
         return 0;
-
-    const std::string role(call.entry->name);
-    auto arg = [&](size_t i) -> const DecodedArg* { return i < call.args.size() ? &call.args[i] : nullptr; };
-    auto controlArg = [&](size_t i) -> std::string {
-        const DecodedArg* a = arg(i);
-        return a ? a->name : std::string();
-    };
-    auto isPlayer = [&](size_t i) {
-        const DecodedArg* a = arg(i);
-        return a && a->slot == state.ped;
-    };
-    auto floatArg = [&](size_t i) {
-        const DecodedArg* a = arg(i);
-        return a ? std::bit_cast<float>(static_cast<uint32_t>(a->slot)) : 0.0f;
-    };
-
-    uint32_t low = 0;
-    bool truth = false;
-    float number = 0.0f;
-
-    if (role == "playerPed") {
-        low = state.ped;
-    } else if (role == "hashOfText") {
-        const DecodedArg* a = arg(0);
-        const std::string text = a ? a->name : std::string();
-        low = gameTextHash(text);
-        hashNames_[low] = upperCase(text);
-        name = upperCase(text);
-    } else if (role == "isControlPressed") {
-        truth = controlPressed(controlArg(1));
-    } else if (role == "isDisabledControlJustPressed") {
-        truth = controlJustPressed(controlArg(1));
-    } else if (role == "disableControlAction") {
-        imposed_.disabledControls.push_back(controlArg(1));
-    } else if (role == "setControlValueNextFrame") {
-        imposed_.controlValues.emplace_back(controlArg(1), floatArg(2));
-    } else if (role == "isControlEnabled") {
-        const auto it = state.controlEnabled.find(controlArg(1));
-        truth = it == state.controlEnabled.end() || it->second;
-    } else if (role == "isControlHoldBlocked") {
-        truth = state.holdBlocked;
-    } else if (role == "isFirstPersonCameraActive") {
-        truth = state.firstPerson;
-    } else if (role == "getPedDesiredSpeed") {
-        number = isPlayer(0) ? derived_.desiredSpeed : 0.0f;
-        low = std::bit_cast<uint32_t>(number);
-    } else if (role == "isPedOnFoot") {
-        truth = isPlayer(0) && state.onFoot;
-    } else if (role == "isPedWalking") {
-        truth = isPlayer(0) && derived_.walking;
-    } else if (role == "isPedRunning") {
-        truth = isPlayer(0) && derived_.running;
-    } else if (role == "isPedSprinting") {
-        truth = isPlayer(0) && derived_.sprinting;
-    } else if (role == "isPedStill") {
-        truth = isPlayer(0) && derived_.still;
-    } else if (role == "setPedMaxSpeed") {
-        if (isPlayer(0))
-            imposed_.maxSpeed = floatArg(1);
-    } else if (role == "setPedMinSpeed") {
-        if (isPlayer(0))
-            imposed_.minSpeed = floatArg(1);
-    } else if (role == "isPedMoveFree") {
-        truth = isPlayer(0) && state.pedMoveFree;
-    } else if (role == "isGlobalMoveRestricted") {
-        truth = state.globalMoveRestricted;
-    } else if (role == "isPedMoveRestricted") {
-        truth = isPlayer(0) && state.pedMoveRestricted;
-    } else if (role == "isRunDropAllowed") {
-        truth = state.runDropAllowed;
-    }
+    Asked asked{call, state, derived_, previousPressed_, imposed_, hashNames_, 0, false, 0.0f, {}};
+    const auto index = static_cast<size_t>(call.entry - nativeCatalogue().data());
+    if (void (*answerOf)(Asked&) = answersByEntry()[index])
+        answerOf(asked);
+    name = asked.name;
 
     switch (call.entry->result) {
     case ResultKind::none:
         return 0;
     case ResultKind::boolean:
-        low = truth ? trueValue : 0u;
-        shown = truth ? "true" : "false";
+        asked.low = asked.truth ? trueValue : 0u;
+        shown = asked.truth ? "true" : "false";
         break;
     case ResultKind::ped:
     case ResultKind::hash:
-        shown = hex32(low);
+        shown = hex32(asked.low);
         break;
     case ResultKind::number:
-        shown = formatFloat(number);
+        shown = formatFloat(asked.number);
         break;
     }
-    return (static_cast<uint64_t>(resultHighBits) << 32) | low;
+    return (static_cast<uint64_t>(resultHighBits) << 32) | asked.low;
 }
 
 }  // namespace sim

@@ -1,6 +1,7 @@
 #pragma once
 // The game behind the 21 natives: answers each call from the scenario's
-// GameState and remembers what the plug-in imposed. One tick at a time:
+// GameState (one entry of a table per native role) and remembers what the
+// plug-in imposed. One tick at a time:
 // beginTick derives the tick's answers (desired speed, gait) from the state
 // and from what the plug-in imposed in the previous tick.
 
@@ -45,8 +46,10 @@ public:
     void reset();
 
 private:
-    bool controlPressed(const std::string& name) const;
-    bool controlJustPressed(const std::string& name) const;
+    // The ped's desired speed this tick, from the scenario's setting.
+    float desiredSpeed(const DerivedState& derived) const;
+    // The gait flags: as the scenario sets them, or from the desired speed.
+    void deriveGait(DerivedState& derived) const;
 
     ImposedState imposed_;
     ImposedState previousImposed_;

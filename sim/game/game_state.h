@@ -8,10 +8,19 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace sim {
+
+// The four move controls, held while the player gives move input.
+inline constexpr std::string_view moveControls[] = {
+    "INPUT_MOVE_UP_ONLY",
+    "INPUT_MOVE_LEFT_ONLY",
+    "INPUT_MOVE_DOWN_ONLY",
+    "INPUT_MOVE_RIGHT_ONLY",
+};
 
 // The ped's four gait flags; `automatic` derives them from the desired speed.
 struct Gait {

@@ -48,6 +48,12 @@ inline constexpr std::string_view hostCallNames[] = {
     "scriptWait", "scriptRegister", "scriptUnregister", "keyboardHandlerRegister", "keyboardHandlerUnregister",
 };
 
+// The words the trace writes for the arguments of the registration calls:
+// the plug-in's own module, handler and entry, or something else.
+inline constexpr std::string_view hostCallWords[] = {
+    "module", "other_module", "entry", "null", "handler", "other_handler",
+};
+
 // The twelve control names the plug-in may pass to hashOfText.
 const std::vector<std::string_view>& controlNames();
 

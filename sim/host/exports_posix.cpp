@@ -1,37 +1,20 @@
 // The nine functions the plug-in imports, exported as plain C symbols by the
 // simulator's executable (linked with ENABLE_EXPORTS), so that dlopen binds
 // Ambleworks.so's undefined symbols to them. Each forwards through the table
-// that installHostApi set.
-
-#include <cstdio>
-#include <cstdlib>
+// that installHostApi set. They stand in a library of their own, which the
+// programs that load the plug-in link whole.
 
 #include "host/host_api.h"
 #include "platform/plugin_loader.h"
 
 namespace {
 
-const HostApi* installed = nullptr;
-
 const HostApi& api()
 {
-    if (!installed) {
-        std::fputs("ambleworks-sim: the plug-in called its host before the host was set up\n", stderr);
-        std::abort();
-    }
-    return *installed;
+    return sim::platform::installedHostApi();
 }
 
 }  // namespace
-
-namespace sim::platform {
-
-void installHostApi(const HostApi* api)
-{
-    installed = api;
-}
-
-}  // namespace sim::platform
 
 #define SIM_EXPORT extern "C" __attribute__((visibility("default")))
 

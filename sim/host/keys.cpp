@@ -1,6 +1,7 @@
 #include "host/keys.h"
 
 #include <charconv>
+#include <iterator>
 #include <vector>
 
 #include "trace/format.h"
@@ -16,21 +17,67 @@ struct NamedKey {
     bool extended;
 };
 
-// Scan codes of set 1, as Windows reports them in the message's lParam.
+// Scan codes of set 1, as Windows reports them in the message's lParam. The
+// keys with a name of their own come first, in code order; the series
+// (digits, letters, numpad, F-keys) follow; other spellings of the same keys
+// come last, so that a code always prints under its first name and a new
+// spelling never changes a trace.
 const std::vector<NamedKey>& namedKeys()
 {
     static const std::vector<NamedKey> keys = [] {
         std::vector<NamedKey> k = {
-            {"BACKSPACE", 0x08, 0x0E, false}, {"TAB", 0x09, 0x0F, false},   {"ENTER", 0x0D, 0x1C, false},
-            {"SHIFT", 0x10, 0x2A, false},     {"CTRL", 0x11, 0x1D, false},  {"CONTROL", 0x11, 0x1D, false},
-            {"ALT", 0x12, 0x38, false},       {"MENU", 0x12, 0x38, false},  {"PAUSE", 0x13, 0x45, false},
-            {"CAPSLOCK", 0x14, 0x3A, false},  {"ESC", 0x1B, 0x01, false},   {"ESCAPE", 0x1B, 0x01, false},
-            {"SPACE", 0x20, 0x39, false},     {"PAGEUP", 0x21, 0x49, true}, {"PAGEDOWN", 0x22, 0x51, true},
-            {"END", 0x23, 0x4F, true},        {"HOME", 0x24, 0x47, true},   {"LEFT", 0x25, 0x4B, true},
-            {"UP", 0x26, 0x48, true},         {"RIGHT", 0x27, 0x4D, true},  {"DOWN", 0x28, 0x50, true},
-            {"INSERT", 0x2D, 0x52, true},     {"DELETE", 0x2E, 0x53, true}, {"LSHIFT", 0xA0, 0x2A, false},
-            {"RSHIFT", 0xA1, 0x36, false},    {"LCTRL", 0xA2, 0x1D, false}, {"RCTRL", 0xA3, 0x1D, true},
-            {"LALT", 0xA4, 0x38, false},      {"RALT", 0xA5, 0x38, true},
+            {"BACKSPACE", 0x08, 0x0E, false},
+            {"TAB", 0x09, 0x0F, false},
+            {"ENTER", 0x0D, 0x1C, false},
+            {"SHIFT", 0x10, 0x2A, false},
+            {"CTRL", 0x11, 0x1D, false},
+            {"CONTROL", 0x11, 0x1D, false},
+            {"ALT", 0x12, 0x38, false},
+            {"MENU", 0x12, 0x38, false},
+            {"PAUSE", 0x13, 0x45, false},
+            {"CAPSLOCK", 0x14, 0x3A, false},
+            {"ESC", 0x1B, 0x01, false},
+            {"ESCAPE", 0x1B, 0x01, false},
+            {"SPACE", 0x20, 0x39, false},
+            {"PAGEUP", 0x21, 0x49, true},
+            {"PAGEDOWN", 0x22, 0x51, true},
+            {"END", 0x23, 0x4F, true},
+            {"HOME", 0x24, 0x47, true},
+            {"LEFT", 0x25, 0x4B, true},
+            {"UP", 0x26, 0x48, true},
+            {"RIGHT", 0x27, 0x4D, true},
+            {"DOWN", 0x28, 0x50, true},
+            {"PRINTSCREEN", 0x2C, 0x37, true},
+            {"INSERT", 0x2D, 0x52, true},
+            {"DELETE", 0x2E, 0x53, true},
+            {"LWIN", 0x5B, 0x5B, true},
+            {"RWIN", 0x5C, 0x5C, true},
+            {"APPS", 0x5D, 0x5D, true},
+            {"MULTIPLY", 0x6A, 0x37, false},
+            {"ADD", 0x6B, 0x4E, false},
+            {"SUBTRACT", 0x6D, 0x4A, false},
+            {"DECIMAL", 0x6E, 0x53, false},
+            {"DIVIDE", 0x6F, 0x35, true},
+            {"NUMLOCK", 0x90, 0x45, true},
+            {"SCROLLLOCK", 0x91, 0x46, false},
+            {"LSHIFT", 0xA0, 0x2A, false},
+            {"RSHIFT", 0xA1, 0x36, false},
+            {"LCTRL", 0xA2, 0x1D, false},
+            {"RCTRL", 0xA3, 0x1D, true},
+            {"LALT", 0xA4, 0x38, false},
+            {"RALT", 0xA5, 0x38, true},
+            // The punctuation keys of a US layout, named by their unshifted sign.
+            {"SEMICOLON", 0xBA, 0x27, false},
+            {"EQUALS", 0xBB, 0x0D, false},
+            {"COMMA", 0xBC, 0x33, false},
+            {"MINUS", 0xBD, 0x0C, false},
+            {"PERIOD", 0xBE, 0x34, false},
+            {"SLASH", 0xBF, 0x35, false},
+            {"BACKQUOTE", 0xC0, 0x29, false},
+            {"LBRACKET", 0xDB, 0x1A, false},
+            {"BACKSLASH", 0xDC, 0x2B, false},
+            {"RBRACKET", 0xDD, 0x1B, false},
+            {"QUOTE", 0xDE, 0x28, false},
         };
         static const uint8_t digitScan[10] = {0x0B, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A};
         static const char* digitNames[10] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
@@ -48,10 +95,29 @@ const std::vector<NamedKey>& namedKeys()
                                               "NUMPAD5", "NUMPAD6", "NUMPAD7", "NUMPAD8", "NUMPAD9"};
         for (int i = 0; i < 10; ++i)
             k.push_back({numpadNames[i], static_cast<uint32_t>(0x60 + i), numpadScan[i], false});
-        static const uint8_t fScan[12] = {0x3B, 0x3C, 0x3D, 0x3E, 0x3F, 0x40, 0x41, 0x42, 0x43, 0x44, 0x57, 0x58};
-        static const char* fNames[12] = {"F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "F10", "F11", "F12"};
-        for (int i = 0; i < 12; ++i)
+        static const uint8_t fScan[24] = {0x3B, 0x3C, 0x3D, 0x3E, 0x3F, 0x40, 0x41, 0x42, 0x43, 0x44, 0x57, 0x58,
+                                          0x64, 0x65, 0x66, 0x67, 0x68, 0x69, 0x6A, 0x6B, 0x6C, 0x6D, 0x6E, 0x76};
+        static const char* fNames[24] = {"F1",  "F2",  "F3",  "F4",  "F5",  "F6",  "F7",  "F8",
+                                         "F9",  "F10", "F11", "F12", "F13", "F14", "F15", "F16",
+                                         "F17", "F18", "F19", "F20", "F21", "F22", "F23", "F24"};
+        for (int i = 0; i < 24; ++i)
             k.push_back({fNames[i], static_cast<uint32_t>(0x70 + i), fScan[i], false});
+        const NamedKey otherSpellings[] = {
+            {"RETURN", 0x0D, 0x1C, false},
+            {"CAPS", 0x14, 0x3A, false},
+            {"PGUP", 0x21, 0x49, true},
+            {"PGDN", 0x22, 0x51, true},
+            {"INS", 0x2D, 0x52, true},
+            {"DEL", 0x2E, 0x53, true},
+            {"NUMPADMULTIPLY", 0x6A, 0x37, false},
+            {"NUMPADADD", 0x6B, 0x4E, false},
+            {"NUMPADSUBTRACT", 0x6D, 0x4A, false},
+            {"NUMPADDECIMAL", 0x6E, 0x53, false},
+            {"NUMPADDIVIDE", 0x6F, 0x35, true},
+            {"TILDE", 0xC0, 0x29, false},
+            {"GRAVE", 0xC0, 0x29, false},
+        };
+        k.insert(k.end(), std::begin(otherSpellings), std::end(otherSpellings));
         return k;
     }();
     return keys;

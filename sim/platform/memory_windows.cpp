@@ -42,8 +42,8 @@ uint64_t committedPrivateBytes()
     uint64_t total = 0;
     SYSTEM_INFO system{};
     GetSystemInfo(&system);
-    auto at = static_cast<const char*>(system.lpMinimumApplicationAddress);
-    const auto end = static_cast<const char*>(system.lpMaximumApplicationAddress);
+    const auto* at = static_cast<const char*>(system.lpMinimumApplicationAddress);
+    const auto* const end = static_cast<const char*>(system.lpMaximumApplicationAddress);
     MEMORY_BASIC_INFORMATION region{};
     while (at < end && VirtualQuery(at, &region, sizeof region) == sizeof region) {
         if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)

@@ -26,6 +26,10 @@ struct PluginLibrary {
 // before the first load; the table must outlive every loaded plug-in.
 void installHostApi(const HostApi* api);
 
+// The table installHostApi set (POSIX: the exported host functions forward
+// through it). Ends the program with a message when none is set.
+const HostApi& installedHostApi();
+
 // Loads the library at `path` and delivers process attach (POSIX: dlopen,
 // then DllMain(module, 1, 0); Windows: LoadLibrary, whose loader calls
 // DllMain). The registration calls arrive while this runs. On failure returns

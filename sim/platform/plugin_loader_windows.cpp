@@ -129,6 +129,46 @@ bool loadPlugin(const std::string& path, PluginLibrary& library, std::string& er
     return true;
 }
 
+namespace {
+
+// Points every GetTickCount slot in the import table of one imported module
+// at `clock`, counting them in `patched`; false (with the reason) when a
+// slot cannot be written. `systemClock` finds the slot in a table without
+// names.
+bool patchClockSlots(unsigned char* base, const IMAGE_IMPORT_DESCRIPTOR& descriptor, const void* systemClock,
+                     uint32_t (*clock)(), int& patched, std::string& error)
+{
+    auto* slot = reinterpret_cast<IMAGE_THUNK_DATA64*>(base + descriptor.FirstThunk);
+    const IMAGE_THUNK_DATA64* name =
+        descriptor.OriginalFirstThunk
+            ? reinterpret_cast<const IMAGE_THUNK_DATA64*>(base + descriptor.OriginalFirstThunk)
+            : nullptr;
+    for (; slot->u1.Function != 0; ++slot) {
+        bool isClock = false;
+        if (name) {
+            if (!IMAGE_SNAP_BY_ORDINAL64(name->u1.Ordinal)) {
+                const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
+                isClock = std::strcmp(reinterpret_cast<const char*>(byName->Name), "GetTickCount") == 0;
+            }
+            ++name;
+        } else {
+            // An import slot holds the bound function's address as a number.
+            // NOLINTNEXTLINE(performance-no-int-to-ptr)
+            isClock = systemClock && reinterpret_cast<const void*>(slot->u1.Function) == systemClock;
+        }
+        if (!isClock)
+            continue;
+        if (!patchSlot(&slot->u1.Function, reinterpret_cast<void*>(clock))) {
+            error = "cannot make the plug-in's import table writable: " + errorText(GetLastError());
+            return false;
+        }
+        ++patched;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool hookClock(PluginLibrary& library, uint32_t (*clock)(), std::string& error)
 {
     auto* base = static_cast<unsigned char*>(library.os);
@@ -153,35 +193,9 @@ bool hookClock(PluginLibrary& library, uint32_t (*clock)(), std::string& error)
     if (imports.VirtualAddress != 0) {
         for (auto* descriptor = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
              descriptor->Name != 0; ++descriptor) {
-            if (!isClockModule(reinterpret_cast<const char*>(base + descriptor->Name)))
-                continue;
-            auto* slot = reinterpret_cast<IMAGE_THUNK_DATA64*>(base + descriptor->FirstThunk);
-            const IMAGE_THUNK_DATA64* name =
-                descriptor->OriginalFirstThunk
-                    ? reinterpret_cast<const IMAGE_THUNK_DATA64*>(base + descriptor->OriginalFirstThunk)
-                    : nullptr;
-            for (; slot->u1.Function != 0; ++slot) {
-                bool isClock = false;
-                if (name) {
-                    if (!IMAGE_SNAP_BY_ORDINAL64(name->u1.Ordinal)) {
-                        const auto* byName =
-                            reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
-                        isClock = std::strcmp(reinterpret_cast<const char*>(byName->Name), "GetTickCount") == 0;
-                    }
-                    ++name;
-                } else {
-                    // An import slot holds the bound function's address as a number.
-                    // NOLINTNEXTLINE(performance-no-int-to-ptr)
-                    isClock = systemClock && reinterpret_cast<const void*>(slot->u1.Function) == systemClock;
-                }
-                if (!isClock)
-                    continue;
-                if (!patchSlot(&slot->u1.Function, reinterpret_cast<void*>(clock))) {
-                    error = "cannot make the plug-in's import table writable: " + errorText(GetLastError());
-                    return false;
-                }
-                ++patched;
-            }
+            if (isClockModule(reinterpret_cast<const char*>(base + descriptor->Name)) &&
+                !patchClockSlots(base, *descriptor, systemClock, clock, patched, error))
+                return false;
         }
     }
     if (patched == 0) {

@@ -10,8 +10,6 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 namespace sim::platform {
 
 namespace {
@@ -28,8 +26,8 @@ std::string findOnPath(const std::string& program)
         size_t end = folders.find(':', at);
         if (end == std::string::npos)
             end = folders.size();
-        const std::string folder = end > at ? folders.substr(at, end - at) : ".";
-        const std::string candidate = folder + "/" + program;
+        std::string candidate = end > at ? folders.substr(at, end - at) : ".";
+        candidate.append("/").append(program);
         struct stat info { };
         if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(candidate.c_str(), X_OK) == 0)
             return candidate;
@@ -55,6 +53,7 @@ PngResult convertSvgToPng(const std::string& svgPath, const std::string& pngPath
     // No shell in between: the paths go to the converter as they are.
     std::vector<std::string> args = {converter, "--format=png", "--output=" + pngPath, svgPath};
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (std::string& arg : args)
         argv.push_back(arg.data());
     argv.push_back(nullptr);

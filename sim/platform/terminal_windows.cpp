@@ -11,7 +11,7 @@ bool stderrIsTerminal()
     return _isatty(_fileno(stderr)) != 0;
 }
 
-PngResult convertSvgToPng(const std::string&, const std::string&, std::string& message)
+PngResult convertSvgToPng(const std::string& /*svgPath*/, const std::string& /*pngPath*/, std::string& message)
 {
     // Browsers and image viewers open the SVG itself on Windows.
     message = "no PNG on Windows: open the SVG in a browser";

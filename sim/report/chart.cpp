@@ -12,6 +12,7 @@
 #include <map>
 #include <optional>
 
+#include "report/key_roles.h"
 #include "trace/format.h"
 
 namespace sim::report {
@@ -184,10 +185,10 @@ std::string pathElement(const std::string& d, const char* colour, double width)
            "\" stroke-linejoin=\"round\" stroke-linecap=\"butt\"/>\n";
 }
 
-std::string speedPlot(const Facts& facts, const Scale& scale)
+// Ambleworks switched off (or not loaded): shaded bands.
+std::string offBands(const Facts& facts, const Scale& scale)
 {
     std::string svg;
-    // Ambleworks switched off (or not loaded): shaded.
     for (size_t i = 0; i < facts.ticks.size();) {
         const bool off = !facts.ticks[i].imposed.controllerRan;
         size_t j = i;
@@ -203,8 +204,13 @@ std::string speedPlot(const Facts& facts, const Scale& scale)
         }
         i = j;
     }
+    return svg;
+}
 
-    // Grid: speeds every 0.5, the walk/run line at 1.5, seconds.
+// The grid: speeds every 0.5, the walk/run line at 1.5, seconds, the axes.
+std::string grid(const Scale& scale)
+{
+    std::string svg;
     for (int half = 0; half <= 6; ++half) {
         const float speed = static_cast<float>(half) * 0.5f;
         const double y = Scale::y(speed);
@@ -225,27 +231,29 @@ std::string speedPlot(const Facts& facts, const Scale& scale)
     svg += "<text x=\"" + num(plotLeft - 58.0) + "\" y=\"" + num((plotTop + plotBottom) / 2.0) +
            "\" font-size=\"13\" fill=\"" + axisColour + "\" text-anchor=\"middle\" transform=\"rotate(-90 " +
            num(plotLeft - 58.0) + " " + num((plotTop + plotBottom) / 2.0) + ")\">speed</text>\n";
-
-    // The series: desired under imposed, pinned over both.
-    svg += "<g id=\"desired-speed\">\n" +
-           pathElement(stepPath(facts, scale, [](const TickFacts& t) -> std::optional<float> { return t.desired; }),
-                       desiredColour, 1.8) +
-           "</g>\n";
-    svg += "<g id=\"imposed-speed\">\n" +
-           pathElement(stepPath(facts, scale,
-                                [](const TickFacts& t) -> std::optional<float> {
-                                    return t.imposed.controllerRan ? t.imposed.speed() : std::nullopt;
-                                }),
-                       imposedColour, 3.5) +
-           pathElement(stepPath(facts, scale,
-                                [](const TickFacts& t) -> std::optional<float> {
-                                    if (t.imposed.controllerRan && t.imposed.pinned())
-                                        return t.imposed.cap;
-                                    return std::nullopt;
-                                }),
-                       pinnedColour, 3.5) +
-           "</g>\n";
     return svg;
+}
+
+// The series: desired under imposed, pinned over both.
+std::string speedSeries(const Facts& facts, const Scale& scale)
+{
+    const auto desired = [](const TickFacts& t) -> std::optional<float> { return t.desired; };
+    const auto imposed = [](const TickFacts& t) -> std::optional<float> {
+        return t.imposed.controllerRan ? t.imposed.speed() : std::nullopt;
+    };
+    const auto pinned = [](const TickFacts& t) -> std::optional<float> {
+        if (t.imposed.controllerRan && t.imposed.pinned())
+            return t.imposed.cap;
+        return std::nullopt;
+    };
+    return "<g id=\"desired-speed\">\n" + pathElement(stepPath(facts, scale, desired), desiredColour, 1.8) + "</g>\n" +
+           "<g id=\"imposed-speed\">\n" + pathElement(stepPath(facts, scale, imposed), imposedColour, 3.5) +
+           pathElement(stepPath(facts, scale, pinned), pinnedColour, 3.5) + "</g>\n";
+}
+
+std::string speedPlot(const Facts& facts, const Scale& scale)
+{
+    return offBands(facts, scale) + grid(scale) + speedSeries(facts, scale);
 }
 
 // ---------------------------------------------------------------------------
@@ -341,34 +349,31 @@ std::string controlLaneName(const std::string& control)
     return name;
 }
 
-std::vector<Lane> buildLanes(const Facts& facts, uint32_t totalMs)
+// One lane per key; the hotkeys (the modifier with another key) share one.
+void addKeyLanes(const Facts& facts, uint32_t totalMs, std::vector<Lane>& lanes)
 {
-    std::vector<Lane> lanes;
     const uint32_t startMs = facts.ticks.empty() ? 0 : facts.ticks.front().clockMs;
-
-    Lane move{"move", "#c6f6d5", "#38a169", {}, {}};
-    move.bands = bandsOf(
-        facts, [](const TickFacts& t) { return t.moving(); },
-        [](const TickFacts& t) { return moveDirection(t.moves); });
-    lanes.push_back(move);
-
-    // One lane per key (combinations with End share the hotkey lane).
     std::map<std::string, size_t> keyLane;
-    Lane hotkeys{"End+Numpad", "#fed7d7", "#c53030", {}, {}};
+    Lane hotkeys{hotkeysLaneName(keysAt(facts, 1)), "#fed7d7", "#c53030", {}, {}};
     for (const KeyPress& press : facts.presses) {
         const uint32_t from = press.downMs - startMs;
         const uint32_t to = press.released() ? press.upMs - startMs : totalMs;
-        const bool hotkey = press.hasCode(0x23) && press.codes.size() > 1;
-        if (hotkey) {
-            const std::string meaning = press.hasCode(0x61) ? "off" : press.hasCode(0x62) ? "on" : "reload";
-            const std::string keys = press.name.rfind("End+", 0) == 0 ? press.name.substr(4) : press.name;
-            hotkeys.bands.push_back(Band{from, to, press.name + " " + meaning, keys + " " + meaning});
+        const PluginKeys keys = keysAt(facts, press.downTick);
+        if (isHotkeyPress(press, keys)) {
+            const std::string meaning = hotkeyMeaning(press, keys);
+            const std::string word = meaning == "switch off" ? "off" : meaning == "switch on" ? "on" : "reload";
+            const std::string prefix = pluginKeyName(keys.hotkeyModifier) + "+";
+            std::string label = press.name;
+            label.append(" ").append(word);
+            std::string shortLabel = press.name.rfind(prefix, 0) == 0 ? press.name.substr(prefix.size()) : press.name;
+            shortLabel.append(" ").append(word);
+            hotkeys.bands.push_back(Band{from, to, label, shortLabel});
             continue;
         }
         auto it = keyLane.find(press.name);
         if (it == keyLane.end()) {
             Lane lane{press.name, "#e9d8fd", "#6b46c1", {}, {}};
-            if (press.name.find("Shift") != std::string::npos) {
+            if (isSprintKeyPress(press, keys)) {
                 lane.fill = "#b2f5ea";
                 lane.stroke = "#2c7a7b";
             }
@@ -380,7 +385,10 @@ std::vector<Lane> buildLanes(const Facts& facts, uint32_t totalMs)
     }
     if (!hotkeys.bands.empty())
         lanes.push_back(hotkeys);
+}
 
+void addWheelLane(const Facts& facts, std::vector<Lane>& lanes)
+{
     Lane wheel{"wheel", "#ffffff", "#2f855a", {}, {}};
     for (const TickFacts& tick : facts.ticks) {
         const bool ignored = !tick.pluginLoaded || !tick.imposed.controllerRan || !tick.imposed.wheelTaken;
@@ -391,27 +399,38 @@ std::vector<Lane> buildLanes(const Facts& facts, uint32_t totalMs)
     }
     if (!wheel.notches.empty())
         lanes.push_back(wheel);
+}
 
+// A lane of the ticks where `on` holds, when there are any.
+template <typename On>
+void addStateLane(const Facts& facts, const std::string& name, On on, std::vector<Lane>& lanes)
+{
+    Lane lane{name, "#fefcbf", "#b7791f", {}, {}};
+    lane.bands = bandsOf(facts, on, [](const TickFacts&) { return std::string(); });
+    if (!lane.bands.empty())
+        lanes.push_back(lane);
+}
+
+std::vector<Lane> buildLanes(const Facts& facts, uint32_t totalMs)
+{
+    std::vector<Lane> lanes;
+    Lane move{"move", "#c6f6d5", "#38a169", {}, {}};
+    move.bands = bandsOf(
+        facts, [](const TickFacts& t) { return t.moving(); },
+        [](const TickFacts& t) { return moveDirection(t.moves); });
+    lanes.push_back(move);
+    addKeyLanes(facts, totalMs, lanes);
+    addWheelLane(facts, lanes);
     std::set<std::string> controls;
     for (const TickFacts& tick : facts.ticks)
         controls.insert(tick.controls.begin(), tick.controls.end());
-    for (const std::string& control : controls) {
-        Lane lane{controlLaneName(control), "#fefcbf", "#b7791f", {}, {}};
-        lane.bands = bandsOf(
-            facts, [&](const TickFacts& t) { return t.controls.count(control) != 0; },
-            [](const TickFacts&) { return std::string(); });
-        lanes.push_back(lane);
-    }
-    Lane firstPerson{"first person", "#fefcbf", "#b7791f", {}, {}};
-    firstPerson.bands = bandsOf(
-        facts, [](const TickFacts& t) { return t.firstPerson; }, [](const TickFacts&) { return std::string(); });
-    if (!firstPerson.bands.empty())
-        lanes.push_back(firstPerson);
-    Lane offFoot{"off foot", "#fefcbf", "#b7791f", {}, {}};
-    offFoot.bands = bandsOf(
-        facts, [](const TickFacts& t) { return !t.onFoot; }, [](const TickFacts&) { return std::string(); });
-    if (!offFoot.bands.empty())
-        lanes.push_back(offFoot);
+    for (const std::string& control : controls)
+        addStateLane(
+            facts, controlLaneName(control), [&](const TickFacts& t) { return t.controls.contains(control); }, lanes);
+    addStateLane(
+        facts, "first person", [](const TickFacts& t) { return t.firstPerson; }, lanes);
+    addStateLane(
+        facts, "off foot", [](const TickFacts& t) { return !t.onFoot; }, lanes);
     return lanes;
 }
 

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "host/plugin_keys.h"
+#include "report/wording.h"
 #include "trace/trace.h"
 
 namespace sim::report {
@@ -44,6 +46,7 @@ struct TickFacts {
     bool onFoot = true;
     bool firstPerson = false;
     std::set<uint32_t> keysDown;  // after this tick's keyboard messages
+    PluginKeys keys;              // the keys the plug-in acted on (from Ambleworks.ini)
     Desired desiredSetting;       // the scenario's desired-speed statement in force
     Gait gaitSetting;
 
@@ -92,21 +95,5 @@ struct Facts {
 
 // Reads the facts out of a played trace.
 Facts readFacts(const Trace& trace);
-
-// The player's name of a key code: "Shift", "Alt", "End", "Numpad1", "A".
-std::string keyDisplayName(uint32_t code);
-
-// "forward", "back", "left", "right", "forward-left", … for a set of move
-// controls; "" for none.
-std::string moveDirection(const std::set<std::string>& moves);
-
-// A speed with two decimals ("1.12" for 1.1199999); deterministic.
-std::string speedText(float speed);
-
-// Elapsed milliseconds as seconds with one decimal ("12.3"); deterministic.
-std::string secondsText(uint32_t elapsedMs);
-
-// A duration for people: "0.23 s" below ten seconds, "12.3 s" above.
-std::string durationText(uint32_t ms);
 
 }  // namespace sim::report

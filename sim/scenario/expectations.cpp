@@ -1,10 +1,9 @@
-// Judging a played trace against a scenario's expectations, and matching
-// trace events against call patterns.
+// Judging a played trace against a scenario's expectations: one judge per
+// kind of expectation, each saying what was expected and what the tick had
+// instead.
 
-#include <bit>
-#include <functional>
+#include <algorithm>
 
-#include "game/game_model.h"
 #include "session/session.h"
 #include "trace/format.h"
 
@@ -12,67 +11,7 @@ namespace sim {
 
 namespace {
 
-float floatOf(uint64_t slot)
-{
-    return std::bit_cast<float>(static_cast<uint32_t>(slot));
-}
-
-bool argMatches(const ArgPattern& pattern, const DecodedArg& arg)
-{
-    const auto low = static_cast<uint32_t>(arg.slot);
-    const bool clean = (arg.slot >> 32) == 0;
-    switch (pattern.kind) {
-    case ArgPattern::Kind::any:
-        return true;
-    case ArgPattern::Kind::integer:
-        if (arg.kind == ArgKind::number)
-            return clean && floatOf(arg.slot) == pattern.number;
-        if (arg.kind == ArgKind::text)
-            return false;
-        if (arg.kind == ArgKind::literal && !arg.name.empty())
-            return false;  // a word of a host call (module, handler)
-        return clean && low == pattern.integer;
-    case ArgPattern::Kind::number:
-        return arg.kind == ArgKind::number && clean && floatOf(arg.slot) == pattern.number;
-    case ArgPattern::Kind::name:
-    case ArgPattern::Kind::text:
-        if (arg.kind == ArgKind::text)
-            return pattern.kind == ArgPattern::Kind::text ? arg.name == pattern.text
-                                                          : upperCase(arg.name) == pattern.text;
-        return !arg.name.empty() && upperCase(arg.name) == upperCase(pattern.text);
-    }
-    return false;
-}
-
-bool resultMatches(const ArgPattern& pattern, const TraceEvent& event)
-{
-    const auto low = static_cast<uint32_t>(event.resultSlot);
-    switch (pattern.kind) {
-    case ArgPattern::Kind::any:
-        return true;
-    case ArgPattern::Kind::name:
-        if (event.resultKind == ResultKind::boolean) {
-            if (pattern.text == "TRUE")
-                return low != 0;
-            if (pattern.text == "FALSE")
-                return low == 0;
-            return false;
-        }
-        return event.resultKind == ResultKind::hash && event.resultName == pattern.text;
-    case ArgPattern::Kind::text:
-        return event.resultKind == ResultKind::hash && event.resultName == upperCase(pattern.text);
-    case ArgPattern::Kind::integer:
-        if (event.resultKind == ResultKind::boolean)
-            return (low != 0) == (pattern.integer != 0);
-        if (event.resultKind == ResultKind::number)
-            return floatOf(event.resultSlot) == pattern.number;
-        return low == pattern.integer;
-    case ArgPattern::Kind::number:
-        return event.resultKind == ResultKind::number && floatOf(event.resultSlot) == pattern.number;
-    }
-    return false;
-}
-
+// The calls of a record, in order.
 std::vector<const TraceEvent*> callsOf(const TickRecord& record)
 {
     std::vector<const TraceEvent*> calls;
@@ -81,6 +20,14 @@ std::vector<const TraceEvent*> callsOf(const TickRecord& record)
             calls.push_back(&event);
     }
     return calls;
+}
+
+int countIn(const TickRecord& record, const CallPattern& pattern)
+{
+    int count = 0;
+    for (const TraceEvent& event : record.events)
+        count += matchesPattern(pattern, event) ? 1 : 0;
+    return count;
 }
 
 // What a tick had of the pattern's call, for a failure message: the calls of
@@ -171,31 +118,87 @@ bool sequenceMatches(const std::vector<Expectation::Item>& items, const std::vec
     return can[0][0] != 0;
 }
 
-std::string sequenceFailure(const Expectation& e, const TickRecord& record, const std::string& where)
+// Where a sequence without gaps and the tick's calls first part.
+std::string sequenceMismatch(const Expectation& e, const std::vector<const TraceEvent*>& calls)
 {
-    const std::vector<const TraceEvent*> calls = callsOf(record);
-    const bool gaps = std::any_of(e.sequence.begin(), e.sequence.end(), [](const auto& item) { return item.gap; });
-    std::string text = where + "the calls of " + record.label() + " do not follow the sequence";
-    if (!gaps) {
-        for (size_t i = 0; i < std::max(e.sequence.size(), calls.size()); ++i) {
-            if (i >= e.sequence.size()) {
-                text += ": the sequence ends after " + decimal(static_cast<int64_t>(e.sequence.size())) +
-                        " calls, the tick goes on with " + calls[i]->line;
-                break;
-            }
-            if (i >= calls.size()) {
-                text += ": the tick ends after " + decimal(static_cast<int64_t>(calls.size())) +
-                        " calls; expected next (line " + decimal(e.sequence[i].line) +
-                        "): " + e.sequence[i].pattern.source;
-                break;
-            }
-            if (!matchesPattern(e.sequence[i].pattern, *calls[i])) {
-                text += ": call " + decimal(static_cast<int64_t>(i + 1)) + " is " + calls[i]->line +
-                        ", expected (line " + decimal(e.sequence[i].line) + ") " + e.sequence[i].pattern.source;
-                break;
-            }
+    for (size_t i = 0; i < std::max(e.sequence.size(), calls.size()); ++i) {
+        if (i >= e.sequence.size())
+            return ": the sequence ends after " + decimal(static_cast<int64_t>(e.sequence.size())) +
+                   " calls, the tick goes on with " + calls[i]->line;
+        if (i >= calls.size())
+            return ": the tick ends after " + decimal(static_cast<int64_t>(calls.size())) +
+                   " calls; expected next (line " + decimal(e.sequence[i].line) + "): " + e.sequence[i].pattern.source;
+        if (!matchesPattern(e.sequence[i].pattern, *calls[i]))
+            return ": call " + decimal(static_cast<int64_t>(i + 1)) + " is " + calls[i]->line + ", expected (line " +
+                   decimal(e.sequence[i].line) + ") " + e.sequence[i].pattern.source;
+    }
+    return "";
+}
+
+// The judges: each returns the failure, or "" when the expectation holds.
+using Records = std::vector<const TickRecord*>;
+
+std::string judgeCall(const Expectation& e, const Records& records, const std::string& where)
+{
+    Records lacking;
+    for (const TickRecord* record : records) {
+        if (countIn(*record, e.pattern) == 0)
+            lacking.push_back(record);
+    }
+    if (lacking.empty())
+        return "";
+    std::string text = where + "expected a call " + e.pattern.source + " in " +
+                       (records.size() > 1 ? "every tick of " : "") + e.ticks.text() + "; ";
+    text += records.size() > 1
+                ? "none in " + decimal(static_cast<int64_t>(lacking.size())) + " of " +
+                      decimal(static_cast<int64_t>(records.size())) + " ticks, first " + lacking.front()->label()
+                : "there is none";
+    return text + "\n    " + summary(*lacking.front(), e.pattern);
+}
+
+std::string judgeNoCall(const Expectation& e, const Records& records, const std::string& where)
+{
+    for (const TickRecord* record : records) {
+        for (const TraceEvent& event : record->events) {
+            if (matchesPattern(e.pattern, event))
+                return where + "expected no call " + e.pattern.source + " in " + e.ticks.text() + ", but " +
+                       record->label() + " has " + event.line;
         }
     }
+    return "";
+}
+
+std::string judgeCount(const Expectation& e, const Records& records, const std::string& where)
+{
+    if (e.perTick) {
+        for (const TickRecord* record : records) {
+            const int count = countIn(*record, e.pattern);
+            if (!compare(count, e.op, e.count))
+                return where + "expected the number of calls " + e.pattern.source + " " + e.op + " " +
+                       decimal(e.count) + " in every tick of " + e.ticks.text() + "; " + record->label() + " has " +
+                       decimal(count) + "\n    " + summary(*record, e.pattern);
+        }
+        return "";
+    }
+    int total = 0;
+    for (const TickRecord* record : records)
+        total += countIn(*record, e.pattern);
+    if (compare(total, e.op, e.count))
+        return "";
+    return where + "expected the number of calls " + e.pattern.source + " in " + e.ticks.text() + " " + e.op + " " +
+           decimal(e.count) + "; it is " + decimal(total);
+}
+
+std::string judgeSequence(const Expectation& e, const Records& records, const std::string& where)
+{
+    const TickRecord& record = *records.front();
+    const std::vector<const TraceEvent*> calls = callsOf(record);
+    if (sequenceMatches(e.sequence, calls))
+        return "";
+    const bool gaps = std::any_of(e.sequence.begin(), e.sequence.end(), [](const auto& item) { return item.gap; });
+    std::string text = where + "the calls of " + record.label() + " do not follow the sequence";
+    if (!gaps)
+        text += sequenceMismatch(e, calls);
     text += "\n    the tick's calls:";
     for (const TraceEvent* call : calls)
         text += "\n      " + call->line;
@@ -204,103 +207,33 @@ std::string sequenceFailure(const Expectation& e, const TickRecord& record, cons
 
 }  // namespace
 
-bool matchesPattern(const CallPattern& pattern, const TraceEvent& event)
-{
-    if (event.kind != EventKind::call || event.name != pattern.name)
-        return false;
-    if (pattern.hasArgs) {
-        if (event.args.size() != pattern.args.size())
-            return false;
-        for (size_t i = 0; i < pattern.args.size(); ++i) {
-            if (!argMatches(pattern.args[i], event.args[i]))
-                return false;
-        }
-    }
-    if (pattern.hasResult && (!event.hasResult || !resultMatches(pattern.result, event)))
-        return false;
-    return true;
-}
-
 std::vector<std::string> judgeExpectations(const Scenario& scenario, const Trace& trace)
 {
     std::vector<std::string> failures;
     for (const Expectation& e : scenario.expectations) {
         const std::string where = scenario.path + ":" + decimal(e.line) + ": ";
-        std::vector<const TickRecord*> records;
+        Records records;
         std::string message;
         if (!recordsFor(e.ticks, trace, records, message)) {
             failures.push_back(where + message);
             continue;
         }
-        auto countIn = [&](const TickRecord& record) {
-            int count = 0;
-            for (const TraceEvent& event : record.events)
-                count += matchesPattern(e.pattern, event) ? 1 : 0;
-            return count;
-        };
-
         switch (e.kind) {
-        case Expectation::Kind::call: {
-            std::vector<const TickRecord*> lacking;
-            for (const TickRecord* record : records) {
-                if (countIn(*record) == 0)
-                    lacking.push_back(record);
-            }
-            if (!lacking.empty()) {
-                std::string text = where + "expected a call " + e.pattern.source + " in " +
-                                   (records.size() > 1 ? "every tick of " : "") + e.ticks.text() + "; ";
-                text += records.size() > 1 ? "none in " + decimal(static_cast<int64_t>(lacking.size())) + " of " +
-                                                 decimal(static_cast<int64_t>(records.size())) + " ticks, first " +
-                                                 lacking.front()->label()
-                                           : "there is none";
-                text += "\n    " + summary(*lacking.front(), e.pattern);
-                failures.push_back(text);
-            }
+        case Expectation::Kind::call:
+            message = judgeCall(e, records, where);
             break;
-        }
         case Expectation::Kind::noCall:
-            for (const TickRecord* record : records) {
-                for (const TraceEvent& event : record->events) {
-                    if (matchesPattern(e.pattern, event)) {
-                        message = where + "expected no call " + e.pattern.source + " in " + e.ticks.text() + ", but " +
-                                  record->label() + " has " + event.line;
-                        break;
-                    }
-                }
-                if (!message.empty())
-                    break;
-            }
-            if (!message.empty())
-                failures.push_back(message);
+            message = judgeNoCall(e, records, where);
             break;
         case Expectation::Kind::count:
-            if (e.perTick) {
-                for (const TickRecord* record : records) {
-                    const int count = countIn(*record);
-                    if (!compare(count, e.op, e.count)) {
-                        failures.push_back(where + "expected the number of calls " + e.pattern.source + " " + e.op +
-                                           " " + decimal(e.count) + " in every tick of " + e.ticks.text() + "; " +
-                                           record->label() + " has " + decimal(count) + "\n    " +
-                                           summary(*record, e.pattern));
-                        break;
-                    }
-                }
-            } else {
-                int total = 0;
-                for (const TickRecord* record : records)
-                    total += countIn(*record);
-                if (!compare(total, e.op, e.count)) {
-                    failures.push_back(where + "expected the number of calls " + e.pattern.source + " in " +
-                                       e.ticks.text() + " " + e.op + " " + decimal(e.count) + "; it is " +
-                                       decimal(total));
-                }
-            }
+            message = judgeCount(e, records, where);
             break;
         case Expectation::Kind::sequence:
-            if (!sequenceMatches(e.sequence, callsOf(*records.front())))
-                failures.push_back(sequenceFailure(e, *records.front(), where));
+            message = judgeSequence(e, records, where);
             break;
         }
+        if (!message.empty())
+            failures.push_back(message);
     }
     return failures;
 }

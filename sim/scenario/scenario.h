@@ -34,23 +34,6 @@ struct IniContent {
     std::string text;  // kind text: the bytes; kind file: the resolved path
 };
 
-// What a game-state statement sets.
-enum class Property {
-    onFoot,
-    gait,
-    desired,
-    move,
-    control,
-    controlEnabled,
-    holdBlocked,
-    firstPerson,
-    pedMoveFree,
-    globalMoveRestricted,
-    pedMoveRestricted,
-    runDropAllowed,
-    ped,
-};
-
 struct PropertyValue {
     bool flag = false;
     Gait gait;
@@ -59,11 +42,14 @@ struct PropertyValue {
     uint32_t ped = 0;
 };
 
+struct PropertyRow;
+
+// A game-state statement: the row of scenario/properties.h it sets, and the value.
 struct StateStatement {
     int line = 0;
     TickSpan ticks;
-    Property property = Property::onFoot;
-    std::string control;  // control / controlEnabled: the upper-case name
+    const PropertyRow* property = nullptr;
+    std::string control;  // control / control_enabled: the upper-case name
     PropertyValue value;
 };
 
@@ -102,6 +88,11 @@ struct ArgPattern {
     uint64_t integer = 0;  // integer
     float number = 0.0f;   // number (also set for integers)
     std::string text;      // name (upper-cased) or text
+    // A number written with a decimal point and no exponent matches at the
+    // precision written: `decimals` digits after the point, `written` the
+    // number read in double. -1: an exact single-precision match.
+    int decimals = -1;
+    double written = 0.0;
 };
 
 struct CallPattern {
@@ -152,12 +143,15 @@ struct Scenario {
     std::vector<IniStatement> inis;
     std::vector<PluginStatement> plugins;
     std::vector<Expectation> expectations;
+    // "PATH:LINE:COLUMN: warning: …" for statements that will never happen.
+    std::vector<std::string> warnings;
 
     int tickCount() const { return ticks > 0 ? ticks : highestTick; }
 };
 
 // Reads a scenario file. On failure returns false with every error as
-// "PATH:LINE: message" (or "PATH: message" when the file cannot be read).
+// "PATH:LINE:COLUMN: message" ("PATH:LINE: message" where the whole line is
+// at fault, "PATH: message" when the file cannot be read).
 bool parseScenarioFile(const std::string& path, Scenario& scenario, std::vector<std::string>& errors);
 
 // Reads scenario text; `path` is used in messages, `baseDir` resolves
@@ -168,5 +162,9 @@ bool parseScenarioText(const std::string& text, const std::string& path, const s
 // Parses one call pattern ("setPedMaxSpeed(*, 1.38) -> true"); false with a
 // message when it is malformed.
 bool parseCallPattern(const std::string& text, CallPattern& pattern, std::string& error);
+
+// Does a float argument or result match a number pattern? At the precision
+// the pattern was written with: 1.12 matches 1.1199999.
+bool numberMatches(const ArgPattern& pattern, float value);
 
 }  // namespace sim

@@ -1,11 +1,12 @@
 #pragma once
 // Plays a scenario through the real plug-in: a fresh working directory with
-// its Ambleworks.ini, the plug-in loaded, every tick's game state, keyboard
-// messages and plug-in actions carried out, the plug-in unloaded at the end.
-// The result is the trace (structured and as text) and the verdict of the
-// scenario's expectations.
+// its Ambleworks.ini, the plug-in loaded, then one tick per step (the game
+// state, keyboard messages and plug-in actions of that tick, the plug-in's
+// pass), and the plug-in unloaded at the end. The result is the trace
+// (structured and as text) and the verdict of the scenario's expectations.
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@ namespace sim {
 struct SessionOptions {
     std::string pluginPath;              // the plug-in to load
     std::optional<std::string> userIni;  // start from this Ambleworks.ini instead
+    bool judge = true;                   // judge the scenario's expectations at the end
     // Called after every tick with the ticks played and the ticks in all
     // (for a progress display; it must not touch the trace).
     std::function<void(int played, int total)> progress;
@@ -29,6 +31,33 @@ struct SessionResult {
     std::vector<std::string> failures;  // failed expectations, "PATH:LINE: …"
 
     bool passed() const { return error.empty() && failures.empty() && trace.faultCount == 0; }
+};
+
+// One play of a scenario, a tick per step:
+//
+//   Session session(scenario, options, result);
+//   if (!session.start()) … result.error says why;
+//   while (session.step()) { }
+//   session.finish();
+class Session {
+public:
+    Session(const Scenario& scenario, const SessionOptions& options, SessionResult& result);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Enters a fresh working folder, writes the first Ambleworks.ini and
+    // loads the plug-in. False (with result.error) when that cannot be done.
+    bool start();
+    // Plays the next tick; false, with nothing played, once every tick has
+    // been.
+    bool step();
+    // Unloads the plug-in and judges the expectations (unless told not to).
+    void finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
 };
 
 // Plays the scenario and judges it. False when the run could not be made

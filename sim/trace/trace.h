@@ -9,6 +9,7 @@
 
 #include "game/game_state.h"
 #include "host/catalogue.h"
+#include "host/plugin_keys.h"
 
 namespace sim {
 
@@ -55,6 +56,7 @@ struct TickRecord {
     GameState state;       // the scenario's state in this tick
     DerivedState derived;  // what the model answered from it
     ImposedState imposed;  // what the plug-in imposed in this tick
+    PluginKeys keys;       // the keys the plug-in acted on in this tick
 
     // "load", "tick 5", "end".
     std::string label() const;

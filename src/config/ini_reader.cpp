@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 #include <vector>
 
@@ -10,7 +11,7 @@
 //   1. Blanks and lower-casing
 //   2. Lookups (IniSection::value, IniDocument::section)
 //   3. One line (classifyLine)
-//   4. The file (IniReader::read, IniReader::readLines)
+//   4. The file (IniReader::read, readFileBytes, readBytes)
 
 namespace {
 
@@ -130,6 +131,37 @@ std::size_t nextByte(const char* bytes, std::size_t from, std::size_t count, cha
     return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - bytes) : count;
 }
 
+// Cuts a file's bytes down to the text its lines come from: without the
+// UTF-8 byte-order mark at the very start (EF BB BF) and without any CR or
+// NUL byte; LF stays as the one line end. The text between two dropped bytes
+// moves down in one piece, and memchr finds the next CR and the next NUL, so
+// a file is swept at memchr's pace.
+void dropByteOrderMarkAndBreaks(std::string& bytes)
+{
+    const bool hasByteOrderMark = bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF &&
+                                  static_cast<unsigned char>(bytes[1]) == 0xBB &&
+                                  static_cast<unsigned char>(bytes[2]) == 0xBF;
+    char* text = bytes.data();
+    const std::size_t count = bytes.size();
+    std::size_t from = hasByteOrderMark ? 3 : 0;
+    std::size_t nextCr = nextByte(text, from, count, '\r');
+    std::size_t nextNul = nextByte(text, from, count, '\0');
+    std::size_t kept = 0;
+    for (;;) {
+        const std::size_t drop = std::min(nextCr, nextNul);
+        std::memmove(text + kept, text + from, drop - from);
+        kept += drop - from;
+        if (drop == count)
+            break;
+        from = drop + 1;
+        if (drop == nextCr)
+            nextCr = nextByte(text, from, count, '\r');
+        else
+            nextNul = nextByte(text, from, count, '\0');
+    }
+    bytes.resize(kept);
+}
+
 // True when `path` names a regular file (following links). Anything else,
 // a directory, a device, a pipe that would block the game on open, reads as
 // a file that cannot be opened.
@@ -202,20 +234,49 @@ IniReader::IniReader(std::string path) : path(std::move(path)) { }
 
 bool IniReader::read(IniDocument& document)
 {
-    document.sections.clear();
-    document.sectionIndex.clear();
+    std::string bytes;
+    if (!readFileBytes(bytes)) {
+        document.sections.clear();
+        document.sectionIndex.clear();
+        return false;
+    }
+    readBytes(std::move(bytes), document);
+    return true;
+}
 
+bool IniReader::readFileBytes(std::string& bytes)
+{
+    bytes.clear();
     if (path.empty())
         return false;
     if (!isRegularFile(path))
         return false;
-    // Binary, so CR bytes arrive as they are and are dropped below.
-    file.open(path, std::ios::in | std::ios::binary);
+    // Binary, so CR bytes arrive as they are and are dropped later.
+    std::ifstream file(path, std::ios::in | std::ios::binary);
     if (!file.is_open())
         return false;
-    std::string lines;
-    if (!readLines(lines))
-        return false;
+    file.seekg(0, std::ios::end);
+    const std::streamoff size = file.tellg();
+    if (size < 0)
+        return false;  // no size, no file: a stream that cannot seek is not a file to read
+    file.seekg(0, std::ios::beg);
+    // One buffer of the file's size, zero-filled: whatever a short read does
+    // not fill stays zero and is dropped with the other NUL bytes.
+    bytes.assign(static_cast<std::size_t>(size), '\0');
+    file.read(bytes.data(), static_cast<std::streamsize>(size));
+    return true;
+}
+
+void IniReader::readBytes(std::string bytes, IniDocument& document)
+{
+    document.sections.clear();
+    document.sectionIndex.clear();
+    parseBytes(bytes, document);
+}
+
+void IniReader::parseBytes(std::string& bytes, IniDocument& document) const
+{
+    dropByteOrderMarkAndBreaks(bytes);
 
     bool haveSection = false;
     IniSection* currentSection = nullptr;
@@ -227,9 +288,9 @@ bool IniReader::read(IniDocument& document)
     std::size_t start = 0;
     std::size_t number = 0;
     for (;;) {
-        std::size_t end = lines.find('\n', start);
-        std::size_t length = (end == std::string::npos ? lines.size() : end) - start;
-        const std::string_view line(lines.data() + start, length);
+        std::size_t end = bytes.find('\n', start);
+        std::size_t length = (end == std::string::npos ? bytes.size() : end) - start;
+        const std::string_view line(bytes.data() + start, length);
         const IniLineKind kind = classifyView(line, name, value);
         ++number;
         switch (kind) {
@@ -256,60 +317,4 @@ bool IniReader::read(IniDocument& document)
             break;
         start = end + 1;
     }
-    return true;
-}
-
-bool IniReader::readLines(std::string& lines)
-{
-    lines.clear();
-    hasByteOrderMark = false;
-
-    file.seekg(0, std::ios::end);
-    std::streamoff size = file.tellg();
-    if (size < 0) {
-        // No size, no file: a stream that cannot seek is not a file to read.
-        file.close();
-        return false;
-    }
-    file.seekg(0, std::ios::beg);
-
-    if (size >= 3) {
-        char mark[3] = {0, 0, 0};
-        file.read(mark, 3);
-        hasByteOrderMark = static_cast<unsigned char>(mark[0]) == 0xEF && static_cast<unsigned char>(mark[1]) == 0xBB &&
-                           static_cast<unsigned char>(mark[2]) == 0xBF;
-        file.clear();
-    }
-
-    // One buffer of the file's size, zero-filled: whatever a short read does
-    // not fill stays zero and is dropped with the other NUL bytes.
-    lines.assign(static_cast<std::size_t>(size), '\0');
-    // cppcheck-suppress knownConditionTrueFalse ; it takes `mark` as still zero after file.read
-    file.seekg(hasByteOrderMark ? 3 : 0, std::ios::beg);
-    file.read(lines.data(), static_cast<std::streamsize>(size));
-    file.close();
-
-    // Drop CR and NUL in place; LF stays as the one line end. The text
-    // between two dropped bytes moves down in one piece, and memchr finds
-    // the next CR and the next NUL, so a file is swept at memchr's pace.
-    char* bytes = lines.data();
-    const std::size_t count = lines.size();
-    std::size_t nextCr = nextByte(bytes, 0, count, '\r');
-    std::size_t nextNul = nextByte(bytes, 0, count, '\0');
-    std::size_t kept = 0;
-    std::size_t from = 0;
-    for (;;) {
-        const std::size_t drop = std::min(nextCr, nextNul);
-        std::memmove(bytes + kept, bytes + from, drop - from);
-        kept += drop - from;
-        if (drop == count)
-            break;
-        from = drop + 1;
-        if (drop == nextCr)
-            nextCr = nextByte(bytes, from, count, '\r');
-        else
-            nextNul = nextByte(bytes, from, count, '\0');
-    }
-    lines.resize(kept);
-    return true;
 }

@@ -7,7 +7,6 @@
 
 #include <cstddef>
 #include <deque>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -70,20 +69,28 @@ public:
     // the file contains. Throws nothing but memory exhaustion.
     bool read(IniDocument& document);
 
+    // Takes in the whole file as `read` does, with one size query and one
+    // bulk read, and hands over its bytes untouched. False (and `bytes`
+    // empty) exactly when `read` would return false.
+    bool readFileBytes(std::string& bytes);
+
+    // Replaces the document's contents with what a file holding `bytes`
+    // gives `read`: the same byte-order mark, lines, document and onLine
+    // calls. For tools that have the bytes in memory already (the INI
+    // doctor, the fuzz targets); the plug-in itself always reads the file.
+    void readBytes(std::string bytes, IniDocument& document);
+
     // When set, `read` hands it every line of the file in order, once the
     // line is sorted. The plug-in leaves it empty; the simulator's INI doctor
     // uses it to give line numbers with exactly the reader's verdicts.
     std::function<void(const IniLine&)> onLine;
 
 private:
-    // Takes in the whole file with one size query and one bulk read and
-    // returns its text with CR and NUL bytes removed; LF bytes still separate
-    // the lines. False when the file's size cannot be taken.
-    bool readLines(std::string& lines);
+    // Sorts the lines of a file's bytes into the document, which must be
+    // empty. The bytes are cut down in place to the text the lines come from.
+    void parseBytes(std::string& bytes, IniDocument& document) const;
 
     std::string path;
-    std::ifstream file;
-    bool hasByteOrderMark = false;
 };
 
 // Removes the six blank bytes (space, TAB, LF, CR, FF, VT) from both ends.

@@ -5,6 +5,7 @@
 #include "config/ini_reader.h"
 #include "config/value_conversions.h"
 #include "controller/controller_state.h"
+#include "controller/speeds_and_ticks.h"
 
 Settings settings;
 
@@ -60,6 +61,9 @@ const SettingRow keyRows[keyRowCount] = {
 // clang-format on
 
 namespace {
+
+// The lowest MINIMUM_SPEED the wheel may step down to.
+constexpr float lowestMinimumSpeed = 0.15f;
 
 // A hexadecimal key code; an absent or empty key keeps the code the player
 // had (the built-in key until a file names another) rather than storing a
@@ -129,14 +133,14 @@ void sanitiseSettings()
 {
     // A light run slower than a fast walk would not be a run; 3.0 is the
     // fastest the plug-in ever sets.
-    if (settings.shiftTapCustomSpeed < 1.51f)
-        settings.shiftTapCustomSpeed = 1.51f;
-    else if (settings.shiftTapCustomSpeed > 3.0f)
-        settings.shiftTapCustomSpeed = 3.0f;
+    if (settings.shiftTapCustomSpeed < lowestRunSpeed)
+        settings.shiftTapCustomSpeed = lowestRunSpeed;
+    else if (settings.shiftTapCustomSpeed > highestSpeed)
+        settings.shiftTapCustomSpeed = highestSpeed;
     // A fast walk stays a walk.
-    if (settings.fastWalkCustomSpeed > 1.5f)
-        settings.fastWalkCustomSpeed = 1.5f;
+    if (settings.fastWalkCustomSpeed > highestWalkSpeed)
+        settings.fastWalkCustomSpeed = highestWalkSpeed;
     // The wheel never steps the player down to a standstill.
-    if (settings.minimumSpeed < 0.15f)
-        settings.minimumSpeed = 0.15f;
+    if (settings.minimumSpeed < lowestMinimumSpeed)
+        settings.minimumSpeed = lowestMinimumSpeed;
 }

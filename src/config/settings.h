@@ -9,6 +9,15 @@
 
 class IniDocument;
 
+// The values of KEEP_CUSTOM_SPEED_AFTER_STOPPING_MODE that the controller
+// tells apart. From 1 up a custom speed is kept across a stop, and 3 also
+// ramps a run speed back up after it. 0 drops a lasting speed the moment the
+// player lets go of the move inputs, and 2 drops a run speed so. Below 0
+// nothing is kept or dropped: the speed stays imposed even standing.
+inline constexpr int32_t keepModeDropOnStop = 0;
+inline constexpr int32_t keepModeDropRunOnStop = 2;
+inline constexpr int32_t keepModeRamp = 3;
+
 struct Settings {
     bool enabled = true;                             // [General] ENABLED
     bool mouseWheelEnabled = true;                   // [MouseWheel] MOUSE_WHEEL_ENABLED

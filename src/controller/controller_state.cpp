@@ -15,17 +15,11 @@ void engageCustomSpeed()
     controllerState.customSpeedActive = true;
 }
 
-void armRelease()
-{
-    controllerState.releaseCountdown = 1;
-}
-
 void engageTemporarySpeed()
 {
     controllerState.noCustomSpeed = false;
     engageCustomSpeed();
     controllerState.releaseAfterApply = true;
-    armRelease();
 }
 
 void engagePersistentSpeed(float speed)
@@ -34,7 +28,6 @@ void engagePersistentSpeed(float speed)
     controllerState.noCustomSpeed = (speed == 0.0f);
     engageCustomSpeed();
     controllerState.releaseAfterApply = false;
-    armRelease();
 }
 
 void releaseCustomSpeed()
@@ -46,7 +39,6 @@ void releaseCustomSpeed()
     controllerState.rampActive = false;
     controllerState.rampDelayTicks = 0;
     controllerState.releaseAfterApply = false;
-    armRelease();
 }
 
 void clearWalkKey()

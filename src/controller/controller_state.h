@@ -11,7 +11,6 @@ struct ControllerState {
     bool customSpeedActive = false;  // the controller enforces targetSpeed
     bool noCustomSpeed = false;      // no custom speed chosen (gates the remembered fast walk)
     bool releaseAfterApply = false;  // the engaged speed is temporary: one application
-    int32_t releaseCountdown = 0;    // applications left before a temporary speed goes; 0 or 1
 
     // Keep custom speed after stopping, and the ramp back up.
     bool stoppedWithCustomSpeed = false;
@@ -53,8 +52,6 @@ extern ControllerState controllerState;
 void setTargetSpeed(float speed);
 // Engages the custom speed: clears the stop and the ramp.
 void engageCustomSpeed();
-// One application left before a temporary speed is released.
-void armRelease();
 // Engages the speed the caller sets as a temporary one, applied exactly once.
 void engageTemporarySpeed();
 // Engages `speed` as a lasting custom speed.

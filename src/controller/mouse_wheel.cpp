@@ -2,6 +2,8 @@
 
 #include "config/settings.h"
 #include "controller/controller_state.h"
+#include "controller/settle_check.h"
+#include "controller/speeds_and_ticks.h"
 #include "game/control_names.h"
 #include "game/movement_probes.h"
 #include "game/native_invoker.h"
@@ -10,10 +12,8 @@ using NativeInvoker::playerPed;
 
 namespace {
 
-constexpr float lowestSeedSpeed = 0.8f;
-constexpr float highestStepSpeed = 3.0f;
+// Standing, a step never leaves less than this.
 constexpr float lowestStandingSpeed = 0.5f;
-constexpr int32_t settleDelayAfterStep = 3;
 
 // Outside a sprint press: one step per tick at most, and up wins over down.
 void stepOnWheel()
@@ -48,20 +48,19 @@ void stepSpeedBy(float delta)
         return;
     // Seed from how fast the ped wants to go, never below a slow walk.
     if (!controllerState.customSpeedActive) {
-        setTargetSpeed(NativeInvoker::getPedDesiredSpeed(playerPed()));
-        if (controllerState.targetSpeed <= lowestSeedSpeed)
-            setTargetSpeed(lowestSeedSpeed);
+        setTargetSpeed(askDesiredSpeed());
+        if (controllerState.targetSpeed <= slowWalkPace)
+            setTargetSpeed(slowWalkPace);
     }
     const float stepped = controllerState.targetSpeed + delta;
     controllerState.customSpeedActive = true;
-    controllerState.settleCheckArmed = true;
-    controllerState.settleDelayTicks = settleDelayAfterStep;
+    armSettleCheck();
     setTargetSpeed(stepped);
     // The floor is tested first and, when it applies, skips the cap.
     if (stepped <= settings.minimumSpeed)
         setTargetSpeed(settings.minimumSpeed);
-    else if (stepped > highestStepSpeed)
-        setTargetSpeed(highestStepSpeed);
+    else if (stepped > highestSpeed)
+        setTargetSpeed(highestSpeed);
     if (!isMoveInputActive() && controllerState.targetSpeed < lowestStandingSpeed)
         setTargetSpeed(lowestStandingSpeed);
 }

@@ -10,13 +10,6 @@ using NativeInvoker::playerPed;
 
 namespace {
 
-// The status words live for the whole library; the history only keeps views
-// of them, so recording a tick never allocates.
-constexpr std::string_view walkingWord = "Walking";
-constexpr std::string_view runningWord = "Running";
-constexpr std::string_view sprintingWord = "Sprinting";
-constexpr std::string_view stillWord = "Still";
-
 constexpr int32_t oldestKey = -5;
 constexpr int32_t newestKey = 0;
 

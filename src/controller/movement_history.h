@@ -4,6 +4,13 @@
 #include <cstdint>
 #include <string_view>
 
+// The four status words. They live for the whole library; the history keeps
+// only views of them, so recording a tick never allocates.
+inline constexpr std::string_view walkingWord = "Walking";
+inline constexpr std::string_view runningWord = "Running";
+inline constexpr std::string_view sprintingWord = "Sprinting";
+inline constexpr std::string_view stillWord = "Still";
+
 // Shifts this tick's status word ("Walking", "Running", "Sprinting", "Still")
 // into the history; entry 0 is the newest, entry -5 the oldest.
 void recordMovementStatus();

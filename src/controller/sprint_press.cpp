@@ -3,6 +3,7 @@
 #include "config/settings.h"
 #include "controller/controller_state.h"
 #include "controller/movement_history.h"
+#include "controller/speeds_and_ticks.h"
 #include "controller/walk_control.h"
 #include "game/movement_probes.h"
 #include "game/native_invoker.h"
@@ -13,18 +14,18 @@
 
 namespace {
 
-// The ped's desired speed, read afresh at every use.
-float desiredSpeedNow()
-{
-    return NativeInvoker::getPedDesiredSpeed(NativeInvoker::playerPed());
-}
+// The press ticks in which the two forces may pin the ped at a sprint, and
+// the ticks in which the start of the press is classified.
+constexpr int32_t lastFirstForceTick = 12;
+constexpr int32_t lastSecondForceTick = 14;
+constexpr int32_t lastClassifyTick = 5;
 
 // First tick of a press: remember what was active and clear the target.
 void savePreSprintState()
 {
     if (controllerState.sprintHeld)
         return;
-    controllerState.preSprintDesiredSpeed = desiredSpeedNow();
+    controllerState.preSprintDesiredSpeed = askDesiredSpeed();
     controllerState.preSprintCustomActive = controllerState.customSpeedActive;
     controllerState.preSprintSpeed = controllerState.targetSpeed;
     setTargetSpeed(0.0f);
@@ -55,8 +56,9 @@ void bookSprintTick()
 // pin it at 2.0 and remember that the press was forced.
 void firstForce()
 {
-    if (controllerState.preSprintCustomActive && controllerState.sprintTicks <= 12 && desiredSpeedNow() >= 2.0f) {
-        forcePedSpeed(2.0f);
+    if (controllerState.preSprintCustomActive && controllerState.sprintTicks <= lastFirstForceTick &&
+        askDesiredSpeed() >= sprintSpeed) {
+        forcePedSpeed(sprintSpeed);
         controllerState.sprintForced = true;
     }
 }
@@ -65,16 +67,16 @@ void firstForce()
 // movement is constrained; the probe is asked only below 1.51.
 bool pressTickEndsEarly()
 {
-    return desiredSpeedNow() < 1.51f && !isMovementConstrained();
+    return askDesiredSpeed() < lowestRunSpeed && !isMovementConstrained();
 }
 
 // Ticks 1 to 14 from a custom speed, while the ped wants no more than 1.99
 // and wanted more than 0.8 when the press began: pin it at 2.0.
 void secondForce()
 {
-    if (controllerState.preSprintCustomActive && controllerState.sprintTicks <= 14 && desiredSpeedNow() <= 1.99f &&
-        controllerState.preSprintDesiredSpeed > 0.8f)
-        forcePedSpeed(2.0f);
+    if (controllerState.preSprintCustomActive && controllerState.sprintTicks <= lastSecondForceTick &&
+        askDesiredSpeed() <= highestBelowSprintSpeed && controllerState.preSprintDesiredSpeed > slowWalkPace)
+        forcePedSpeed(sprintSpeed);
 }
 
 // Ticks 1 to 5: from a walk (two recorded ticks back neither running nor
@@ -84,15 +86,15 @@ void secondForce()
 void classifyPressStart()
 {
     const float saved = controllerState.preSprintSpeed;
-    if (movementStatusIs(-2, "Running") || movementStatusIs(-2, "Sprinting")) {
-        if (saved >= 1.0f && saved <= 1.5f)
+    if (movementStatusIs(-2, runningWord) || movementStatusIs(-2, sprintingWord)) {
+        if (saved >= gameWalkSpeed && saved <= highestWalkSpeed)
             controllerState.pressFromWalkPace = true;
         else if (controllerState.sprintTicks <= 1)
             controllerState.pressFromWalkPace = false;
     } else {
         controllerState.pressFromWalkPace = true;
     }
-    controllerState.pressFromSlowSpeed = saved > 0.0f && saved < 1.0f;
+    controllerState.pressFromSlowSpeed = saved > 0.0f && saved < gameWalkSpeed;
 }
 
 // After a wheel override: a lasting 2.0 while the ped still wants more than
@@ -100,8 +102,8 @@ void classifyPressStart()
 void endOverriddenPress()
 {
     controllerState.boundaryOverrideRequested = false;
-    if (desiredSpeedNow() > 2.0f)
-        engagePersistentSpeed(2.0f);
+    if (askDesiredSpeed() > sprintSpeed)
+        engagePersistentSpeed(sprintSpeed);
 }
 
 // A forced press hands the sprint back to the game outside the first-person camera.
@@ -114,7 +116,7 @@ void sendSprintPulse()
 // Stop running: the remembered fast walk, or a plain walk for one tick.
 void stopRunning()
 {
-    if (settings.rememberFastWalk && controllerState.fastWalkLatched)
+    if (fastWalkRemembered())
         engagePersistentSpeed(settings.fastWalkCustomSpeed);
     else
         engagePlainWalk();
@@ -124,7 +126,7 @@ void stopRunning()
 // run; from a run or sprint that is still going, stop running.
 void handleShiftTap()
 {
-    if (controllerState.sprintTicks > 18)
+    if (controllerState.sprintTicks > shortPressTicks)
         return;
     const bool fromWalkOrSlow = controllerState.pressFromWalkPace || controllerState.pressFromSlowSpeed;
     if (settings.shiftTapLightRunEnabled && fromWalkOrSlow) {
@@ -160,7 +162,7 @@ void onSprintPressed()
     if (pressTickEndsEarly())
         return;
     secondForce();
-    if (controllerState.sprintTicks > 5)
+    if (controllerState.sprintTicks > lastClassifyTick)
         return;
     classifyPressStart();
 }

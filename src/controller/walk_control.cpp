@@ -4,6 +4,7 @@
 
 #include "config/settings.h"
 #include "controller/controller_state.h"
+#include "controller/speeds_and_ticks.h"
 #include "game/control_names.h"
 #include "game/movement_probes.h"
 #include "game/native_invoker.h"
@@ -16,6 +17,22 @@ namespace {
 
 constexpr int32_t altKey = 0x12;
 
+// The hold stages, by the number of ticks the key was seen down: the plain
+// walk after 20, the slow walk after 25, kept for good after 220.
+constexpr int32_t slowDownAfterTicks = 20;
+constexpr int32_t slowWalkAfterTicks = 25;
+constexpr int32_t slowWalkStaysAfterTicks = 220;
+// A release after this many ticks or more only ends the hold.
+constexpr int32_t releaseEndsHoldTicks = 20;
+
+// The bottom of the fast-walk band (its top is the highest walking pace).
+constexpr float lowestFastWalkSpeed = 1.3f;
+// Below the band, a short press this close to the fast-walk speed switches
+// the fast walk off, from the fast walk itself or from 1.05 up; farther away
+// it switches the fast walk on.
+constexpr float fastWalkWindow = 0.13f;
+constexpr float lowestSwitchOffSpeed = 1.05f;
+
 // Counts one more tick of holding the key. While it is down a walking-pace
 // custom speed stops being imposed; a run speed of 1.51 or more stays.
 void countWalkKeyHold()
@@ -23,7 +40,7 @@ void countWalkKeyHold()
     if (!controllerState.walkKeyHeld)
         return;
     ++controllerState.walkKeyHoldTicks;
-    if (controllerState.targetSpeed < 1.51f)
+    if (controllerState.targetSpeed < lowestRunSpeed)
         controllerState.customSpeedActive = false;
 }
 
@@ -44,9 +61,9 @@ void suppressAltForSlowWalk()
 // Ticks 21 to 25 of a hold: one tick of 1.2, only from a speed of 1.2 or more.
 void slowDownToWalk()
 {
-    if (controllerState.targetSpeed < 1.2f)
+    if (controllerState.targetSpeed < plainWalkSpeed)
         return;
-    setTargetSpeed(1.2f);
+    setTargetSpeed(plainWalkSpeed);
     engageTemporarySpeed();
 }
 
@@ -58,18 +75,17 @@ void imposeSlowWalkThisTick()
     controllerState.noCustomSpeed = (settings.slowWalkCustomSpeed == 0.0f);
     controllerState.releaseAfterApply = true;
     engageCustomSpeed();
-    armRelease();
 }
 
 // The hold stages by the number of ticks held. Also runs in the tick the
 // release is handled, since the count is still set then.
 void applySlowWalkStage(int32_t holdTicks)
 {
-    if (holdTicks > 20 && holdTicks <= 25)
+    if (holdTicks > slowDownAfterTicks && holdTicks <= slowWalkAfterTicks)
         slowDownToWalk();
-    else if (holdTicks > 25 && holdTicks <= 220)
+    else if (holdTicks > slowWalkAfterTicks && holdTicks <= slowWalkStaysAfterTicks)
         imposeSlowWalkThisTick();
-    else if (holdTicks > 220)
+    else if (holdTicks > slowWalkStaysAfterTicks)
         engagePersistentSpeed(settings.slowWalkCustomSpeed);  // stays after the key is let go
 }
 
@@ -92,8 +108,8 @@ void latchFastWalk()
 // exactly 1.5: a plain walk. isRunDropAllowed is always asked first.
 bool dropRunToWalk(float speed)
 {
-    if (NativeInvoker::isRunDropAllowed() && speed >= 1.5f &&
-        NativeInvoker::getPedDesiredSpeed(NativeInvoker::playerPed()) == 1.5f && !isMovementConstrained()) {
+    if (NativeInvoker::isRunDropAllowed() && speed >= highestWalkSpeed && askDesiredSpeed() == highestWalkSpeed &&
+        !isMovementConstrained()) {
         engagePlainWalk();
         return true;
     }
@@ -104,8 +120,7 @@ bool dropRunToWalk(float speed)
 // pulsed and no custom speed is set. The desired speed is asked again here.
 bool pulseSprintFromNoSpeed(float speed)
 {
-    if (speed == 0.0f && NativeInvoker::getPedDesiredSpeed(NativeInvoker::playerPed()) == 1.5f &&
-        !isMovementConstrained()) {
+    if (speed == 0.0f && askDesiredSpeed() == highestWalkSpeed && !isMovementConstrained()) {
         pulseSprintControl();
         return true;
     }
@@ -118,9 +133,9 @@ bool pulseSprintFromNoSpeed(float speed)
 void shortPressBelowBand(float speed)
 {
     const float fast = settings.fastWalkCustomSpeed;
-    if (speed < fast - 0.13f || speed > fast + 0.13f)
+    if (speed < fast - fastWalkWindow || speed > fast + fastWalkWindow)
         latchFastWalk();
-    else if (speed == fast || speed >= 1.05f)
+    else if (speed == fast || speed >= lowestSwitchOffSpeed)
         engagePlainWalk();
 }
 
@@ -133,7 +148,7 @@ void handleShortPress()
         return;
     if (pulseSprintFromNoSpeed(speed))
         return;
-    if (speed >= 1.3f && speed <= 1.5f) {
+    if (speed >= lowestFastWalkSpeed && speed <= highestWalkSpeed) {
         // In the fast-walk band: off, unless it is being ramped back after a stop.
         if (controllerState.rampActive)
             latchFastWalk();
@@ -141,7 +156,7 @@ void handleShortPress()
             engagePlainWalk();
         return;
     }
-    if (speed > 1.5f) {
+    if (speed > highestWalkSpeed) {
         latchFastWalk();
         return;
     }
@@ -154,14 +169,14 @@ void handleShortPress()
 // a shorter release stays pending and a new press counts on from it.
 void handleWalkKeyRelease(int32_t holdTicks)
 {
-    if (controllerState.walkKeyReleased && holdTicks >= 20) {
+    if (controllerState.walkKeyReleased && holdTicks >= releaseEndsHoldTicks) {
         controllerState.fastWalkLatched = false;
         clearWalkKey();
         return;
     }
     if (settings.fastWalkEnabled && controllerState.walkKeyReleased) {
         controllerState.fastWalkLatched = false;
-        if (holdTicks <= 18)
+        if (holdTicks <= shortPressTicks)
             handleShortPress();
         clearWalkKey();
     }
@@ -186,12 +201,17 @@ void walkControlUpdate()
 
 void engagePlainWalk()
 {
-    setTargetSpeed(NativeInvoker::isFirstPersonCameraActive(0, 0, 0) ? 1.0f : 1.2f);
+    setTargetSpeed(NativeInvoker::isFirstPersonCameraActive(0, 0, 0) ? gameWalkSpeed : plainWalkSpeed);
     engageTemporarySpeed();
+}
+
+bool fastWalkRemembered()
+{
+    return settings.rememberFastWalk && controllerState.fastWalkLatched;
 }
 
 void pulseSprintControl()
 {
-    NativeInvoker::setControlValueNextFrame(0, inputSprint, 0.0f);
-    NativeInvoker::setControlValueNextFrame(0, inputSprint, 1.0f);
+    NativeInvoker::setControlValueNextFrame(0, inputSprint, controlReleased);
+    NativeInvoker::setControlValueNextFrame(0, inputSprint, controlFullyPressed);
 }

@@ -1,6 +1,7 @@
 #include "game/movement_probes.h"
 
 #include "config/settings.h"
+#include "controller/speeds_and_ticks.h"
 #include "game/control_names.h"
 #include "game/native_invoker.h"
 
@@ -14,7 +15,7 @@ namespace {
 void holdSprintControl()
 {
     if (NativeInvoker::isControlEnabled(0, inputSprint) && !NativeInvoker::isControlHoldBlocked(inputSprint))
-        NativeInvoker::setControlValueNextFrame(0, inputSprint, 1.0f);
+        NativeInvoker::setControlValueNextFrame(0, inputSprint, controlFullyPressed);
 }
 
 }  // namespace
@@ -37,6 +38,11 @@ bool isMovementConstrained()
            NativeInvoker::isPedMoveRestricted(playerPed(), 0);
 }
 
+float askDesiredSpeed()
+{
+    return NativeInvoker::getPedDesiredSpeed(playerPed());
+}
+
 // Forces the speed where boundaries are off or the first-person camera wants a
 // walking pace; otherwise only caps it and leaves the floor to the game.
 void applyTargetSpeed(float speed)
@@ -45,12 +51,12 @@ void applyTargetSpeed(float speed)
     // Widened to double on purpose: the single nearest 1.51 lies below the
     // double 1.51, so a light run at the lowest allowed speed still counts as
     // a walking pace here.
-    if ((NativeInvoker::isFirstPersonCameraActive(0, 0, 0) && static_cast<double>(speed) < 1.51) ||
+    if ((NativeInvoker::isFirstPersonCameraActive(0, 0, 0) && static_cast<double>(speed) < lowestRunSpeedInDouble) ||
         !respectBoundaries) {
         forcePedSpeed(speed);
         return;
     }
-    if (speed > 1.0f)
+    if (speed > gameWalkSpeed)
         holdSprintControl();
     NativeInvoker::setPedMaxSpeed(playerPed(), speed);
 }

@@ -4,6 +4,17 @@
 // cached. Operations with a control argument take the control's name and ask
 // the game for its hash first; ped natives take the handle, which callers get
 // from playerPed() right before, every time.
+//
+// Why the plug-in asks the game again before every native, even for answers
+// that look as if they could be kept (the player's handle, a control's hash,
+// the desired speed read a line earlier): the order and the number of the
+// native calls is the plug-in's behaviour. The hosts that run it see nothing
+// but those calls (the simulator, the test and fuzz hosts, and reference
+// hosts written apart from this code) and check every session call by call,
+// and the game itself may answer differently from one call to the next. So a
+// value is asked for where the behaviour uses it, a condition asks left to
+// right and stops at the first answer that decides, and a call saved or moved
+// is a change of behaviour, not an optimisation.
 
 #include <cstdint>
 

@@ -41,3 +41,11 @@ bool isKeyHeld(uint32_t key);
 bool isKeyJustReleased(uint32_t key);
 // Empties the key's slot, cancelling whatever it had pending.
 void clearKeySlot(uint32_t key);
+
+// A key setting of Ambleworks.ini (WALK_CONTROL_KEY, the keys of [Keys]) as a
+// virtual-key code: a negative setting becomes a code of 255 or more, which
+// has no slot, so no key acts in that role.
+inline uint32_t keyCodeOfSetting(int32_t setting)
+{
+    return static_cast<uint32_t>(setting);
+}

@@ -1,0 +1,152 @@
+// The doctor's report for a player: the verdict, the findings with their
+// lines, and the settings the plug-in will use. Plain ASCII, so it reads the
+// same in any console: every byte from the file that is not printable ASCII
+// is shown as \xNN, in the messages too.
+
+#include "doctor/doctor_parts.h"
+#include "trace/format.h"
+
+namespace sim::doctor {
+
+namespace {
+
+// A setting's value as the player reads it: on/off, a speed, a key code.
+std::string valueWords(const SettingRow& row, const SettingValue& value)
+{
+    switch (row.rule) {
+    case SettingRule::flag:
+        return value.flag ? "on" : "off";
+    case SettingRule::decimalFloat:
+        return formatFloat(value.real);
+    case SettingRule::hexInteger:
+        return keyWords(value.integer);
+    case SettingRule::decimalInteger:
+        return decimal(value.integer);
+    }
+    return {};
+}
+
+std::string fileSourceWords(const SettingUse& use)
+{
+    std::string words = "line " + number(use.line);
+    if (use.row->rule == SettingRule::hexInteger && use.text.empty())
+        return words + ": empty, keeps the value it had";
+    if (!use.readWhole)
+        words += ": \"" + clipped(use.text) + "\"";
+    if (use.clamped)
+        words += std::string(", ") + (use.used.real > use.loaded.real ? "raised" : "lowered") + " from " +
+                 formatFloat(use.loaded.real) + " every tick";
+    return words;
+}
+
+// Where a setting's value comes from, in words.
+std::string sourceWords(const SettingUse& use)
+{
+    const SettingRow& row = *use.row;
+    const std::string builtIn = "built-in default";
+    switch (use.source) {
+    case Source::file:
+        return fileSourceWords(use);
+    case Source::missing:
+        if (row.rule == SettingRule::flag)
+            return use.differsFromDefault ? "key missing: reads as on (the built-in default is off)"
+                                          : "key missing: reads as on, the " + builtIn;
+        return "key missing: keeps the " + builtIn;
+    case Source::stoppedHere:
+        return builtIn + ": this value stops the load" + (use.line ? " (line " + number(use.line) + ")" : "");
+    case Source::notReached:
+        return builtIn + ": the load stops before this key" +
+               (use.line ? " (line " + number(use.line) + " is not used)" : "");
+    case Source::noFile:
+        return builtIn + " (no file read)";
+    }
+    return {};
+}
+
+std::string padded(const std::string& text, std::size_t width)
+{
+    return text.size() >= width ? text + " " : text + std::string(width - text.size(), ' ');
+}
+
+std::string verdict(const Diagnosis& diagnosis)
+{
+    if (!diagnosis.readable)
+        return "Cannot read the file. The plug-in then runs on its built-in defaults, listed below.\n";
+    if (!diagnosis.settingsText)
+        return "This is not a settings file (see below).\n";
+    if (!diagnosis.stop) {
+        const std::size_t lines = diagnosis.lineCount;
+        return "The file loads whole (" + number(lines) + (lines == 1 ? " line).\n" : " lines).\n");
+    }
+    const LoadStop& stop = *diagnosis.stop;
+    const std::string key = settingRows[stop.row].key;
+    std::string out = "The load stops ";
+    if (stop.line)
+        out += "at line " + number(stop.line) + ", " + key + (stop.text.empty() ? " is empty" : "");
+    else
+        out += "at " + key + ", which is missing from [" + settingRows[stop.row].section + "]";
+    out += " (" + failureWords(stop.error) + "): " + key;
+    const std::size_t after = settingRowCount - stop.row - 1;
+    return out + (after ? " and the " + number(after) + " settings after it keep their built-in defaults.\n"
+                        : " keeps its built-in default.\n");
+}
+
+std::string findingsText(const Diagnosis& diagnosis)
+{
+    if (diagnosis.findings.empty())
+        return "Nothing to report: every line does what it seems to.\n";
+    std::string out = "Findings:\n";
+    for (const Finding& finding : diagnosis.findings) {
+        if (finding.line == 0)
+            out += "  the whole file\n";
+        else
+            out += "  line " + number(finding.line) + ": " + printable(finding.lineText) + "\n";
+        out += std::string("    ") + severityName(finding.severity) + ": " + printable(finding.message) + "\n";
+    }
+    if (diagnosis.findingsNotShown > 0)
+        out += "  ... and " + number(diagnosis.findingsNotShown) +
+               " more findings, not shown: mend the ones above and run the doctor again.\n";
+    return out;
+}
+
+std::string settingsText(const Diagnosis& diagnosis)
+{
+    std::string out = "Settings the plug-in will use:\n";
+    std::string section;
+    for (const SettingUse& use : diagnosis.settings) {
+        if (section != use.row->section) {
+            section = use.row->section;
+            out += "  [" + section + "]\n";
+        }
+        out += "    " + padded(use.row->key, 40) + padded(valueWords(*use.row, use.used), 16) +
+               printable(sourceWords(use)) + "\n";
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string printable(const std::string& bytes)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string shown;
+    for (char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F) {
+            shown += c;
+        } else {
+            shown += "\\x";
+            shown += digits[byte >> 4];
+            shown += digits[byte & 0xF];
+        }
+    }
+    return shown;
+}
+
+std::string formatText(const Diagnosis& diagnosis)
+{
+    return "Ambleworks.ini doctor: " + printable(diagnosis.path) + "\n" + verdict(diagnosis) + "\n" +
+           findingsText(diagnosis) + "\n" + settingsText(diagnosis);
+}
+
+}  // namespace sim::doctor

@@ -1,0 +1,35 @@
+#pragma once
+// The keys the plug-in acts on: the walk-control key, the sprint key and the
+// hotkeys (modifier, switch off, switch on, reload), as the plug-in's own
+// loader reads them from Ambleworks.ini. The host follows them through a run
+// so that reports name the keys the player configured, not the built-in ones.
+
+#include <cstdint>
+#include <string>
+
+namespace sim {
+
+// Windows virtual-key codes, as the plug-in holds them (255 and above, or
+// negative, is no key; a modifier of 0 means the hotkeys need none).
+struct PluginKeys {
+    int32_t walkControl = 0;
+    int32_t sprint = 0;
+    int32_t hotkeyModifier = 0;
+    int32_t switchOff = 0;
+    int32_t switchOn = 0;
+    int32_t reload = 0;
+    bool operator==(const PluginKeys&) const = default;
+};
+
+// The keys of a freshly loaded plug-in, before it reads any file.
+PluginKeys builtInPluginKeys();
+
+// The keys the plug-in holds after reading the INI file at `path` while it
+// held `before`: read by the plug-in's own loader, so a missing or empty line
+// keeps its key and a load that stops early keeps the keys after it.
+PluginKeys readPluginKeys(const PluginKeys& before, const std::string& path);
+
+// Is `code` a key the plug-in's key table has a slot for?
+bool isKeySlot(int32_t code);
+
+}  // namespace sim
