@@ -582,16 +582,61 @@ TEST(DoctorReport, TextNamesTheVerdictTheLinesAndTheSettings)
              "line 4: SHIFT_TAP_CUSTOM_SPEED = quick",
              "problem: SHIFT_TAP_CUSTOM_SPEED = quick is not a number: the load stops here.",
              "after a reload with End+Numpad 3: the values they had",
-             "  [Keys]\n    HOTKEY_MODIFIER                         0x23 (End)      key missing",
-             "SPEED_INCREMENT                         0.06            line 2",
-             "SHIFT_TAP_CUSTOM_SPEED                  1.78            built-in default: this value stops the load",
-             "MINIMUM_SPEED                           0.3             built-in default: the load stops before this key",
-             "WALK_CONTROL_KEY                        0x12 (Alt)",
+             "  [Keys]\n    HOTKEY_MODIFIER                          0x23 (End)       key missing",
+             "SPEED_INCREMENT                          0.06             line 2",
+             "SHIFT_TAP_CUSTOM_SPEED                   1.78             built-in default: this value stops the load",
+             "MINIMUM_SPEED                            0.3              built-in default: the load stops before",
+             "WALK_CONTROL_KEY                         0x12 (Alt)",
          }) {
         EXPECT_NE(text.find(part), std::string::npos) << "missing: " << part << "\n" << text;
     }
     // The loader's own words are for tools only.
     EXPECT_EQ(text.find("stof"), std::string::npos) << text;
+}
+
+// The settings are a table: however long a value's words ("0xA0 (left
+// Shift)") or a source's, the values start in one column and the sources in
+// another, and a source too long for its column goes on under it.
+TEST(DoctorReport, SettingsStayInTheirColumnsWhateverTheirLength)
+{
+    TempIni ini("[Keys]\nSPRINT_KEY = 0xA0\nRELOAD_KEY = 0xE2\n" + numbersOnly.substr(0, numbersOnly.find("[Shift]")) +
+                "[Shift]\nSHIFT_TAP_CUSTOM_SPEED = 1.5   then   some words the plug-in never reads at all\n"
+                "[WalkControl]\nFAST_WALK_CUSTOM_SPEED = fast\nSLOW_WALK_CUSTOM_SPEED = 0.7\n");
+    const std::string text = sim::doctor::formatText(sim::doctor::diagnose(ini.path()));
+    const std::vector<std::string> lines = [&] {
+        std::vector<std::string> all;
+        for (std::size_t from = text.find("Settings the plug-in will use:\n"); from < text.size();) {
+            const std::size_t end = text.find('\n', from);
+            all.push_back(text.substr(from, end - from));
+            from = end + 1;
+        }
+        return all;
+    }();
+    ASSERT_GT(lines.size(), 24u) << text;
+    const std::size_t valueColumn = lines[2].find("0x23 (End)");
+    const std::size_t sourceColumn = lines[2].find("key missing");
+    ASSERT_NE(sourceColumn, std::string::npos) << text;
+    std::size_t continued = 0;
+    for (std::size_t i = 2; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        if (line.rfind("  [", 0) == 0)
+            continue;  // a section
+        if (line.find_first_not_of(' ') == sourceColumn) {
+            ++continued;  // a source's further line, under its column
+            continue;
+        }
+        ASSERT_GT(line.size(), sourceColumn) << line;
+        EXPECT_NE(line[valueColumn], ' ') << line;
+        EXPECT_EQ(line.substr(valueColumn - 2, 2), "  ") << line;
+        EXPECT_NE(line[sourceColumn], ' ') << line;
+        EXPECT_EQ(line.substr(sourceColumn - 2, 2), "  ") << line;
+    }
+    // SHIFT_TAP_CUSTOM_SPEED's quoted text and SLOW_WALK_CUSTOM_SPEED's unused
+    // line each go on under their column, the quote's blanks kept.
+    EXPECT_EQ(continued, 2u) << text;
+    EXPECT_NE(text.find("\"1.5   then   some words"), std::string::npos) << text;
+    EXPECT_NE(text.find("0xA0 (left Shift)"), std::string::npos) << text;
+    EXPECT_NE(text.find("0xE2 (\\ beside left Shift)"), std::string::npos) << text;
 }
 
 // Whatever the file holds, the text report is printable ASCII on lines, and

@@ -4,6 +4,7 @@
 // is shown as \xNN, in the messages too.
 
 #include "doctor/doctor_parts.h"
+#include "text/text_table.h"
 #include "trace/format.h"
 
 namespace sim::doctor {
@@ -39,33 +40,30 @@ std::string fileSourceWords(const SettingUse& use)
     return words;
 }
 
-// Where a setting's value comes from, in words.
-std::string sourceWords(const SettingUse& use)
+// Where a setting's value comes from, in words: one text, or two where the
+// second (the line that is not used) reads best on a line of its own.
+std::vector<std::string> sourceWords(const SettingUse& use)
 {
     const SettingRow& row = *use.row;
     const std::string builtIn = "built-in default";
     switch (use.source) {
     case Source::file:
-        return fileSourceWords(use);
+        return {fileSourceWords(use)};
     case Source::missing:
         if (row.rule == SettingRule::flag)
-            return use.differsFromDefault ? "key missing: reads as on (the built-in default is off)"
-                                          : "key missing: reads as on, the " + builtIn;
-        return "key missing: keeps the " + builtIn;
+            return {use.differsFromDefault ? "key missing: reads as on (the built-in default is off)"
+                                           : "key missing: reads as on, the " + builtIn};
+        return {"key missing: keeps the " + builtIn};
     case Source::stoppedHere:
-        return builtIn + ": this value stops the load" + (use.line ? " (line " + number(use.line) + ")" : "");
+        return {builtIn + ": this value stops the load" + (use.line ? " (line " + number(use.line) + ")" : "")};
     case Source::notReached:
-        return builtIn + ": the load stops before this key" +
-               (use.line ? " (line " + number(use.line) + " is not used)" : "");
+        if (use.line)
+            return {builtIn + ": the load stops before this key", "(line " + number(use.line) + " is not used)"};
+        return {builtIn + ": the load stops before this key"};
     case Source::noFile:
-        return builtIn + " (no file read)";
+        return {builtIn + " (no file read)"};
     }
     return {};
-}
-
-std::string padded(const std::string& text, std::size_t width)
-{
-    return text.size() >= width ? text + " " : text + std::string(width - text.size(), ' ');
 }
 
 std::string verdict(const Diagnosis& diagnosis)
@@ -109,17 +107,38 @@ std::string findingsText(const Diagnosis& diagnosis)
     return out;
 }
 
+// The settings as a table: the key (indented under its section), the value,
+// and where it comes from, wrapped within its column.
 std::string settingsText(const Diagnosis& diagnosis)
 {
-    std::string out = "Settings the plug-in will use:\n";
+    // The longest key, DISABLE_AUTO_RUN_IN_FIRST_PERSON_CAMERA, with its indent.
+    constexpr std::size_t keyWidth = 41;
+    // The longest value, a key code with a long name ("0xE2 (\\ beside left Shift)").
+    constexpr std::size_t valueWidth = 28;
+    // Keeps a row of the shipped file within a console of 120 columns.
+    constexpr std::size_t sourceWidth = 60;
+    text::TextTable table({
+        {"", false, keyWidth, keyWidth, false, false},
+        {"", false, 0, valueWidth, false, false},
+        {"", false, 0, sourceWidth, true, false},
+    });
     std::string section;
     for (const SettingUse& use : diagnosis.settings) {
         if (section != use.row->section) {
             section = use.row->section;
-            out += "  [" + section + "]\n";
+            table.addRow({{"[" + section + "]"}});
         }
-        out += "    " + padded(use.row->key, 40) + padded(valueWords(*use.row, use.used), 16) +
-               printable(sourceWords(use)) + "\n";
+        std::vector<std::string> source;
+        for (const std::string& words : sourceWords(use))
+            source.push_back(printable(words));
+        table.addRow({{std::string("  ") + use.row->key}, {valueWords(*use.row, use.used)}, source});
+    }
+    std::string out = "Settings the plug-in will use:\n";
+    const std::string rows = table.format();
+    for (std::size_t from = 0; from < rows.size();) {
+        const std::size_t to = rows.find('\n', from);
+        out += "  " + rows.substr(from, to - from + 1);
+        from = to + 1;
     }
     return out;
 }

@@ -47,24 +47,21 @@ size_t displayWidth(const std::string& text)
 std::vector<std::string> wrapWords(const std::string& text, size_t width)
 {
     std::vector<std::string> lines;
-    std::string current;
-    size_t from = 0;
-    while (from < text.size()) {
-        size_t to = text.find(' ', from);
-        if (to == std::string::npos)
-            to = text.size();
-        const std::string word = text.substr(from, to - from);
-        from = to + 1;
-        if (word.empty())
-            continue;
-        if (!current.empty() && displayWidth(current) + 1 + displayWidth(word) > width) {
-            lines.push_back(current);
-            current.clear();
+    size_t start = text.find_first_not_of(' ');
+    while (start != std::string::npos) {
+        // The most words from `start` that fit, the blanks between them kept.
+        size_t end = start;
+        size_t next = start;
+        while (next < text.size()) {
+            const size_t wordEnd = std::min(text.find(' ', next), text.size());
+            if (end > start && displayWidth(text.substr(start, wordEnd - start)) > width)
+                break;
+            end = wordEnd;
+            next = std::min(text.find_first_not_of(' ', wordEnd), text.size());
         }
-        current += (current.empty() ? "" : " ") + word;
+        lines.push_back(text.substr(start, end - start));
+        start = text.find_first_not_of(' ', end);
     }
-    if (!current.empty())
-        lines.push_back(current);
     return lines;
 }
 
@@ -90,8 +87,9 @@ std::vector<std::string> TextTable::cellLines(size_t column, const std::vector<s
     const TextColumn& shape = columns_[column];
     std::vector<std::string> lines;
     for (const std::string& text : texts) {
-        // A whole clause list that fits stays as written.
-        if (!shape.wrap || (shape.breakClauses && displayWidth(text) <= width)) {
+        // A text that fits stays as written, its blanks too (a value quoted
+        // from a file keeps its spacing).
+        if (!shape.wrap || displayWidth(text) <= width) {
             if (!text.empty())
                 lines.push_back(text);
             continue;
@@ -122,9 +120,12 @@ std::string TextTable::format() const
 {
     const std::vector<size_t> width = widths();
     std::vector<std::string> headings;
-    for (const TextColumn& column : columns_)
+    bool anyHeading = false;
+    for (const TextColumn& column : columns_) {
         headings.push_back(column.heading);
-    std::string text = line(headings, width);
+        anyHeading = anyHeading || !column.heading.empty();
+    }
+    std::string text = anyHeading ? line(headings, width) : std::string();
     for (const TextRow& row : rows_) {
         std::vector<std::vector<std::string>> lines;
         size_t height = 1;

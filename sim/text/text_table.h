@@ -22,7 +22,8 @@ struct TextColumn {
 };
 
 // One row: per column, its texts; each starts a line of its own and wraps
-// on its own. An empty list leaves the cell blank.
+// on its own (a text that fits its column stays exactly as written). An
+// empty list leaves the cell blank.
 using TextRow = std::vector<std::vector<std::string>>;
 
 class TextTable {
@@ -31,8 +32,8 @@ public:
 
     void addRow(TextRow row) { rows_.push_back(std::move(row)); }
 
-    // The heading line and every row, two spaces between columns, no
-    // trailing blanks.
+    // The heading line (none when no column has a heading) and every row,
+    // two spaces between columns, no trailing blanks.
     std::string format() const;
 
 private:
@@ -47,8 +48,9 @@ private:
 // The number of terminal columns a UTF-8 text takes (one per code point).
 size_t displayWidth(const std::string& text);
 
-// Splits a text into lines of at most `width` columns at its spaces; a word
-// longer than that stands on a line of its own.
+// Splits a text into lines of at most `width` columns at its spaces (the
+// blanks where a line breaks are dropped, the others kept); a word longer
+// than that stands on a line of its own.
 std::vector<std::string> wrapWords(const std::string& text, size_t width);
 
 }  // namespace sim::text
