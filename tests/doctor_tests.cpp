@@ -293,7 +293,12 @@ TEST(DoctorFindings, GradedByWhatThePlayerNotices)
         {"two hotkeys on one key", keys + "SWITCH_ON_KEY = 0x61\n", "key-shared", 13, Severity::warning, "",
          "the switch-off hotkey is checked first, so the switch-on hotkey never acts"},
         {"a hotkey on the modifier", keys + "SWITCH_OFF_KEY = 23\n", "key-shared", 13, Severity::warning, "",
-         "pressing that key alone works the switch-off hotkey"},
+         "pressing that key alone works the switch-off hotkey, and the switch-on hotkey and the reload hotkey never "
+         "act: holding the modifier always works the switch-off hotkey first."},
+        {"the switch-on hotkey on the modifier", keys + "SWITCH_ON_KEY = 23\n", "key-shared", 13, Severity::warning, "",
+         "works the switch-on hotkey, and the reload hotkey never acts: holding the modifier"},
+        {"the reload hotkey on the modifier", keys + "RELOAD_KEY = 23\n", "key-shared", 13, Severity::warning, "",
+         "share a key: pressing that key alone works the reload hotkey."},
         {"a hotkey on the walk-control key", keys + "RELOAD_KEY = 0x12\n", "key-shared", 13, Severity::warning, "",
          "RELOAD_KEY and WALK_CONTROL_KEY are both 0x12 (Alt)"},
         {"a modifier that is no key", keys + "HOTKEY_MODIFIER = 100\n", "key-none", 13, Severity::warning, "",
@@ -308,6 +313,50 @@ TEST(DoctorFindings, GradedByWhatThePlayerNotices)
          "did you mean [Keys]"},
     };
     expectFindings(cases, [](const std::string& bytes) { return sim::doctor::diagnoseBytes("test.ini", bytes); });
+}
+
+// The hotkeys named in the messages are the keys that make them act: the
+// key alone without a modifier or when the modifier is the key itself, and
+// "no key" when no keys can (a modifier or key that is no key, or keys that
+// always work a hotkey the plug-in checks first).
+TEST(DoctorFindings, HotkeysAreNamedAsThePlayerPressesThem)
+{
+    struct HotkeyCase {
+        const char* keys;      // the lines of [Keys]
+        const char* reload;    // a piece of the load-stops message
+        const char* switchOn;  // a piece of the switched-off note
+    };
+    const std::string noReload = "(with these keys, no key reloads the file).";
+    const std::string noSwitchOn = "with these keys no key switches it on";
+    const std::vector<HotkeyCase> cases = {
+        {"", "(after a reload with End+Numpad 3: the values they had)", "until End+Numpad 2 switches it on."},
+        {"RELOAD_KEY = 0x23\n", "(after a reload with End: the values they had)", "until End+Numpad 2 switches"},
+        {"HOTKEY_MODIFIER = 0\nSWITCH_ON_KEY = 79\nRELOAD_KEY = 7A\n", "(after a reload with F11: the values",
+         "until F10 switches it on."},
+        {"HOTKEY_MODIFIER = 0\nRELOAD_KEY = 18\n", "(after a reload with 0x18: the values", "until Numpad 2"},
+        {"HOTKEY_MODIFIER = FF\n", noReload.c_str(), noSwitchOn.c_str()},
+        {"HOTKEY_MODIFIER = -1\n", noReload.c_str(), noSwitchOn.c_str()},
+        {"RELOAD_KEY = 100\nSWITCH_ON_KEY = 0\n", noReload.c_str(), noSwitchOn.c_str()},
+        {"RELOAD_KEY = 0x61\nSWITCH_ON_KEY = 0x61\n", noReload.c_str(), noSwitchOn.c_str()},
+        {"HOTKEY_MODIFIER = 0x61\n", noReload.c_str(), noSwitchOn.c_str()},
+        {"HOTKEY_MODIFIER = 0x62\n", noReload.c_str(), "until Numpad 2 switches it on."},
+    };
+    for (const HotkeyCase& c : cases) {
+        SCOPED_TRACE(c.keys);
+        const Diagnosis diagnosis =
+            sim::doctor::diagnoseBytes("test.ini", std::string("[Keys]\n") + c.keys +
+                                                       "[General]\nENABLED = 0\n[MouseWheel]\nSPEED_INCREMENT = x\n");
+        std::string stops;
+        std::string switchedOff;
+        for (const Finding& finding : diagnosis.findings) {
+            if (finding.kind == "load-stops")
+                stops = finding.message;
+            if (finding.kind == "switched-off")
+                switchedOff = finding.message;
+        }
+        EXPECT_NE(stops.find(c.reload), std::string::npos) << stops;
+        EXPECT_NE(switchedOff.find(c.switchOn), std::string::npos) << switchedOff;
+    }
 }
 
 // Lines that do what they seem to give no finding at all.

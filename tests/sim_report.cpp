@@ -194,6 +194,22 @@ TEST(Timeline, NamesTheKeysTheScenariosIniConfigures)
     EXPECT_EQ(played.text.find("Shift tap"), std::string::npos) << played.text;
 }
 
+// The header names each hotkey as it is pressed: a modifier that is the
+// hotkey's own key is pressed once, and a hotkey no keys can work is "no key".
+TEST(Timeline, NamesHotkeysAsThePlayerPressesThem)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"RELOAD_KEY = 23\n", "switch off End+Numpad1, switch on End+Numpad2, reload End."},
+        {"HOTKEY_MODIFIER = 0\nRELOAD_KEY = 7A\n", "switch off Numpad1, switch on Numpad2, reload F11."},
+        {"HOTKEY_MODIFIER = FF\n", "switch off no key, switch on no key, reload no key."},
+        {"SWITCH_ON_KEY = 61\nRELOAD_KEY = -1\n", "switch off End+Numpad1, switch on no key, reload no key."},
+    };
+    for (const auto& [keys, words] : cases) {
+        const Played played = play("ini begin\n[Keys]\n" + keys + "ini end\nticks 3\n");
+        EXPECT_NE(played.text.find(words), std::string::npos) << played.text;
+    }
+}
+
 TEST(Timeline, FollowsKeysChangedByAReload)
 {
     // The file changes under the running plug-in; its reload key reads it and

@@ -154,15 +154,17 @@ Finding stopFinding(const LoadStop& stop, const std::vector<Finding>& findings)
         finding.message = key + " = " + finding.text + " is " + failureWords(stop.error) + ": the load stops here.";
     }
     const std::size_t after = settingRowCount - stop.row - 1;
-    const std::string reload = hotkeyWords(settings.reloadKey);
+    const std::string reload = hotkeyWords(Hotkey::reload);
+    // After a reload a setting the load does not reach keeps the value it had.
+    const std::string afterReload =
+        reload.empty() ? "with these keys, no key reloads the file"
+                       : "after a reload with " + reload + ": the value" + (after > 0 ? "s they" : " it") + " had";
     if (after > 0)
         finding.message += " " + key + " and the " + number(after) +
-                           " settings after it keep their built-in defaults when the game starts (after a reload "
-                           "with " +
-                           reload + ": the values they had).";
+                           " settings after it keep their built-in defaults when the game starts (" + afterReload +
+                           ").";
     else
-        finding.message += " " + key + " keeps its built-in default when the game starts (after a reload with " +
-                           reload + ": the value it had).";
+        finding.message += " " + key + " keeps its built-in default when the game starts (" + afterReload + ").";
     return finding;
 }
 

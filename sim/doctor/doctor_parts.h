@@ -12,6 +12,7 @@
 
 #include "config/ini_reader.h"
 #include "doctor/doctor.h"
+#include "host/plugin_keys.h"
 
 namespace sim::doctor {
 
@@ -143,8 +144,9 @@ void keyTextFindings(const SettingUse& use, std::vector<Finding>& findings);
 // Keys that name no key, never arrive, need Num Lock, or share a key.
 void keyEffectFindings(const std::vector<SettingUse>& uses, std::vector<Finding>& findings);
 
-// A hotkey as the player presses it: "End+Numpad 2", or "Numpad 2" with no
-// modifier. Reads the loaded settings.
-std::string hotkeyWords(int32_t key);
+// A hotkey as the player presses it: "End+Numpad 2", or "Numpad 2" alone
+// with no modifier (or a modifier that is the key itself); "" when no keys
+// make it act. Reads the loaded settings.
+std::string hotkeyWords(Hotkey hotkey);
 
 }  // namespace sim::doctor

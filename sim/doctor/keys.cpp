@@ -169,8 +169,18 @@ void numLockFinding(const std::vector<const SettingUse*>& hotkeys, std::vector<F
 // keyRoles.
 std::string sharedKeyEffect(const KeyRole& first, const KeyRole& second)
 {
-    if (first.field == &Settings::hotkeyModifier && isHotkey(second))
-        return std::string("pressing that key alone works ") + second.words + ".";
+    if (first.field == &Settings::hotkeyModifier && isHotkey(second)) {
+        // The modifier is down for every hotkey, so this one, checked before
+        // those after it, takes all their presses.
+        std::string later;
+        for (const KeyRole* role = &second + 1; role < std::end(keyRoles) && isHotkey(*role); ++role)
+            later += std::string(later.empty() ? "" : " and ") + role->words;
+        return std::string("pressing that key alone works ") + second.words +
+               (later.empty()
+                    ? "."
+                    : ", and " + later + (later.find(" and ") != std::string::npos ? " never act" : " never acts") +
+                          ": holding the modifier always works " + second.words + " first.");
+    }
     if (isHotkey(first) && isHotkey(second))
         return std::string(first.words) + " is checked first, so " + second.words + " never acts.";
     return "the two get in each other's way: each press does both, and one of them misses presses and releases the "
@@ -208,15 +218,18 @@ void sharedKeyFindings(const std::vector<const SettingUse*>& uses, std::vector<F
 
 }  // namespace
 
-std::string hotkeyWords(int32_t key)
+std::string hotkeyWords(Hotkey hotkey)
 {
     auto label = [](int32_t code) {
-        const std::string name = isKeyCode(code) ? keyName(code) : std::string();
+        const std::string name = keyName(code);
         return name.empty() ? hexShort(static_cast<uint32_t>(code)) : name;
     };
-    if (settings.hotkeyModifier == 0)
-        return label(key);
-    return label(settings.hotkeyModifier) + "+" + label(key);
+    const HotkeyPress press = hotkeyPress(pluginKeysOf(settings), hotkey);
+    if (!press.acts)
+        return "";
+    if (press.modifier == 0)
+        return label(press.key);
+    return label(press.modifier) + "+" + label(press.key);
 }
 
 void keyTextFindings(const SettingUse& use, std::vector<Finding>& findings)

@@ -237,8 +237,13 @@ void valueEffectFindings(const SettingUse& use, std::vector<Finding>& findings)
         Finding finding = findingAbout(use);
         finding.kind = "switched-off";
         finding.severity = Severity::note;
-        finding.message = "ENABLED = 0: the plug-in starts switched off and changes no speed until " +
-                          hotkeyWords(settings.switchOnKey) + " switches it on.";
+        const std::string switchOn = hotkeyWords(Hotkey::switchOn);
+        finding.message = switchOn.empty()
+                              ? "ENABLED = 0: the plug-in starts switched off, and with these keys no "
+                                "key switches it on: it changes no speed until the file says ENABLED = 1 "
+                                "and is read again."
+                              : "ENABLED = 0: the plug-in starts switched off and changes no speed until " + switchOn +
+                                    " switches it on.";
         findings.push_back(finding);
     }
 }

@@ -21,7 +21,18 @@ constexpr KeyField keyFields[] = {
     {&PluginKeys::switchOn, &Settings::switchOnKey},          {&PluginKeys::reload, &Settings::reloadKey},
 };
 
-PluginKeys keysOf(const Settings& from)
+// The hotkeys' keys, in the order of Hotkey.
+constexpr int32_t PluginKeys::*hotkeyFields[] = {&PluginKeys::switchOff, &PluginKeys::switchOn, &PluginKeys::reload};
+
+// A code a key message can carry: 0 and the codes without a slot are no key.
+bool isKeyCode(int32_t code)
+{
+    return code > 0 && code < keySlots;
+}
+
+}  // namespace
+
+PluginKeys pluginKeysOf(const Settings& from)
 {
     PluginKeys keys;
     for (const KeyField& field : keyFields)
@@ -29,11 +40,26 @@ PluginKeys keysOf(const Settings& from)
     return keys;
 }
 
-}  // namespace
-
 PluginKeys builtInPluginKeys()
 {
-    return keysOf(Settings{});
+    return pluginKeysOf(Settings{});
+}
+
+HotkeyPress hotkeyPress(const PluginKeys& keys, Hotkey hotkey)
+{
+    const auto index = static_cast<size_t>(hotkey);
+    const int32_t key = keys.*hotkeyFields[index];
+    const int32_t modifier = keys.hotkeyModifier == key ? 0 : keys.hotkeyModifier;
+    if (!isKeyCode(key) || (modifier != 0 && !isKeyCode(modifier)))
+        return {};
+    // With the modifier held, a hotkey checked earlier acts whenever its key
+    // is down: when it is one of the keys pressed, it takes this press.
+    for (size_t earlier = 0; earlier < index; ++earlier) {
+        const int32_t taken = keys.*hotkeyFields[earlier];
+        if (isKeyCode(taken) && (taken == key || taken == modifier))
+            return {};
+    }
+    return {true, modifier, key};
 }
 
 PluginKeys readPluginKeys(const PluginKeys& before, const std::string& path)
@@ -49,7 +75,7 @@ PluginKeys readPluginKeys(const PluginKeys& before, const std::string& path)
     } catch (...) {
         // A value that cannot be converted stops the load, as in the plug-in.
     }
-    const PluginKeys keys = keysOf(settings);
+    const PluginKeys keys = pluginKeysOf(settings);
     settings = savedSettings;
     controllerState = savedController;
     return keys;

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+struct Settings;
+
 namespace sim {
 
 // Windows virtual-key codes, as the plug-in holds them (255 and above, or
@@ -23,6 +25,26 @@ struct PluginKeys {
 
 // The keys of a freshly loaded plug-in, before it reads any file.
 PluginKeys builtInPluginKeys();
+
+// The keys held in the plug-in's settings record.
+PluginKeys pluginKeysOf(const Settings& from);
+
+// The three hotkeys, in the order the plug-in checks them.
+enum class Hotkey { switchOff, switchOn, reload };
+
+// What a player holds to make a hotkey act.
+struct HotkeyPress {
+    bool acts = false;     // false: no keys make it act
+    int32_t modifier = 0;  // 0: the key alone
+    int32_t key = 0;
+};
+
+// The keys that make `hotkey` act, as the plug-in checks them: with no
+// modifier, or a modifier that is the hotkey's own key, the key alone; none
+// when the modifier or the key is no key, or when the keys pressed always
+// work a hotkey checked before it (a reload key that is also the
+// switch-off key only ever switches off).
+HotkeyPress hotkeyPress(const PluginKeys& keys, Hotkey hotkey);
 
 // The keys the plug-in holds after reading the INI file at `path` while it
 // held `before`: read by the plug-in's own loader, so a missing or empty line

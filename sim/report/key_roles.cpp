@@ -50,11 +50,14 @@ std::string pluginKeyName(int32_t code)
     return isKeySlot(code) ? keyDisplayName(static_cast<uint32_t>(code)) : "no key";
 }
 
-std::string hotkeyName(const PluginKeys& keys, int32_t key)
+std::string hotkeyName(const PluginKeys& keys, Hotkey hotkey)
 {
-    if (keys.hotkeyModifier == 0)
-        return pluginKeyName(key);
-    return pluginKeyName(keys.hotkeyModifier) + "+" + pluginKeyName(key);
+    const HotkeyPress press = hotkeyPress(keys, hotkey);
+    if (!press.acts)
+        return "no key";
+    if (press.modifier == 0)
+        return pluginKeyName(press.key);
+    return pluginKeyName(press.modifier) + "+" + pluginKeyName(press.key);
 }
 
 std::string hotkeysLaneName(const PluginKeys& keys)

@@ -29,8 +29,10 @@ std::string hotkeyMeaning(const KeyPress& press, const PluginKeys& keys);
 // A configured key's name ("Shift", "Numpad1"), or "no key".
 std::string pluginKeyName(int32_t code);
 
-// A hotkey as the player presses it: "End+Numpad1" (the modifier first).
-std::string hotkeyName(const PluginKeys& keys, int32_t key);
+// A hotkey as the player presses it: "End+Numpad1" (the modifier first),
+// "F11" with no modifier or when the modifier is the key itself, "no key"
+// when no keys make it act.
+std::string hotkeyName(const PluginKeys& keys, Hotkey hotkey);
 
 // The name of the three hotkeys together, for the chart's lane:
 // "End+Numpad" for End with Numpad1 to 3.

@@ -127,11 +127,12 @@ Reason switchReason(const ReasonContext& c, size_t k, const Run& prev)
     const int press = hotkeyHeldAt(c, t - 1, switchKey);
     const int reload = hotkeyHeldAt(c, t - 1, keys.reload);
     if (press >= 0) {
-        reason.why = hotkeyName(keys, switchKey) + (on ? ": Ambleworks switched on" : ": Ambleworks switched off");
+        reason.why = hotkeyName(keys, on ? Hotkey::switchOn : Hotkey::switchOff) +
+                     (on ? ": Ambleworks switched on" : ": Ambleworks switched off");
         reason.label = on ? "switched on" : "switched off";
         reason.item = itemOfPress(c, press, true);
     } else if (reload >= 0) {
-        reason.why = hotkeyName(keys, keys.reload) + ": Ambleworks.ini reloaded, Ambleworks " + (on ? "on" : "off");
+        reason.why = hotkeyName(keys, Hotkey::reload) + ": Ambleworks.ini reloaded, Ambleworks " + (on ? "on" : "off");
         reason.label = on ? "reloaded: on" : "reloaded: off";
         reason.item = itemOfPress(c, reload, true);
     } else {

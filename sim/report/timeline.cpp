@@ -28,8 +28,8 @@ std::string keysLine(const PluginKeys& keys)
     if (keys == builtInPluginKeys())
         return "";
     return "Keys from Ambleworks.ini: walk control " + pluginKeyName(keys.walkControl) + ", sprint " +
-           pluginKeyName(keys.sprint) + ", switch off " + hotkeyName(keys, keys.switchOff) + ", switch on " +
-           hotkeyName(keys, keys.switchOn) + ", reload " + hotkeyName(keys, keys.reload) + ".";
+           pluginKeyName(keys.sprint) + ", switch off " + hotkeyName(keys, Hotkey::switchOff) + ", switch on " +
+           hotkeyName(keys, Hotkey::switchOn) + ", reload " + hotkeyName(keys, Hotkey::reload) + ".";
 }
 
 std::vector<std::string> headerLines(const Facts& facts)
