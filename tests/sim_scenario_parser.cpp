@@ -105,6 +105,8 @@ TEST(SimScenarioParser, MalformedLinesAreReportedWithFileLineAndColumn)
         {"expect at 3 sequence\nplayerPed()\n", "x.scn:1:13: 'expect … sequence' has no matching 'end'"},
         {"at 3 key press SHIFT -5\n", "x.scn:1:22: '-5' is not an offset"},
         {"at 2\n", "x.scn:1: 'at' needs a tick and a statement"},
+        {"sprint_key\n", "x.scn:1: use 'sprint_key KEY with a key's name or code"},
+        {"at 3 sprint_key SHIFT CAPSLOCK\n", "x.scn:1:23: use 'sprint_key KEY"},
     };
     for (const auto& c : cases) {
         sim::Scenario s;
@@ -133,6 +135,9 @@ TEST(SimScenarioParser, UnknownNamesGetTheNearestKnownOne)
         {"at 3 key press SHIFTY\n", "x.scn:1:16: 'SHIFTY' is not a key (a name such as SHIFT, END, NUMPAD1, A, or a "
                                     "hex code such as 0x10) (did you mean SHIFT?)"},
         {"at 3 key hold END+NUMPAD11\n", "x.scn:1:19: 'NUMPAD11' is not a key"},
+        {"sprint_key CAPSLOK\n", "x.scn:1:12: 'CAPSLOK' is not a key (a name such as SHIFT, CAPSLOCK, A, a hex code "
+                                 "such as 0x14, or none) (did you mean CAPSLOCK?)"},
+        {"sprint_keys SHIFT\n", "x.scn:1:1: unknown statement 'sprint_keys' (did you mean sprint_key?)"},
         {"at 3 plugin relaod\n", "x.scn:1:13: use 'plugin reload', 'plugin unload' or 'plugin load' (did you mean "
                                  "reload?)"},
         {"at 3 control INPUT_SPRNT on\n", "x.scn:1:14: 'INPUT_SPRNT' is not a control the plug-in asks about (did "

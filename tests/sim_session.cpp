@@ -120,4 +120,41 @@ TEST(SimSession, TheGameAnswersWhatTheScenarioSets)
     EXPECT_TRUE(result.failures.empty()) << result.failures[0];
 }
 
+// The game sprints while the key its sprint control is bound to is down:
+// Shift (either side) unless the scenario binds another, none with `none`.
+TEST(SimSession, TheGameSprintsOnItsOwnSprintKey)
+{
+    const struct {
+        const char* binding;  // the sprint_key statement, or ""
+        const char* held;
+        bool sprints;
+    } cases[] = {
+        {"", "SHIFT", true},
+        {"", "LSHIFT", true},
+        {"", "RSHIFT", true},
+        {"", "CAPSLOCK", false},
+        {"sprint_key CAPSLOCK\n", "CAPSLOCK", true},
+        {"sprint_key CAPSLOCK\n", "SHIFT", false},
+        {"sprint_key 0x11\n", "RCTRL", true},
+        {"sprint_key CTRL\n", "LALT", false},
+        {"sprint_key LSHIFT\n", "RSHIFT", false},
+        {"sprint_key none\n", "SHIFT", false},
+    };
+    for (const auto& c : cases) {
+        const std::string scenario =
+            std::string("ticks 5\nmove up\n") + c.binding + "at 3..4 key hold " + c.held + "\n";
+        const sim::SessionResult result = play(scenario);
+        bool sprinted = false;
+        bool sprintedBefore = false;
+        for (const sim::TickRecord& record : result.trace.records) {
+            if (record.phase == sim::Phase::tick && record.tick == 4)
+                sprinted = record.derived.sprintControl;
+            if (record.phase == sim::Phase::tick && record.tick == 2)
+                sprintedBefore = record.derived.sprintControl;
+        }
+        EXPECT_EQ(sprinted, c.sprints) << scenario;
+        EXPECT_FALSE(sprintedBefore) << scenario;
+    }
+}
+
 }  // namespace

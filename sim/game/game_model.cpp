@@ -152,10 +152,24 @@ void GameModel::beginTick()
         if (name == "INPUT_SPRINT")
             sprintPulsed = (value == 1.0f);  // the last value set wins
     }
-    d.sprintControl = state.pressedControls.contains("INPUT_SPRINT") || shiftKeyDown || sprintPulsed;
+    d.sprintControl = state.pressedControls.contains("INPUT_SPRINT") || sprintKeyDown() || sprintPulsed;
     d.desiredSpeed = desiredSpeed(d);
     deriveGait(d);
     derived_ = d;
+}
+
+bool GameModel::sprintKeyDown() const
+{
+    // Shift, Ctrl and Alt (0x10 to 0x12) also answer to each side's own code
+    // (0xA0 to 0xA5, two per key).
+    constexpr uint32_t firstGeneric = 0x10;
+    constexpr uint32_t lastGeneric = 0x12;
+    constexpr uint32_t firstSided = 0xA0;
+    const uint32_t key = state.sprintKey;
+    const bool sided = key >= firstGeneric && key <= lastGeneric;
+    return key != 0 && std::any_of(keysDown.begin(), keysDown.end(), [&](uint32_t down) {
+               return down == key || (sided && down >= firstSided && (down - firstSided) / 2 == key - firstGeneric);
+           });
 }
 
 float GameModel::desiredSpeed(const DerivedState& d) const

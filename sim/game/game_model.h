@@ -19,9 +19,9 @@ class GameModel {
 public:
     // Set by the session before each tick.
     GameState state;
-    // Whether the Shift key is down (the host's own key tracking), for the
-    // sprint control of the automatic desired speed.
-    bool shiftKeyDown = false;
+    // Every key down (the host's own key tracking), for the sprint control
+    // of the automatic desired speed: on while the state's sprint key is down.
+    std::set<uint32_t> keysDown;
     // How booleans and the result slots' high halves come back.
     uint32_t trueValue = 1;
     uint32_t resultHighBits = 0;
@@ -46,6 +46,8 @@ public:
     void reset();
 
 private:
+    // Whether the key the game's sprint control is bound to is down.
+    bool sprintKeyDown() const;
     // The ped's desired speed this tick, from the scenario's setting.
     float desiredSpeed(const DerivedState& derived) const;
     // The gait flags: as the scenario sets them, or from the desired speed.

@@ -47,6 +47,10 @@ struct GameState {
     Desired desired;
     std::set<std::string> pressedControls;       // upper-case control names held
     std::map<std::string, bool> controlEnabled;  // absent: enabled
+    // The key the game's sprint control is bound to (0: none). While it is
+    // down the game sprints, as the control INPUT_SPRINT held does; it is the
+    // player's binding in the game, not the plug-in's SPRINT_KEY.
+    uint32_t sprintKey = 0x10;
     bool holdBlocked = false;
     bool firstPerson = false;
     bool pedMoveFree = true;

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sim {
 
@@ -22,6 +23,9 @@ std::optional<KeyInfo> findKey(std::string_view text);
 
 // The canonical name of a code (e.g. "SHIFT"), or its hex form.
 KeyInfo keyOfCode(uint32_t code);
+
+// Every canonical key name, for "did you mean".
+std::vector<std::string> keyNames();
 
 // One keyboard message as the host hands it to the plug-in's handler.
 struct KeyMessage {

@@ -8,6 +8,7 @@
 
 #include "game/game_model.h"
 #include "host/catalogue.h"
+#include "host/keys.h"
 #include "scenario/scenario.h"
 #include "scenario/words.h"
 #include "text/nearest_name.h"
@@ -16,19 +17,20 @@ namespace sim {
 
 // clang-format off
 const PropertyRow propertyRows[propertyRowCount] = {
-    {"on_foot", PropertyKind::flag, "on_foot yes|no", &GameState::onFoot, nullptr, nullptr, nullptr},
-    {"gait", PropertyKind::gait, "gait auto, gait still|walking|running|sprinting (joined with +), or gait none", nullptr, &GameState::gait, nullptr, nullptr},
-    {"desired", PropertyKind::desired, "desired SPEED (e.g. desired 1.6), desired auto or desired auto WALK RUN", nullptr, nullptr, &GameState::desired, nullptr},
-    {"move", PropertyKind::moves, "move up|down|left|right (joined with +) or move none", nullptr, nullptr, nullptr, nullptr},
-    {"control", PropertyKind::control, "control NAME on|off (e.g. control INPUT_SPRINT on)", nullptr, nullptr, nullptr, nullptr},
-    {"control_enabled", PropertyKind::controlEnabled, "control_enabled NAME yes|no", nullptr, nullptr, nullptr, nullptr},
-    {"hold_blocked", PropertyKind::flag, "hold_blocked yes|no", &GameState::holdBlocked, nullptr, nullptr, nullptr},
-    {"first_person", PropertyKind::flag, "first_person on|off", &GameState::firstPerson, nullptr, nullptr, nullptr},
-    {"ped_move_free", PropertyKind::flag, "ped_move_free yes|no", &GameState::pedMoveFree, nullptr, nullptr, nullptr},
-    {"global_move_restricted", PropertyKind::flag, "global_move_restricted yes|no", &GameState::globalMoveRestricted, nullptr, nullptr, nullptr},
-    {"ped_move_restricted", PropertyKind::flag, "ped_move_restricted yes|no", &GameState::pedMoveRestricted, nullptr, nullptr, nullptr},
-    {"run_drop_allowed", PropertyKind::flag, "run_drop_allowed yes|no", &GameState::runDropAllowed, nullptr, nullptr, nullptr},
-    {"ped", PropertyKind::handle, "ped HANDLE with a 32-bit number (e.g. ped 0x80000001)", nullptr, nullptr, nullptr, &GameState::ped},
+    {"on_foot", PropertyKind::flag, "on_foot yes|no", &GameState::onFoot, nullptr, nullptr, nullptr, nullptr},
+    {"gait", PropertyKind::gait, "gait auto, gait still|walking|running|sprinting (joined with +), or gait none", nullptr, &GameState::gait, nullptr, nullptr, nullptr},
+    {"desired", PropertyKind::desired, "desired SPEED (e.g. desired 1.6), desired auto or desired auto WALK RUN", nullptr, nullptr, &GameState::desired, nullptr, nullptr},
+    {"move", PropertyKind::moves, "move up|down|left|right (joined with +) or move none", nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"control", PropertyKind::control, "control NAME on|off (e.g. control INPUT_SPRINT on)", nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"control_enabled", PropertyKind::controlEnabled, "control_enabled NAME yes|no", nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"hold_blocked", PropertyKind::flag, "hold_blocked yes|no", &GameState::holdBlocked, nullptr, nullptr, nullptr, nullptr},
+    {"first_person", PropertyKind::flag, "first_person on|off", &GameState::firstPerson, nullptr, nullptr, nullptr, nullptr},
+    {"ped_move_free", PropertyKind::flag, "ped_move_free yes|no", &GameState::pedMoveFree, nullptr, nullptr, nullptr, nullptr},
+    {"global_move_restricted", PropertyKind::flag, "global_move_restricted yes|no", &GameState::globalMoveRestricted, nullptr, nullptr, nullptr, nullptr},
+    {"ped_move_restricted", PropertyKind::flag, "ped_move_restricted yes|no", &GameState::pedMoveRestricted, nullptr, nullptr, nullptr, nullptr},
+    {"run_drop_allowed", PropertyKind::flag, "run_drop_allowed yes|no", &GameState::runDropAllowed, nullptr, nullptr, nullptr, nullptr},
+    {"ped", PropertyKind::handle, "ped HANDLE with a 32-bit number (e.g. ped 0x80000001)", nullptr, nullptr, nullptr, &GameState::ped, nullptr},
+    {"sprint_key", PropertyKind::key, "sprint_key KEY with a key's name or code (e.g. sprint_key CAPSLOCK), or sprint_key none", nullptr, nullptr, nullptr, nullptr, &GameState::sprintKey},
 };
 // clang-format on
 
@@ -137,6 +139,25 @@ bool readControlName(const Word& word, std::string& control, ParseError& error)
     return false;
 }
 
+// A key by name or code, or "none" (0).
+bool readKeyValue(const Word& word, uint32_t& key, ParseError& error)
+{
+    if (lowerCase(word.text) == "none") {
+        key = 0;
+        return true;
+    }
+    const std::optional<KeyInfo> found = findKey(word.text);
+    if (!found) {
+        error = {word.column,
+                 "'" + word.text +
+                     "' is not a key (a name such as SHIFT, CAPSLOCK, A, a hex code such as 0x14, or none)" +
+                     text::didYouMean(word.text, keyNames())};
+        return false;
+    }
+    key = found->code;
+    return true;
+}
+
 // "use 'on_foot yes|no'", pointed at `column`; always false.
 bool usage(const PropertyRow& row, int column, ParseError& error)
 {
@@ -190,6 +211,8 @@ bool readPropertyValue(const std::vector<Word>& args, StateStatement& statement,
             return usage(row, args[0].column, error);
         value.ped = static_cast<uint32_t>(handle);
         return true;
+    case PropertyKind::key:
+        return readKeyValue(args[0], value.key, error);
     }
     return false;
 }
@@ -225,6 +248,9 @@ PropertyValue propertyValueIn(const GameState& state, const StateStatement& stat
     case PropertyKind::handle:
         value.ped = state.*row.handleField;
         break;
+    case PropertyKind::key:
+        value.key = state.*row.keyField;
+        break;
     }
     return value;
 }
@@ -258,6 +284,9 @@ void setPropertyValue(GameState& state, const StateStatement& statement, const P
         break;
     case PropertyKind::handle:
         state.*row.handleField = value.ped;
+        break;
+    case PropertyKind::key:
+        state.*row.keyField = value.key;
         break;
     }
 }

@@ -29,6 +29,7 @@ enum class PropertyKind {
     control,         // NAME on|off: a held control
     controlEnabled,  // NAME yes|no: whether the game accepts the control
     handle,          // a 32-bit handle: the player ped
+    key,             // a key by name or code, or none
 };
 
 // One game-state statement and the field it sets. Exactly the field pointer
@@ -42,9 +43,10 @@ struct PropertyRow {
     Gait GameState::*gaitField;
     Desired GameState::*desiredField;
     uint32_t GameState::*handleField;
+    uint32_t GameState::*keyField;
 };
 
-inline constexpr std::size_t propertyRowCount = 13;
+inline constexpr std::size_t propertyRowCount = 14;
 extern const PropertyRow propertyRows[propertyRowCount];
 
 // The row of a keyword, or nullptr.

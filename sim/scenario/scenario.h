@@ -40,6 +40,7 @@ struct PropertyValue {
     Desired desired;
     std::set<std::string> moves;  // the move controls held
     uint32_t ped = 0;
+    uint32_t key = 0;  // a key's code; 0 for none
 };
 
 struct PropertyRow;

@@ -12,18 +12,6 @@ namespace sim {
 
 namespace {
 
-// Every canonical key name, for "did you mean".
-std::vector<std::string> keyNames()
-{
-    std::vector<std::string> names;
-    for (uint32_t code = 0; code < 0x100; ++code) {
-        const KeyInfo key = keyOfCode(code);
-        if (key.name.rfind("0x", 0) != 0)
-            names.push_back(key.name);
-    }
-    return names;
-}
-
 // The word of an action in a statement (`key press`, `plugin reload`).
 template <typename Action>
 struct ActionWord {

@@ -59,11 +59,6 @@ uint32_t tickClock(const Scenario& scenario, int tick)
                                  static_cast<int64_t>(tick - 1) * scenario.clockStep);
 }
 
-bool isShiftCode(uint32_t code)
-{
-    return code == 0x10 || code == 0xA0 || code == 0xA1;
-}
-
 // The plug-in's key table as the host can tell it from the messages it
 // delivered: which keys read as down, for following the hotkey that makes
 // the plug-in read Ambleworks.ini again.
@@ -108,7 +103,7 @@ struct Session::State {
     size_t nextState = 0;
     size_t nextKey = 0;
     GameState game;
-    std::set<uint32_t> keysDown;  // every key down, for the game's own sprint on Shift
+    std::set<uint32_t> keysDown;  // every key down, for the game's own sprint key
     KeyTable keyTable;            // what the plug-in's key table holds
     PluginKeys keys;              // the keys the plug-in acts on
     bool readsIniNext = false;    // a fresh plug-in reads Ambleworks.ini when its script starts
@@ -307,7 +302,7 @@ bool Session::step()
     s.keyboard(tick);
 
     s.model.state = s.game;
-    s.model.shiftKeyDown = std::any_of(s.keysDown.begin(), s.keysDown.end(), isShiftCode);
+    s.model.keysDown = s.keysDown;
     s.model.beginTick();
     s.runtime->setClock(record.clockMs);
     s.followKeys(record, tick);
