@@ -220,16 +220,12 @@ void sharedKeyFindings(const std::vector<const SettingUse*>& uses, std::vector<F
 
 std::string hotkeyWords(Hotkey hotkey)
 {
+    // A key a hotkey acts on by its name, or its code where it has none.
     auto label = [](int32_t code) {
         const std::string name = keyName(code);
         return name.empty() ? hexShort(static_cast<uint32_t>(code)) : name;
     };
-    const HotkeyPress press = hotkeyPress(pluginKeysOf(settings), hotkey);
-    if (!press.acts)
-        return "";
-    if (press.modifier == 0)
-        return label(press.key);
-    return label(press.modifier) + "+" + label(press.key);
+    return hotkeyPressWords(hotkeyPress(pluginKeysOf(settings), hotkey), label);
 }
 
 void keyTextFindings(const SettingUse& use, std::vector<Finding>& findings)

@@ -1,5 +1,7 @@
 #include "host/plugin_keys.h"
 
+#include <iterator>
+
 #include "config/settings.h"
 #include "controller/controller_state.h"
 
@@ -48,6 +50,8 @@ PluginKeys builtInPluginKeys()
 HotkeyPress hotkeyPress(const PluginKeys& keys, Hotkey hotkey)
 {
     const auto index = static_cast<size_t>(hotkey);
+    if (index >= std::size(hotkeyFields))
+        return {};
     const int32_t key = keys.*hotkeyFields[index];
     const int32_t modifier = keys.hotkeyModifier == key ? 0 : keys.hotkeyModifier;
     if (!isKeyCode(key) || (modifier != 0 && !isKeyCode(modifier)))
@@ -79,6 +83,15 @@ PluginKeys readPluginKeys(const PluginKeys& before, const std::string& path)
     settings = savedSettings;
     controllerState = savedController;
     return keys;
+}
+
+std::string hotkeyPressWords(const HotkeyPress& press, std::string (*keyName)(int32_t code))
+{
+    if (!press.acts)
+        return "";
+    if (press.modifier == 0)
+        return keyName(press.key);
+    return keyName(press.modifier) + "+" + keyName(press.key);
 }
 
 bool isKeySlot(int32_t code)

@@ -46,6 +46,10 @@ struct HotkeyPress {
 // switch-off key only ever switches off).
 HotkeyPress hotkeyPress(const PluginKeys& keys, Hotkey hotkey);
 
+// A hotkey press as a player reads it, each key named by `keyName`:
+// "End+Numpad3", or "F11" alone; "" when no keys make it act.
+std::string hotkeyPressWords(const HotkeyPress& press, std::string (*keyName)(int32_t code));
+
 // The keys the plug-in holds after reading the INI file at `path` while it
 // held `before`: read by the plug-in's own loader, so a missing or empty line
 // keeps its key and a load that stops early keeps the keys after it.

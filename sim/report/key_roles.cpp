@@ -52,12 +52,8 @@ std::string pluginKeyName(int32_t code)
 
 std::string hotkeyName(const PluginKeys& keys, Hotkey hotkey)
 {
-    const HotkeyPress press = hotkeyPress(keys, hotkey);
-    if (!press.acts)
-        return "no key";
-    if (press.modifier == 0)
-        return pluginKeyName(press.key);
-    return pluginKeyName(press.modifier) + "+" + pluginKeyName(press.key);
+    const std::string words = hotkeyPressWords(hotkeyPress(keys, hotkey), pluginKeyName);
+    return words.empty() ? "no key" : words;
 }
 
 std::string hotkeysLaneName(const PluginKeys& keys)
