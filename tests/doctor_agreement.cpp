@@ -26,6 +26,7 @@
 #include <unistd.h>
 
 #include "doctor/doctor.h"
+#include "doctor_support.h"
 #include "scenario/scenario.h"
 #include "session/session.h"
 #include "trace/format.h"
@@ -74,29 +75,19 @@ std::vector<Imposed> playProbe(const std::string& text, const std::optional<std:
     return imposed;
 }
 
-const sim::doctor::SettingUse& use(const Diagnosis& diagnosis, const std::string& key)
-{
-    for (const sim::doctor::SettingUse& setting : diagnosis.settings) {
-        if (key == setting.row->key)
-            return setting;
-    }
-    ADD_FAILURE() << "no setting " << key;
-    return diagnosis.settings.front();
-}
-
 bool flag(const Diagnosis& diagnosis, const std::string& key)
 {
-    return use(diagnosis, key).used.flag;
+    return useOf(diagnosis, key).used.flag;
 }
 
 float real(const Diagnosis& diagnosis, const std::string& key)
 {
-    return use(diagnosis, key).used.real;
+    return useOf(diagnosis, key).used.real;
 }
 
 int32_t integer(const Diagnosis& diagnosis, const std::string& key)
 {
-    return use(diagnosis, key).used.integer;
+    return useOf(diagnosis, key).used.integer;
 }
 
 bool isKeyCode(int32_t code)

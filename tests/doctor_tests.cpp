@@ -16,6 +16,7 @@
 #include <nlohmann/json.hpp>
 
 #include "doctor/doctor.h"
+#include "doctor_support.h"
 
 namespace {
 
@@ -68,17 +69,6 @@ std::size_t rowOf(const std::string& key)
     }
     ADD_FAILURE() << "no row " << key;
     return 0;
-}
-
-// A setting as the doctor reports it, by key.
-const sim::doctor::SettingUse& useOf(const Diagnosis& diagnosis, const std::string& key)
-{
-    for (const sim::doctor::SettingUse& use : diagnosis.settings) {
-        if (key == use.row->key)
-            return use;
-    }
-    ADD_FAILURE() << "no setting " << key;
-    return diagnosis.settings.front();
 }
 
 std::string describe(const Diagnosis& diagnosis)

@@ -9,8 +9,6 @@
 // far below that; random or program bytes are far above it. A file with a
 // UTF-16 byte-order mark is text whatever its zero bytes.
 
-#include <cstring>
-
 #include "doctor/doctor_parts.h"
 
 namespace sim::doctor {
@@ -78,8 +76,8 @@ FileFacts inspectBytes(const std::string& bytes)
     facts.utf16 = startsWith(bytes, "\xFF\xFE") || startsWith(bytes, "\xFE\xFF");
     facts.programFile = startsWith(bytes, "MZ") || startsWith(bytes, "\x7F"
                                                                      "ELF");
-    const bool hasCr = std::memchr(bytes.data(), '\r', bytes.size()) != nullptr;
-    const bool hasLf = std::memchr(bytes.data(), '\n', bytes.size()) != nullptr;
+    const bool hasCr = bytes.find('\r') != std::string::npos;
+    const bool hasLf = bytes.find('\n') != std::string::npos;
     facts.crOnly = hasCr && !hasLf;
     constexpr std::size_t bytesPerNonTextByte = 4;  // one in four makes it no text
     if (facts.programFile)
