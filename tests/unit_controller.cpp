@@ -273,6 +273,36 @@ TEST_F(ControllerTest, SettleCheckWaitsForItsCountdownAndForAFreeMove)
     EXPECT_EQ(capIn(tick()), 1.6f);
 }
 
+// The arming test at its two limits: a target strictly above 2.0, and a ped
+// that wants at most 2.0 in the arming tick. Once armed, the check corrects
+// to the 1.6 the ped wants from the next tick on in the fourth tick.
+TEST_F(ControllerTest, SettleCheckArmsOnlyAboveASprintTarget)
+{
+    struct Case {
+        float target;
+        float desiredFirst;  // what the ped wants in the first tick
+        bool corrected;
+    };
+    const std::vector<Case> cases = {
+        {2.0f, 1.6f, false},
+        {std::nextafter(2.0f, 3.0f), 1.6f, true},
+        {2.5f, 2.0f, true},
+        {2.5f, std::nextafter(2.0f, 3.0f), false},
+    };
+    for (const Case& c : cases) {
+        startCase();
+        settings.mouseWheelEnabled = false;
+        walkForward();
+        engagePersistentSpeed(c.target);
+        fake::game().desiredSpeed = c.desiredFirst;
+        Caps seen = {capIn(tick())};
+        fake::game().desiredSpeed = 1.6f;
+        for (const std::optional<float>& cap : caps(3))
+            seen.push_back(cap);
+        EXPECT_EQ(seen, (Caps{c.target, c.target, c.target, c.corrected ? 1.6f : c.target})) << c.target;
+    }
+}
+
 TEST_F(ControllerTest, StopWatchWaitsThenTheRampClimbsBack)
 {
     // Ticks 1-3 standing with 1.78 kept; tick 4 pushes forward while the ped
@@ -326,6 +356,42 @@ TEST_F(ControllerTest, StopWatchWaitsThenTheRampClimbsBack)
     EXPECT_EQ(smallSteps, 13);
     EXPECT_EQ(largeSteps, 12);
     EXPECT_LT(ramp[24], 1.75f);
+}
+
+// The stop is read two recorded ticks back: the player lets go for one tick
+// (the ped stands in it) and pushes on; the kept speed is imposed again in
+// the next tick and suspended in the one after, when the standing tick is two
+// entries back, for the whole stop watch.
+TEST_F(ControllerTest, StopIsSeenTwoRecordedTicksAfterTheStandstill)
+{
+    settings.mouseWheelEnabled = false;
+    engagePersistentSpeed(1.78f);
+    Caps seen;
+    for (int t = 1; t <= 7; ++t) {
+        const bool standing = t == 3;
+        fake::setMoveInput(!standing);
+        fake::game().walking = !standing;
+        fake::game().still = standing;
+        seen.push_back(capIn(tick()));
+    }
+    EXPECT_EQ(seen, (Caps{1.78f, 1.78f, std::nullopt, 1.78f, std::nullopt, std::nullopt, std::nullopt}));
+}
+
+// The ramp snaps to its goal as soon as a step comes within 0.03 of it, and
+// exactly 0.03 counts: for this goal the eleventh step from 1.38 lies exactly
+// 0.03 below it, so that tick already imposes the goal.
+TEST_F(ControllerTest, RampSnapsWhenAStepIsExactlyItsMarginBelowTheGoal)
+{
+    const float goal = 1.51999986f;
+    settings.mouseWheelEnabled = false;
+    walkForward();
+    engagePersistentSpeed(1.38f);
+    controllerState.rampActive = true;
+    controllerState.rampGoalSpeed = goal;
+    const Caps seen = caps(12);
+    EXPECT_LT(seen[9].value_or(0.0f), 1.485f);
+    EXPECT_EQ(seen[10], goal);
+    EXPECT_EQ(seen[11], goal);
 }
 
 // Kept across a stop in every mode but the ramp: the speed comes back as it was.

@@ -216,6 +216,24 @@ TEST_F(WalkControlTest, ShortPressCases)
          {"isRunDropAllowed", "isFirstPersonCameraActive"}, plainWalk},
         {"exactly the fast walk of 1.0: plain walk", 1.0f, false, false, 1.0f, false, 1.0f,
          {"isRunDropAllowed", "isFirstPersonCameraActive"}, plainWalk},
+        {"1.045 near a fast walk of 1.0: nothing", 1.045f, false, false, 1.0f, false, 1.0f, {"isRunDropAllowed"},
+         none},
+        // The window's edges, 0.13 either side of the fast-walk speed.
+        {"1.245, just beyond the window below 1.38: latch", 1.245f, false, false, 1.2f, false, 1.38f,
+         {"isRunDropAllowed"}, latched},
+        {"1.255, just inside the window below 1.38: plain walk", 1.255f, false, false, 1.2f, false, 1.38f,
+         {"isRunDropAllowed", "isFirstPersonCameraActive"}, plainWalk},
+        {"exactly 0.13 below 1.38: plain walk", 1.38f - 0.13f, false, false, 1.2f, false, 1.38f,
+         {"isRunDropAllowed", "isFirstPersonCameraActive"}, plainWalk},
+        {"exactly 0.13 above a fast walk of 1.0: plain walk", 1.0f + 0.13f, false, false, 1.0f, false, 1.0f,
+         {"isRunDropAllowed", "isFirstPersonCameraActive"}, plainWalk},
+        {"1.135, just beyond the window above 1.0: latch", 1.135f, false, false, 1.0f, false, 1.0f,
+         {"isRunDropAllowed"}, {1.0f, 1.0f}},
+        // The band's edges, where a fast walk of 1.0 would latch from below it.
+        {"1.3, the band's bottom, fast walk 1.0: plain walk", 1.3f, false, false, 1.0f, false, 1.0f,
+         {"isRunDropAllowed", "isFirstPersonCameraActive"}, plainWalk},
+        {"1.5, the band's top, fast walk 1.0: plain walk", 1.5f, false, false, 1.0f, false, 1.0f,
+         {"isRunDropAllowed", "isFirstPersonCameraActive"}, plainWalk},
     };
     // clang-format on
     for (const Case& c : cases) {
