@@ -184,6 +184,8 @@ TEST_F(ControllerTest, NeutralWindowReleasesSpeedsNearTheGamesWalk)
         {0.97f, 0.06f, false, true, false},  // the single 0.97 lies above the double 0.97
         {std::nextafter(0.97f, 0.0f), 0.06f, false, false, true},
         {1.03f, 0.06f, false, false, true},  // compared in single: 1.03 itself is outside
+        {1.025f, 0.06f, false, true, false},
+        {1.0f, 0.025f, false, true, false},  // any increment coarser than 0.02 opens the window
         {1.0f, 0.06f, true, false, false},   // the remembered fast walk keeps it, unapplied
     };
     for (const Case& c : cases) {
@@ -219,8 +221,9 @@ TEST_F(ControllerTest, SettleCheckReadsTheDesiredSpeedAfresh)
         {{1.45f}, 2.5f, 2.5f, 5, true},
         // The ped wants at least as much: one test, then the arming test.
         {{2.5f}, 2.5f, 2.5f, 2, false},
-        // A desired speed of 1.99 or more is left to the game.
+        // A desired speed of 1.99 or more is left to the game; just below, adopted.
         {{1.995f}, 2.5f, 2.5f, 3, true},
+        {{1.985f, 1.985f, 1.985f, 1.985f}, 2.5f, 1.985f, 4, false},
         // At or below the fast walk nothing is lowered.
         {{1.2f}, 1.3f, 1.3f, 3, false},
     };
