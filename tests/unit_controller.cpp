@@ -127,6 +127,24 @@ TEST_F(ControllerTest, ModesDecideWhatHappensWhileStanding)
     }
 }
 
+// A ped that stands while the player pushes on (stuck, or just starting) is a
+// stop only in the modes that keep a speed across one: there the speed is
+// suspended once the standing tick is two entries back; in mode 0 and below
+// it stays imposed.
+TEST_F(ControllerTest, OnlyKeepingModesSuspendASpeedForAStandingPed)
+{
+    for (int32_t mode : {-1, 0, 1}) {
+        startCase();
+        settings.mouseWheelEnabled = false;
+        settings.keepCustomSpeedAfterStoppingMode = mode;
+        fake::setMoveInput(true);
+        fake::game().still = true;
+        engagePersistentSpeed(1.2f);
+        const std::optional<float> third = mode > 0 ? std::nullopt : std::optional(1.2f);
+        EXPECT_EQ(caps(3), (Caps{1.2f, 1.2f, third})) << mode;
+    }
+}
+
 TEST_F(ControllerTest, DropOnStopKeepsARememberedFastWalk)
 {
     settings.keepCustomSpeedAfterStoppingMode = 0;

@@ -45,6 +45,7 @@ TEST_F(WheelTest, StepsSeedAndClamp)
         {"floored at the minimum while moving", false, true, 0.26f, 0.0f, 0.3f, 0.3f, 0},
         {"at least 0.5 while standing", false, false, 0.26f, 0.0f, 0.3f, 0.5f, 0},
         {"the floor skips the cap", true, true, 2.98f, 0.0f, 4.0f, 4.0f, 1},
+        {"a step onto the floor exactly is the floor, cap skipped", true, true, 3.0f, 0.0f, 3.06f, 3.06f, 1},
         {"standing with a custom speed still steps", false, false, 1.2f, 0.0f, 0.3f, 1.2f - 0.06f, 0},
     };
     for (const Case& c : cases) {
