@@ -242,8 +242,9 @@ TEST_F(ControllerTest, SettleCheckReadsTheDesiredSpeedAfresh)
         // A desired speed of 1.99 or more is left to the game; just below, adopted.
         {{1.995f}, 2.5f, 2.5f, 3, true},
         {{1.985f, 1.985f, 1.985f, 1.985f}, 2.5f, 1.985f, 4, false},
-        // At or below the fast walk nothing is lowered.
+        // At or below the fast walk nothing is lowered, and the ped is not asked again.
         {{1.2f}, 1.3f, 1.3f, 3, false},
+        {{1.2f}, 1.38f, 1.38f, 3, false},
     };
     for (const Case& c : cases) {
         startCase();
