@@ -241,6 +241,7 @@ TEST_F(ControllerTest, SettleCheckReadsTheDesiredSpeedAfresh)
         {{2.5f}, 2.5f, 2.5f, 2, false},
         // A desired speed of 1.99 or more is left to the game; just below, adopted.
         {{1.995f}, 2.5f, 2.5f, 3, true},
+        {{1.99f}, 2.5f, 2.5f, 3, true},
         {{1.985f, 1.985f, 1.985f, 1.985f}, 2.5f, 1.985f, 4, false},
         // At or below the fast walk nothing is lowered, and the ped is not asked again.
         {{1.2f}, 1.3f, 1.3f, 3, false},
@@ -414,6 +415,24 @@ TEST_F(ControllerTest, RampSnapsWhenAStepIsExactlyItsMarginBelowTheGoal)
     EXPECT_LT(seen[9].value_or(0.0f), 1.485f);
     EXPECT_EQ(seen[10], goal);
     EXPECT_EQ(seen[11], goal);
+}
+
+// The ramp climbs by 0.02 from exactly 1.5 on (1.5 itself is reached with a
+// wheel increment of exactly 1.5 - 1.38, say) and, once at its goal, ends:
+// a later notch down stays where it put the speed.
+TEST_F(ControllerTest, RampStepsAtRunFromExactly1Point5AndEndsAtItsGoal)
+{
+    walkForward();
+    fake::game().desiredSpeed = 1.5f;
+    engagePersistentSpeed(1.5f);
+    controllerState.rampActive = true;
+    controllerState.rampGoalSpeed = 1.6f;
+    EXPECT_EQ(caps(5), (Caps{1.52f, 1.54f, 1.56f, 1.6f, 1.6f}));
+    fake::game().desiredSpeed = 1.6f - 0.06f;  // the ped follows: the settle check leaves it
+    fake::game().justPressed[fake::nextWeapon] = true;
+    EXPECT_EQ(capIn(tick()), 1.6f - 0.06f);
+    fake::game().justPressed[fake::nextWeapon] = false;
+    EXPECT_EQ(caps(4), (Caps{1.6f - 0.06f, 1.6f - 0.06f, 1.6f - 0.06f, 1.6f - 0.06f}));
 }
 
 // Kept across a stop in every mode but the ramp: the speed comes back as it was.
