@@ -207,6 +207,44 @@ TEST_F(SprintTest, PressStartClassification)
     EXPECT_EQ(caps(2), (Caps{1.78f, 1.78f}));
 }
 
+// The start is classified in press ticks 1 to 5 only. A ped that stops
+// running during a press from a run counts as having begun at walking pace
+// (its tap starts the light run) only when its walk is two recorded ticks
+// back by the fifth press tick: walking from press tick 3, not from 4.
+TEST_F(SprintTest, ClassificationEndsWithTheFifthPressTick)
+{
+    for (int walkingFrom : {3, 4}) {
+        startCase();
+        playGait("Running");
+        playGait("Running");
+        press(shiftKey);
+        tick();
+        for (int pressTick = 1; pressTick <= 8; ++pressTick) {
+            if (pressTick == walkingFrom) {
+                fake::game().running = false;
+                fake::game().walking = true;
+            }
+            pressTick == 8 ? release(shiftKey) : repeat(shiftKey);
+            tick();
+        }
+        const Caps expected = walkingFrom == 3 ? Caps{1.78f, 1.78f} : Caps{std::nullopt, std::nullopt};
+        EXPECT_EQ(caps(2), expected) << walkingFrom;
+    }
+}
+
+// A press cancels a stop being watched, and its release leaves none behind:
+// after a long press from a kept speed nothing comes back, however long the
+// player goes on moving.
+TEST_F(SprintTest, ALongPressLeavesNoStopToResume)
+{
+    engagePersistentSpeed(1.78f);
+    fake::game().running = true;
+    holdShift(25);
+    fake::game().running = false;
+    const Caps after = caps(20);
+    EXPECT_EQ(std::count(after.begin(), after.end(), std::nullopt), 20);
+}
+
 // The release while moving, from a press whose bookkeeping each case sets:
 // what it asks, and what the next two ticks impose (a lasting speed twice, a
 // temporary one once; boundaries respected again cap, still ignored force).
