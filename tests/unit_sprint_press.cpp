@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -115,6 +116,18 @@ TEST_F(SprintTest, SlowTickEndsBeforeTheClassification)
               (Names{"getPedDesiredSpeed", "isPedMoveFree", "isGlobalMoveRestricted", "moveInput"}));
     fake::game().globalMoveRestricted = false;
     EXPECT_EQ(caps(2), (Caps{1.78f, 1.78f}));
+}
+
+// The slowest light run, 1.51, already lets a press tick go on: the movement
+// is then not even probed. Just below it, the probe decides.
+TEST_F(SprintTest, APressTickGoesOnFromTheSlowestLightRun)
+{
+    for (float desired : {1.51f, std::nextafter(1.51f, 0.0f)}) {
+        startCase();
+        fake::game().desiredSpeed = desired;
+        const std::vector<Names> ticks = holdShift(2);
+        EXPECT_EQ(has(pressPart(ticks[1]), "isPedMoveFree"), desired < 1.51f) << desired;
+    }
 }
 
 TEST_F(SprintTest, ForcesByTick)
