@@ -146,6 +146,7 @@ TEST_F(SprintTest, ForcesByTick)
         {"ped wants 1.8: second force on ticks 1 to 14", 1.8f, 1.8f, 14, false},
         {"ped wanted 0.8 at the start: no second force", 0.8f, 1.8f, 0, false},
         {"ped wants 1.995: neither force", 1.995f, 1.995f, 0, false},
+        {"ped wants exactly 1.99: second force", 1.99f, 1.99f, 14, false},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -187,6 +188,7 @@ TEST_F(SprintTest, PressStartClassification)
     const std::vector<Case> cases = {
         {"from a run, no custom speed: not walking pace", "Running", 0.0f, false},
         {"from a sprint, fast walk in the band: walking pace", "Sprinting", 1.38f, true},
+        {"from a sprint, no custom speed: not walking pace", "Sprinting", 0.0f, false},
         {"band bounds included: 1.0", "Running", 1.0f, true},
         {"band bounds included: 1.5", "Running", 1.5f, true},
         {"above the band: not walking pace", "Running", 1.78f, false},
