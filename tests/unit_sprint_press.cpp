@@ -196,6 +196,7 @@ TEST_F(SprintTest, PressStartClassification)
         {"from standing", "Still", 0.0f, true},
         {"history not yet filled", "", 0.0f, true},
         {"slow custom speed", "Running", 0.7f, true},
+        {"very slow custom speed (a slow walk of 0.1, say)", "Running", 0.1f, true},
     };
     // clang-format on
     for (const Case& c : cases) {
