@@ -134,6 +134,24 @@ class ReadsHeadersThroughTheirSources(unittest.TestCase):
             )
 
 
+    def test_a_source_without_a_compile_command_is_refused(self):
+        with tempfile.TemporaryDirectory() as root:
+            os.makedirs(os.path.join(root, "src"))
+            for name in ("built.cpp", "added.cpp"):
+                with open(os.path.join(root, "src", name), "w") as stream:
+                    stream.write("bool over(int x) { return x > 3; }\n")
+            commands = [
+                {
+                    "directory": root,
+                    "file": os.path.join(root, "src", "built.cpp"),
+                    "command": f"c++ -std=c++20 -c {root}/src/built.cpp -o built.o",
+                }
+            ]
+            files = [os.path.join(root, "src", name) for name in ("built.cpp", "added.cpp")]
+            with self.assertRaisesRegex(RuntimeError, "no compile command for src/added.cpp"):
+                finder.find_mutants(root, files, commands)
+
+
 class KeysSurviveLineMoves(unittest.TestCase):
     def test_the_same_keys_after_lines_and_comments_are_added(self):
         moved = SNIPPET.replace("bool decide", "// a new comment\n\nint32_t unrelated() { return 7; }\nbool decide")

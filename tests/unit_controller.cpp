@@ -127,6 +127,24 @@ TEST_F(ControllerTest, ModesDecideWhatHappensWhileStanding)
     }
 }
 
+// A ped that stands while the player pushes on (stuck, or just starting) is a
+// stop only in the modes that keep a speed across one: there the speed is
+// suspended once the standing tick is two entries back; in mode 0 and below
+// it stays imposed.
+TEST_F(ControllerTest, OnlyKeepingModesSuspendASpeedForAStandingPed)
+{
+    for (int32_t mode : {-1, 0, 1}) {
+        startCase();
+        settings.mouseWheelEnabled = false;
+        settings.keepCustomSpeedAfterStoppingMode = mode;
+        fake::setMoveInput(true);
+        fake::game().still = true;
+        engagePersistentSpeed(1.2f);
+        const std::optional<float> third = mode > 0 ? std::nullopt : std::optional(1.2f);
+        EXPECT_EQ(caps(3), (Caps{1.2f, 1.2f, third})) << mode;
+    }
+}
+
 TEST_F(ControllerTest, DropOnStopKeepsARememberedFastWalk)
 {
     settings.keepCustomSpeedAfterStoppingMode = 0;
@@ -184,6 +202,8 @@ TEST_F(ControllerTest, NeutralWindowReleasesSpeedsNearTheGamesWalk)
         {0.97f, 0.06f, false, true, false},  // the single 0.97 lies above the double 0.97
         {std::nextafter(0.97f, 0.0f), 0.06f, false, false, true},
         {1.03f, 0.06f, false, false, true},  // compared in single: 1.03 itself is outside
+        {1.025f, 0.06f, false, true, false},
+        {1.0f, 0.025f, false, true, false},  // any increment coarser than 0.02 opens the window
         {1.0f, 0.06f, true, false, false},   // the remembered fast walk keeps it, unapplied
     };
     for (const Case& c : cases) {
@@ -219,10 +239,13 @@ TEST_F(ControllerTest, SettleCheckReadsTheDesiredSpeedAfresh)
         {{1.45f}, 2.5f, 2.5f, 5, true},
         // The ped wants at least as much: one test, then the arming test.
         {{2.5f}, 2.5f, 2.5f, 2, false},
-        // A desired speed of 1.99 or more is left to the game.
+        // A desired speed of 1.99 or more is left to the game; just below, adopted.
         {{1.995f}, 2.5f, 2.5f, 3, true},
-        // At or below the fast walk nothing is lowered.
+        {{1.99f}, 2.5f, 2.5f, 3, true},
+        {{1.985f, 1.985f, 1.985f, 1.985f}, 2.5f, 1.985f, 4, false},
+        // At or below the fast walk nothing is lowered, and the ped is not asked again.
         {{1.2f}, 1.3f, 1.3f, 3, false},
+        {{1.2f}, 1.38f, 1.38f, 3, false},
     };
     for (const Case& c : cases) {
         startCase();
@@ -271,6 +294,36 @@ TEST_F(ControllerTest, SettleCheckWaitsForItsCountdownAndForAFreeMove)
     EXPECT_EQ(capIn(tick()), 2.5f);
     fake::game().firstPerson = false;
     EXPECT_EQ(capIn(tick()), 1.6f);
+}
+
+// The arming test at its two limits: a target strictly above 2.0, and a ped
+// that wants at most 2.0 in the arming tick. Once armed, the check corrects
+// to the 1.6 the ped wants from the next tick on in the fourth tick.
+TEST_F(ControllerTest, SettleCheckArmsOnlyAboveASprintTarget)
+{
+    struct Case {
+        float target;
+        float desiredFirst;  // what the ped wants in the first tick
+        bool corrected;
+    };
+    const std::vector<Case> cases = {
+        {2.0f, 1.6f, false},
+        {std::nextafter(2.0f, 3.0f), 1.6f, true},
+        {2.5f, 2.0f, true},
+        {2.5f, std::nextafter(2.0f, 3.0f), false},
+    };
+    for (const Case& c : cases) {
+        startCase();
+        settings.mouseWheelEnabled = false;
+        walkForward();
+        engagePersistentSpeed(c.target);
+        fake::game().desiredSpeed = c.desiredFirst;
+        Caps seen = {capIn(tick())};
+        fake::game().desiredSpeed = 1.6f;
+        for (const std::optional<float>& cap : caps(3))
+            seen.push_back(cap);
+        EXPECT_EQ(seen, (Caps{c.target, c.target, c.target, c.corrected ? 1.6f : c.target})) << c.target;
+    }
 }
 
 TEST_F(ControllerTest, StopWatchWaitsThenTheRampClimbsBack)
@@ -326,6 +379,60 @@ TEST_F(ControllerTest, StopWatchWaitsThenTheRampClimbsBack)
     EXPECT_EQ(smallSteps, 13);
     EXPECT_EQ(largeSteps, 12);
     EXPECT_LT(ramp[24], 1.75f);
+}
+
+// The stop is read two recorded ticks back: the player lets go for one tick
+// (the ped stands in it) and pushes on; the kept speed is imposed again in
+// the next tick and suspended in the one after, when the standing tick is two
+// entries back, for the whole stop watch.
+TEST_F(ControllerTest, StopIsSeenTwoRecordedTicksAfterTheStandstill)
+{
+    settings.mouseWheelEnabled = false;
+    engagePersistentSpeed(1.78f);
+    Caps seen;
+    for (int t = 1; t <= 7; ++t) {
+        const bool standing = t == 3;
+        fake::setMoveInput(!standing);
+        fake::game().walking = !standing;
+        fake::game().still = standing;
+        seen.push_back(capIn(tick()));
+    }
+    EXPECT_EQ(seen, (Caps{1.78f, 1.78f, std::nullopt, 1.78f, std::nullopt, std::nullopt, std::nullopt}));
+}
+
+// The ramp snaps to its goal as soon as a step comes within 0.03 of it, and
+// exactly 0.03 counts: for this goal the eleventh step from 1.38 lies exactly
+// 0.03 below it, so that tick already imposes the goal.
+TEST_F(ControllerTest, RampSnapsWhenAStepIsExactlyItsMarginBelowTheGoal)
+{
+    const float goal = 1.51999986f;
+    settings.mouseWheelEnabled = false;
+    walkForward();
+    engagePersistentSpeed(1.38f);
+    controllerState.rampActive = true;
+    controllerState.rampGoalSpeed = goal;
+    const Caps seen = caps(12);
+    EXPECT_LT(seen[9].value_or(0.0f), 1.485f);
+    EXPECT_EQ(seen[10], goal);
+    EXPECT_EQ(seen[11], goal);
+}
+
+// The ramp climbs by 0.02 from exactly 1.5 on (1.5 itself is reached with a
+// wheel increment of exactly 1.5 - 1.38, say) and, once at its goal, ends:
+// a later notch down stays where it put the speed.
+TEST_F(ControllerTest, RampStepsAtRunFromExactly1Point5AndEndsAtItsGoal)
+{
+    walkForward();
+    fake::game().desiredSpeed = 1.5f;
+    engagePersistentSpeed(1.5f);
+    controllerState.rampActive = true;
+    controllerState.rampGoalSpeed = 1.6f;
+    EXPECT_EQ(caps(5), (Caps{1.52f, 1.54f, 1.56f, 1.6f, 1.6f}));
+    fake::game().desiredSpeed = 1.6f - 0.06f;  // the ped follows: the settle check leaves it
+    fake::game().justPressed[fake::nextWeapon] = true;
+    EXPECT_EQ(capIn(tick()), 1.6f - 0.06f);
+    fake::game().justPressed[fake::nextWeapon] = false;
+    EXPECT_EQ(caps(4), (Caps{1.6f - 0.06f, 1.6f - 0.06f, 1.6f - 0.06f, 1.6f - 0.06f}));
 }
 
 // Kept across a stop in every mode but the ramp: the speed comes back as it was.

@@ -205,12 +205,16 @@ TEST_F(SettingsLoad, FailingValueStopsTheLoadAtItsRow)
         {19, nullptr, nullptr, "invalid stof argument"},
         {19, "0.2", "Advanced", "invalid stof argument"},  // found only under [Optional]
     };
+    // Boundaries live off, as a wheel override leaves them, and configured
+    // on: only the row that stores RESPECT_BOUNDARIES may touch the copy.
+    Settings before;
+    before.respectBoundaries = false;
     for (const FailCase& c : cases) {
-        settings = Settings();
+        settings = before;
         controllerState.respectBoundariesConfigured = true;
         writeFile(fileText(c.row - 1, c.text, c.section));
         EXPECT_EQ(loadOutcome(), c.message) << "row " << c.row;
-        EXPECT_EQ(settings, partialLoad(Settings(), fileValues(), c.row - 1)) << "row " << c.row;
+        EXPECT_EQ(settings, partialLoad(before, fileValues(), c.row - 1)) << "row " << c.row;
         // The boundary copy is taken only once its row has been stored.
         EXPECT_EQ(controllerState.respectBoundariesConfigured, c.row <= 17) << "row " << c.row;
     }

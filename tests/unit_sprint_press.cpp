@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -117,6 +118,18 @@ TEST_F(SprintTest, SlowTickEndsBeforeTheClassification)
     EXPECT_EQ(caps(2), (Caps{1.78f, 1.78f}));
 }
 
+// The slowest light run, 1.51, already lets a press tick go on: the movement
+// is then not even probed. Just below it, the probe decides.
+TEST_F(SprintTest, APressTickGoesOnFromTheSlowestLightRun)
+{
+    for (float desired : {1.51f, std::nextafter(1.51f, 0.0f)}) {
+        startCase();
+        fake::game().desiredSpeed = desired;
+        const std::vector<Names> ticks = holdShift(2);
+        EXPECT_EQ(has(pressPart(ticks[1]), "isPedMoveFree"), desired < 1.51f) << desired;
+    }
+}
+
 TEST_F(SprintTest, ForcesByTick)
 {
     struct Case {
@@ -133,6 +146,7 @@ TEST_F(SprintTest, ForcesByTick)
         {"ped wants 1.8: second force on ticks 1 to 14", 1.8f, 1.8f, 14, false},
         {"ped wanted 0.8 at the start: no second force", 0.8f, 1.8f, 0, false},
         {"ped wants 1.995: neither force", 1.995f, 1.995f, 0, false},
+        {"ped wants exactly 1.99: second force", 1.99f, 1.99f, 14, false},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -174,6 +188,7 @@ TEST_F(SprintTest, PressStartClassification)
     const std::vector<Case> cases = {
         {"from a run, no custom speed: not walking pace", "Running", 0.0f, false},
         {"from a sprint, fast walk in the band: walking pace", "Sprinting", 1.38f, true},
+        {"from a sprint, no custom speed: not walking pace", "Sprinting", 0.0f, false},
         {"band bounds included: 1.0", "Running", 1.0f, true},
         {"band bounds included: 1.5", "Running", 1.5f, true},
         {"above the band: not walking pace", "Running", 1.78f, false},
@@ -181,6 +196,7 @@ TEST_F(SprintTest, PressStartClassification)
         {"from standing", "Still", 0.0f, true},
         {"history not yet filled", "", 0.0f, true},
         {"slow custom speed", "Running", 0.7f, true},
+        {"very slow custom speed (a slow walk of 0.1, say)", "Running", 0.1f, true},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -205,6 +221,44 @@ TEST_F(SprintTest, PressStartClassification)
     fake::game().running = true;
     holdShift(4);
     EXPECT_EQ(caps(2), (Caps{1.78f, 1.78f}));
+}
+
+// The start is classified in press ticks 1 to 5 only. A ped that stops
+// running during a press from a run counts as having begun at walking pace
+// (its tap starts the light run) only when its walk is two recorded ticks
+// back by the fifth press tick: walking from press tick 3, not from 4.
+TEST_F(SprintTest, ClassificationEndsWithTheFifthPressTick)
+{
+    for (int walkingFrom : {3, 4}) {
+        startCase();
+        playGait("Running");
+        playGait("Running");
+        press(shiftKey);
+        tick();
+        for (int pressTick = 1; pressTick <= 8; ++pressTick) {
+            if (pressTick == walkingFrom) {
+                fake::game().running = false;
+                fake::game().walking = true;
+            }
+            pressTick == 8 ? release(shiftKey) : repeat(shiftKey);
+            tick();
+        }
+        const Caps expected = walkingFrom == 3 ? Caps{1.78f, 1.78f} : Caps{std::nullopt, std::nullopt};
+        EXPECT_EQ(caps(2), expected) << walkingFrom;
+    }
+}
+
+// A press cancels a stop being watched, and its release leaves none behind:
+// after a long press from a kept speed nothing comes back, however long the
+// player goes on moving.
+TEST_F(SprintTest, ALongPressLeavesNoStopToResume)
+{
+    engagePersistentSpeed(1.78f);
+    fake::game().running = true;
+    holdShift(25);
+    fake::game().running = false;
+    const Caps after = caps(20);
+    EXPECT_EQ(std::count(after.begin(), after.end(), std::nullopt), 20);
 }
 
 // The release while moving, from a press whose bookkeeping each case sets:

@@ -104,6 +104,61 @@ TEST_F(WalkControlTest, HoldWithWalkingPaceCustomSpeedStopsImposingIt)
     EXPECT_EQ(imposed(), 0.0f);
 }
 
+// The one tick of plain walk at count 21 can be suspended by a stop before it
+// is applied (the ped stands, stuck, while the player pushes on). It is still
+// the custom speed: standing in between does not bring back the remembered
+// fast walk, and once the ped moves again the plain walk has its one tick.
+TEST_F(WalkControlTest, PlainWalkSuspendedByAStopIsNotReplacedByTheFastWalk)
+{
+    settings.rememberFastWalk = true;
+    controllerState.fastWalkLatched = true;
+    engagePersistentSpeed(1.38f);
+    fake::game().walking = false;
+    fake::game().still = true;
+    press(altKey);
+    tick();
+    for (int n = 1; n <= 21; ++n) {
+        repeat(altKey);
+        tick();
+    }
+    release(altKey);
+    fake::setMoveInput(false);
+    fake::game().desiredSpeed = 0.0f;
+    tick();
+    fake::setMoveInput(true);
+    fake::game().still = false;
+    fake::game().walking = true;
+    const Caps seen = caps(25);
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), std::optional(1.2f)), 1);
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), std::optional(1.38f)), 0);
+}
+
+// Holding the key stops imposing a walking-pace fast walk. Standing then, the
+// remembered fast walk comes back only when its speed is no custom speed at
+// all (FAST_WALK_CUSTOM_SPEED = 0); any other speed, however slow, stays off.
+TEST_F(WalkControlTest, StandingDuringAHoldRestoresOnlyAFastWalkOfZero)
+{
+    for (float fast : {1.38f, 0.1f, 0.0f}) {
+        startCase();
+        settings.speedIncrement = 0.02f;  // no neutral window
+        settings.rememberFastWalk = true;
+        settings.fastWalkCustomSpeed = fast;
+        engagePersistentSpeed(0.5f);  // far from every one of them: the press latches
+        holdWalkKey(1);
+        EXPECT_EQ(imposed(), fast) << fast;
+        press(altKey);
+        tick();
+        repeat(altKey);
+        tick();
+        release(altKey);
+        fake::setMoveInput(false);
+        fake::game().desiredSpeed = 0.0f;
+        tick();
+        fake::setMoveInput(true);
+        EXPECT_EQ(capIn(tick()), fast == 0.0f ? std::optional(0.0f) : std::nullopt) << fast;
+    }
+}
+
 TEST_F(WalkControlTest, ReleaseByHoldLength)
 {
     struct Case {
@@ -215,6 +270,24 @@ TEST_F(WalkControlTest, ShortPressCases)
         {"1.05 near a fast walk of 1.0: plain walk", 1.05f, false, false, 1.0f, false, 1.0f,
          {"isRunDropAllowed", "isFirstPersonCameraActive"}, plainWalk},
         {"exactly the fast walk of 1.0: plain walk", 1.0f, false, false, 1.0f, false, 1.0f,
+         {"isRunDropAllowed", "isFirstPersonCameraActive"}, plainWalk},
+        {"1.045 near a fast walk of 1.0: nothing", 1.045f, false, false, 1.0f, false, 1.0f, {"isRunDropAllowed"},
+         none},
+        // The window's edges, 0.13 either side of the fast-walk speed.
+        {"1.245, just beyond the window below 1.38: latch", 1.245f, false, false, 1.2f, false, 1.38f,
+         {"isRunDropAllowed"}, latched},
+        {"1.255, just inside the window below 1.38: plain walk", 1.255f, false, false, 1.2f, false, 1.38f,
+         {"isRunDropAllowed", "isFirstPersonCameraActive"}, plainWalk},
+        {"exactly 0.13 below 1.38: plain walk", 1.38f - 0.13f, false, false, 1.2f, false, 1.38f,
+         {"isRunDropAllowed", "isFirstPersonCameraActive"}, plainWalk},
+        {"exactly 0.13 above a fast walk of 1.0: plain walk", 1.0f + 0.13f, false, false, 1.0f, false, 1.0f,
+         {"isRunDropAllowed", "isFirstPersonCameraActive"}, plainWalk},
+        {"1.135, just beyond the window above 1.0: latch", 1.135f, false, false, 1.0f, false, 1.0f,
+         {"isRunDropAllowed"}, {1.0f, 1.0f}},
+        // The band's edges, where a fast walk of 1.0 would latch from below it.
+        {"1.3, the band's bottom, fast walk 1.0: plain walk", 1.3f, false, false, 1.0f, false, 1.0f,
+         {"isRunDropAllowed", "isFirstPersonCameraActive"}, plainWalk},
+        {"1.5, the band's top, fast walk 1.0: plain walk", 1.5f, false, false, 1.0f, false, 1.0f,
          {"isRunDropAllowed", "isFirstPersonCameraActive"}, plainWalk},
     };
     // clang-format on

@@ -45,6 +45,7 @@ TEST_F(WheelTest, StepsSeedAndClamp)
         {"floored at the minimum while moving", false, true, 0.26f, 0.0f, 0.3f, 0.3f, 0},
         {"at least 0.5 while standing", false, false, 0.26f, 0.0f, 0.3f, 0.5f, 0},
         {"the floor skips the cap", true, true, 2.98f, 0.0f, 4.0f, 4.0f, 1},
+        {"a step onto the floor exactly is the floor, cap skipped", true, true, 3.0f, 0.0f, 3.06f, 3.06f, 1},
         {"standing with a custom speed still steps", false, false, 1.2f, 0.0f, 0.3f, 1.2f - 0.06f, 0},
     };
     for (const Case& c : cases) {
@@ -66,19 +67,30 @@ TEST_F(WheelTest, StepsSeedAndClamp)
     }
 }
 
+// Standing with no custom speed, as at load or after a speed was released
+// (here by a tick off foot), a notch changes nothing.
 TEST_F(WheelTest, StandingWithNoCustomSpeedChangesNothing)
 {
-    settings.walkControlEnabled = false;  // its looks at the move inputs would mix in
-    fake::game().desiredSpeed = 1.0f;
-    notch(true, false);
-    const Names calls = tick();
-    // The step looks at the move inputs (after the history did) and stops.
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), "moveInput"), 2);
-    EXPECT_FALSE(has(calls, "getPedDesiredSpeed"));
-    EXPECT_EQ(speedsIn(calls), Names{});
-    notch(false, false);
-    fake::setMoveInput(true);
-    EXPECT_EQ(capIn(tick()), std::nullopt);
+    for (bool released : {false, true}) {
+        startFreshPlugin();
+        settings.walkControlEnabled = false;  // its looks at the move inputs would mix in
+        fake::game().desiredSpeed = 1.0f;
+        if (released) {
+            engagePersistentSpeed(1.2f);
+            fake::game().onFoot = false;
+            tick();
+            fake::game().onFoot = true;
+        }
+        notch(true, false);
+        const Names calls = tick();
+        // The step looks at the move inputs (after the history did) and stops.
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), "moveInput"), 2) << released;
+        EXPECT_FALSE(has(calls, "getPedDesiredSpeed")) << released;
+        EXPECT_EQ(speedsIn(calls), Names{}) << released;
+        notch(false, false);
+        fake::setMoveInput(true);
+        EXPECT_EQ(capIn(tick()), std::nullopt) << released;
+    }
 }
 
 TEST_F(WheelTest, UpWinsMenusKeepTheWheelAndOffFootAsksNothingMore)

@@ -395,6 +395,12 @@ def find_mutants(root, files, compile_commands):
     wanted = [os.path.realpath(f) for f in files]
     collector = FileMutants(root, wanted)
     sources = [e for e in compile_commands if os.path.realpath(e["file"]) in set(wanted)]
+    # A source the build does not compile would silently give no mutants (a
+    # file added since the build folder last ran CMake, say).
+    compiled = {os.path.realpath(e["file"]) for e in sources}
+    for path in wanted:
+        if path.endswith((".cpp", ".cc")) and path not in compiled:
+            raise RuntimeError(f"no compile command for {os.path.relpath(path, root)}: the build does not compile it")
     headers = [f for f in wanted if not f.endswith((".cpp", ".cc"))]
     if headers:
         # A header is read through every source of its top folder (src/ for

@@ -181,6 +181,12 @@ class Tree:
         """Configures the preset's build folder once; later builds let ninja
         re-run CMake when a CMakeLists changes."""
         if os.path.isfile(os.path.join(self.build_dir, "build.ninja")):
+            # CMake runs again when a source file was added or removed since
+            # (its globs are checked), so the compile commands the mutants
+            # are found with name every source.
+            status, output = self.ninja(["build.ninja"])
+            if status != 0:
+                raise RuntimeError(f"cmake could not bring {self.build_dir} up to date:\n{output}")
             return
         command = ["cmake", "--preset", self.preset, "-DAMBLEWORKS_WINDOWS_BUILD_DIR="]
         if shutil.which("ccache"):
