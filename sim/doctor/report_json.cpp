@@ -2,10 +2,17 @@
 // fields), written by nlohmann's JSON library. Every text from the file goes
 // through validUtf8 first, and the output escapes every character beyond
 // ASCII, so it is valid JSON in pure ASCII whatever bytes the file holds.
+//
+// Objects are built field by field into room made beforehand, and arrays are
+// moved into the report, not copied: an object written as an initializer list
+// makes every field a two-element array first, and copies all the fields
+// before it each time its storage grows.
 
 #include <nlohmann/json.hpp>
 
+#include <charconv>
 #include <string>
+#include <utility>
 
 #include "doctor/doctor_parts.h"
 #include "trace/format.h"
@@ -15,6 +22,14 @@ namespace sim::doctor {
 namespace {
 
 using Json = nlohmann::ordered_json;
+
+// An empty object with room for `fields` fields.
+Json object(std::size_t fields)
+{
+    Json value = Json::object();
+    value.get_ref<Json::object_t&>().reserve(fields);
+    return value;
+}
 
 Json text(const std::string& bytes)
 {
@@ -33,14 +48,20 @@ Json lineOrNull(std::size_t line)
 
 // A setting's value as JSON: flags as booleans, speeds as the shortest
 // decimal that reads back as the same float, key codes and the mode as
-// integers. Loaded speeds are always finite.
+// integers. Loaded speeds are always finite. The speed is the double that
+// decimal reads as (as a JSON parser would read it; from_chars, as it is
+// locale-free), which the library then writes as that same decimal.
 Json valueJson(const SettingRow& row, const SettingValue& value)
 {
     switch (row.rule) {
     case SettingRule::flag:
         return value.flag;
-    case SettingRule::decimalFloat:
-        return Json::parse(formatFloat(value.real));
+    case SettingRule::decimalFloat: {
+        const std::string decimal = formatFloat(value.real);
+        double real = 0.0;
+        std::from_chars(decimal.data(), decimal.data() + decimal.size(), real);
+        return real;
+    }
     case SettingRule::hexInteger:
     case SettingRule::decimalInteger:
         return value.integer;
@@ -68,33 +89,33 @@ const char* sourceName(Source source)
 Json settingJson(const SettingUse& use)
 {
     const SettingRow& row = *use.row;
-    return Json{
-        {"section", row.section},
-        {"key", row.key},
-        {"field", row.field},
-        {"source", sourceName(use.source)},
-        {"line", lineOrNull(use.line)},
-        {"text", use.line ? text(use.text) : Json(nullptr)},
-        {"loaded", valueJson(row, use.loaded)},
-        {"value", valueJson(row, use.used)},
-        {"clamped", use.clamped},
-        {"builtInDefault", !use.differsFromDefault},
-    };
+    Json setting = object(10);
+    setting["section"] = row.section;
+    setting["key"] = row.key;
+    setting["field"] = row.field;
+    setting["source"] = sourceName(use.source);
+    setting["line"] = lineOrNull(use.line);
+    setting["text"] = use.line ? text(use.text) : Json(nullptr);
+    setting["loaded"] = valueJson(row, use.loaded);
+    setting["value"] = valueJson(row, use.used);
+    setting["clamped"] = use.clamped;
+    setting["builtInDefault"] = !use.differsFromDefault;
+    return setting;
 }
 
 Json findingJson(const Finding& finding)
 {
-    return Json{
-        {"line", lineOrNull(finding.line)},
-        {"severity", severityName(finding.severity)},
-        {"kind", finding.kind},
-        {"section", textOrNull(finding.section)},
-        {"key", textOrNull(finding.key)},
-        {"text", finding.key.empty() ? Json(nullptr) : text(finding.text)},
-        {"suggestion", textOrNull(finding.suggestion)},
-        {"message", text(finding.message)},
-        {"lineText", finding.line ? text(finding.lineText) : Json(nullptr)},
-    };
+    Json json = object(9);
+    json["line"] = lineOrNull(finding.line);
+    json["severity"] = severityName(finding.severity);
+    json["kind"] = finding.kind;
+    json["section"] = textOrNull(finding.section);
+    json["key"] = textOrNull(finding.key);
+    json["text"] = finding.key.empty() ? Json(nullptr) : text(finding.text);
+    json["suggestion"] = textOrNull(finding.suggestion);
+    json["message"] = text(finding.message);
+    json["lineText"] = finding.line ? text(finding.lineText) : Json(nullptr);
+    return json;
 }
 
 Json stopJson(const Diagnosis& diagnosis)
@@ -103,11 +124,13 @@ Json stopJson(const Diagnosis& diagnosis)
         return nullptr;
     const LoadStop& stop = *diagnosis.stop;
     const SettingRow& row = settingRows[stop.row];
-    return Json{
-        {"section", row.section},        {"key", row.key},
-        {"line", lineOrNull(stop.line)}, {"text", stop.line ? text(stop.text) : Json(nullptr)},
-        {"error", stop.error},
-    };
+    Json json = object(5);
+    json["section"] = row.section;
+    json["key"] = row.key;
+    json["line"] = lineOrNull(stop.line);
+    json["text"] = stop.line ? text(stop.text) : Json(nullptr);
+    json["error"] = stop.error;
+    return json;
 }
 
 }  // namespace
@@ -134,23 +157,24 @@ std::string validUtf8(const std::string& bytes)
 std::string formatJson(const Diagnosis& diagnosis)
 {
     Json settingsArray = Json::array();
+    settingsArray.get_ref<Json::array_t&>().reserve(diagnosis.settings.size());
     for (const SettingUse& use : diagnosis.settings)
         settingsArray.push_back(settingJson(use));
     Json findingsArray = Json::array();
+    findingsArray.get_ref<Json::array_t&>().reserve(diagnosis.findings.size());
     for (const Finding& finding : diagnosis.findings)
         findingsArray.push_back(findingJson(finding));
-    const Json report = {
-        {"file", text(diagnosis.path)},
-        {"readable", diagnosis.readable},
-        {"settingsFile", diagnosis.settingsText},
-        {"lines", diagnosis.lineCount},
-        {"loadsWhole", diagnosis.exitStatus() == 0},
-        {"exitStatus", diagnosis.exitStatus()},
-        {"stop", stopJson(diagnosis)},
-        {"settings", settingsArray},
-        {"findings", findingsArray},
-        {"findingsNotShown", diagnosis.findingsNotShown},
-    };
+    Json report = object(10);
+    report["file"] = text(diagnosis.path);
+    report["readable"] = diagnosis.readable;
+    report["settingsFile"] = diagnosis.settingsText;
+    report["lines"] = diagnosis.lineCount;
+    report["loadsWhole"] = diagnosis.exitStatus() == 0;
+    report["exitStatus"] = diagnosis.exitStatus();
+    report["stop"] = stopJson(diagnosis);
+    report["settings"] = std::move(settingsArray);
+    report["findings"] = std::move(findingsArray);
+    report["findingsNotShown"] = diagnosis.findingsNotShown;
     constexpr int indent = 2;
     constexpr bool asciiOnly = true;
     return report.dump(indent, ' ', asciiOnly) + "\n";
