@@ -28,8 +28,8 @@
 
 #include "config/ini_reader.h"
 #include "config/settings.h"
-#include "controller/controller_state.h"
 #include "doctor/doctor.h"
+#include "testing/reset_for_tests.h"
 
 namespace {
 
@@ -130,8 +130,7 @@ void checkJson(const std::string& json, const sim::doctor::Diagnosis& diagnosis)
 // The plug-in's own load on the same bytes, from its built-in settings.
 Settings loadedByThePlugIn(const std::string& bytes)
 {
-    settings = Settings{};
-    controllerState = ControllerState{};
+    resetConfigToLoadState();
     IniDocument document;
     IniReader("").readBytes(bytes, document);
     try {
