@@ -76,6 +76,10 @@ TEST(IniReader, ClassifiesEachKindOfLine)
         {"A\\=B = C", IniLineKind::keyValue, "A=B", "C"},
         {"A = B\\=C", IniLineKind::keyValue, "A", "B\\=C"},
         {"A\\=B", IniLineKind::unrecognised, "", ""},
+        {"\\=A = 1", IniLineKind::keyValue, "=A", "1"},      // an escape at the very start
+        {"\\\\=B = C", IniLineKind::keyValue, "\\=B", "C"},  // pairs taken from the left
+        {"A\\= = 1", IniLineKind::keyValue, "A=", "1"},      // an escape ending the key
+        {"A\\ = 1", IniLineKind::keyValue, "A\\", "1"},      // a backslash ending the key stays
         {"A\\\\=B", IniLineKind::unrecognised, "", ""},
         {"==x", IniLineKind::keyValue, "", "=x"},
         {"  Speed_Increment  =  0.1  ", IniLineKind::keyValue, "Speed_Increment", "0.1"},
