@@ -128,6 +128,7 @@ TEST(IniReader, ReadsWholeFiles)
         {"repeated header merges, first place, last value", "[S]\nB=1\nA=2\n[T]\n[ s ]\nb=3\nC=4",
          "s{b=3,a=2,c=4,}t{}"},
         {"names lower-cased, values kept", "[GeNeRaL]\nKeY = VaLuE", "general{key=VaLuE,}"},
+        {"A to Z lower-cased, the bytes either side kept", "[@AZ[]\n`az{ = 1", "@az[{`az{=1,}"},
     };
     TempFolder folder;
     for (const FileCase& c : cases) {
