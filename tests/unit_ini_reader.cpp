@@ -12,6 +12,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "config/ini_reader.h"
 
@@ -76,7 +77,12 @@ TEST(IniReader, ClassifiesEachKindOfLine)
         {"A\\=B = C", IniLineKind::keyValue, "A=B", "C"},
         {"A = B\\=C", IniLineKind::keyValue, "A", "B\\=C"},
         {"A\\=B", IniLineKind::unrecognised, "", ""},
+        {"\\=A = 1", IniLineKind::keyValue, "=A", "1"},      // an escape at the very start
+        {"\\\\=B = C", IniLineKind::keyValue, "\\=B", "C"},  // pairs taken from the left
+        {"A\\= = 1", IniLineKind::keyValue, "A=", "1"},      // an escape ending the key
+        {"A\\ = 1", IniLineKind::keyValue, "A\\", "1"},      // a backslash ending the key stays
         {"A\\\\=B", IniLineKind::unrecognised, "", ""},
+        {"A\\=", IniLineKind::unrecognised, "", ""},  // an escape ending the line is no separator
         {"==x", IniLineKind::keyValue, "", "=x"},
         {"  Speed_Increment  =  0.1  ", IniLineKind::keyValue, "Speed_Increment", "0.1"},
         {"\xA0KEY\xA0=\xA0"
@@ -122,6 +128,7 @@ TEST(IniReader, ReadsWholeFiles)
         {"repeated header merges, first place, last value", "[S]\nB=1\nA=2\n[T]\n[ s ]\nb=3\nC=4",
          "s{b=3,a=2,c=4,}t{}"},
         {"names lower-cased, values kept", "[GeNeRaL]\nKeY = VaLuE", "general{key=VaLuE,}"},
+        {"A to Z lower-cased, the bytes either side kept", "[@AZ[]\n`az{ = 1", "@az[{`az{=1,}"},
     };
     TempFolder folder;
     for (const FileCase& c : cases) {
@@ -129,6 +136,30 @@ TEST(IniReader, ReadsWholeFiles)
         document.section("left over from before");
         EXPECT_TRUE(IniReader(folder.file(c.bytes)).read(document)) << c.what;
         EXPECT_EQ(describe(document), c.document) << c.what;
+    }
+}
+
+// The lines handed to onLine: a byte-order mark at the start is no text of
+// the first line, even when the file is the mark alone; a shorter start of
+// one is text.
+TEST(IniReader, LinesSeenAroundTheByteOrderMark)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"\xEF\xBB\xBF", "|"},
+        {"\xEF\xBB\xBF"
+         "A=1\nB",
+         "A=1|B|"},
+        {"\xEF\xBB", "\xEF\xBB|"},
+        {"[S]\n\xEF\xBB\xBF", "[S]|\xEF\xBB\xBF|"},
+    };
+    TempFolder folder;
+    for (const auto& [bytes, expected] : cases) {
+        IniReader reader(folder.file(bytes));
+        std::string lines;
+        reader.onLine = [&](const IniLine& line) { lines += std::string(line.text) + "|"; };
+        IniDocument document;
+        ASSERT_TRUE(reader.read(document));
+        EXPECT_EQ(lines, expected) << expected;
     }
 }
 

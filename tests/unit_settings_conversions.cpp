@@ -65,6 +65,8 @@ TEST(SettingsConversions, DecimalFloatReadsTheLeadingNumber)
         {"1e+", "ok", 1.0f},
         {"2,5", "ok", 2.0f},
         {"0x1.8p1", "ok", 3.0f},
+        {"0xA", "ok", 10.0f},  // the first hexadecimal letter, either case
+        {"0xa.8P1", "ok", 21.0f},
         {"0x", "ok", 0.0f},
         {"0xg", "ok", 0.0f},
         {"0e-99999", "ok", 0.0f},
@@ -72,6 +74,13 @@ TEST(SettingsConversions, DecimalFloatReadsTheLeadingNumber)
         {"3.4028234e38", "ok", 3.4028234e38f},
         {"0x1p-130", "ok", 0x1p-130f},  // tiny but exact
         {"0x1p-149", "ok", 0x1p-149f},
+        {"0x1.Ap-130", "ok", 0x1.ap-130f},  // a capital digit in an exact tiny value
+        {"0x1p-131", "ok", 0x1p-131f},      // the binary exponent at each step of a hexadecimal digit
+        {"0x1p-132", "ok", 0x1p-132f},
+        {"0x1.8p-147", "ok", 0x1.8p-147f},
+        {"0x1000p-160", "ok", 0x1p-148f},  // digits that outweigh a lower binary exponent
+        {"0x80p-156", "ok", 0x1p-149f},
+        {"0x4p-150", "ok", 0x1p-148f},
         {"1.17549435e-38", "ok", smallestNormal},  // just below, rounds up, not tiny
         {"0x1.000001p-126", "ok", smallestNormal},
         {"", invalidStof, 0},

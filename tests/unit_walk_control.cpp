@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "config/settings.h"
@@ -81,6 +82,38 @@ TEST_F(WalkControlTest, LongHoldWithoutCustomSpeedGoesToSlowWalkAndKeepsIt)
     EXPECT_EQ(imposed(), 0.0f);
 }
 
+// A wheel notch up to a run speed during the hold: kept while the count is
+// 20, brought down to the one tick of plain walk at count 25, the last count
+// of that stage.
+TEST_F(WalkControlTest, WheelRunSpeedDuringTheHold)
+{
+    for (const auto& [notchAt, imposedThen] : {std::pair{20, 1.56f}, std::pair{25, 1.2f}}) {
+        startCase();
+        fake::game().desiredSpeed = 1.5f;  // the wheel steps from it: 1.56
+        press(altKey);
+        tick();
+        std::optional<float> cap;
+        for (int n = 1; n <= notchAt; ++n) {
+            repeat(altKey);
+            fake::game().justPressed[fake::prevWeapon] = n == notchAt;
+            cap = capIn(tick());
+        }
+        EXPECT_EQ(cap, imposedThen) << "notch at count " << notchAt;
+    }
+}
+
+// The slow walk stays for good only after a hold of more than 220 ticks: let
+// go at 220 it leaves nothing, at 221 it stays.
+TEST_F(WalkControlTest, SlowWalkStaysOnlyAfterMoreThan220Ticks)
+{
+    for (const auto& [count, after] : {std::pair{219, 0.0f}, std::pair{220, 0.0f}, std::pair{221, 0.7f}}) {
+        startCase();
+        const std::vector<float> speeds = holdWalkKey(count);
+        EXPECT_EQ(speeds.back(), 0.7f) << count << ": the release tick still walks slowly";
+        EXPECT_EQ(imposed(), after) << count;
+    }
+}
+
 TEST_F(WalkControlTest, HoldFromRunSpeedSlowsToWalkOnceThenToSlowWalk)
 {
     engagePersistentSpeed(1.78f);
@@ -96,12 +129,31 @@ TEST_F(WalkControlTest, HoldFromRunSpeedSlowsToWalkOnceThenToSlowWalk)
     EXPECT_EQ(imposed(), 0.0f) << "released before 221: no custom speed left";
 }
 
+// Holding the key stops imposing a walking-pace custom speed; a run speed,
+// from the slowest light run up, stays.
 TEST_F(WalkControlTest, HoldWithWalkingPaceCustomSpeedStopsImposingIt)
 {
-    engagePersistentSpeed(1.38f);
-    press(altKey);
-    EXPECT_EQ(imposed(), 1.38f);
-    EXPECT_EQ(imposed(), 0.0f);
+    for (const auto& [speed, held] : {std::pair{1.38f, 0.0f}, std::pair{1.5f, 0.0f}, std::pair{1.51f, 1.51f}}) {
+        startCase();
+        engagePersistentSpeed(speed);
+        press(altKey);
+        EXPECT_EQ(imposed(), speed) << speed;
+        EXPECT_EQ(imposed(), held) << speed;
+    }
+}
+
+// The one tick of plain walk at count 21 comes only from a speed of 1.2 or
+// more; from a slower one (1.19 here) nothing is imposed until count 26.
+TEST_F(WalkControlTest, PlainWalkTickOnlyFromAPlainWalkOrFaster)
+{
+    for (const auto& [speed, atCount21] : {std::pair{1.2f, 1.2f}, std::pair{1.19f, 0.0f}}) {
+        startCase();
+        engagePersistentSpeed(speed);
+        const std::vector<float> speeds = holdWalkKey(26);
+        EXPECT_EQ(speeds[20], atCount21) << speed;
+        EXPECT_EQ(speeds[21], 0.0f) << speed;
+        EXPECT_EQ(speeds[25], 0.7f) << speed;
+    }
 }
 
 // The one tick of plain walk at count 21 can be suspended by a stop before it
@@ -131,6 +183,41 @@ TEST_F(WalkControlTest, PlainWalkSuspendedByAStopIsNotReplacedByTheFastWalk)
     const Caps seen = caps(25);
     EXPECT_EQ(std::count(seen.begin(), seen.end(), std::optional(1.2f)), 1);
     EXPECT_EQ(std::count(seen.begin(), seen.end(), std::optional(1.38f)), 0);
+}
+
+// Likewise a slow-walk tick suspended by a stop is a custom speed, unless the
+// slow-walk speed is no custom speed at all (SLOW_WALK_CUSTOM_SPEED = 0): only
+// then does standing bring back the remembered fast walk.
+TEST_F(WalkControlTest, SlowWalkSuspendedByAStopKeepsOutTheFastWalkUnlessZero)
+{
+    for (float slow : {0.7f, 0.0f}) {
+        startCase();
+        settings.slowWalkCustomSpeed = slow;
+        settings.rememberFastWalk = true;
+        controllerState.fastWalkLatched = true;
+        engagePersistentSpeed(1.38f);
+        fake::game().walking = false;
+        fake::game().still = true;
+        press(altKey);
+        tick();
+        for (int n = 1; n <= 29; ++n) {
+            repeat(altKey);
+            tick();
+        }
+        release(altKey);
+        fake::setMoveInput(false);
+        fake::game().desiredSpeed = 0.0f;
+        tick();
+        fake::setMoveInput(true);
+        fake::game().still = false;
+        fake::game().walking = true;
+        const Caps seen = caps(25);
+        const bool fastWalkBack = std::count(seen.begin(), seen.end(), std::optional(1.38f)) > 0;
+        EXPECT_EQ(fastWalkBack, slow == 0.0f) << slow;
+        if (slow != 0.0f) {
+            EXPECT_EQ(std::count(seen.begin(), seen.end(), std::optional(slow)), 1) << "its one tick, once moving";
+        }
+    }
 }
 
 // Holding the key stops imposing a walking-pace fast walk. Standing then, the
@@ -259,6 +346,9 @@ TEST_F(WalkControlTest, ShortPressCases)
         {"run speed: latch the fast walk", 1.78f, false, false, 1.5f, false, 1.38f, {"isRunDropAllowed"},
          latched},
         {"run speed, run drop, ped at 1.5: plain walk", 1.78f, false, true, 1.5f, false, 1.38f,
+         with(with({"isRunDropAllowed", "getPedDesiredSpeed"}, constrainedProbe), {"isFirstPersonCameraActive"}),
+         plainWalk},
+        {"1.5, run drop, ped at 1.5: plain walk by the run drop", 1.5f, false, true, 1.5f, false, 1.38f,
          with(with({"isRunDropAllowed", "getPedDesiredSpeed"}, constrainedProbe), {"isFirstPersonCameraActive"}),
          plainWalk},
         {"run speed, run drop, ped at 1.4: latch", 1.78f, false, true, 1.4f, false, 1.38f,
