@@ -67,6 +67,12 @@ TEST(SettingsConversions, DecimalFloatReadsTheLeadingNumber)
         {"0x1.8p1", "ok", 3.0f},
         {"0xA", "ok", 10.0f},  // the first hexadecimal letter, either case
         {"0xa.8P1", "ok", 21.0f},
+        {"0xF", "ok", 15.0f},  // the last hexadecimal letter, either case
+        {"0x1.fp1", "ok", 3.875f},
+        {"0x.", "ok", 0.0f},  // a prefix with no digit after it reads as the 0 before the x
+        {"0xp1", "ok", 0.0f},
+        {"1e1f", "ok", 10.0f},  // a decimal exponent ends at its first non-decimal digit
+        {"0x1p1a", "ok", 2.0f},
         {"0x", "ok", 0.0f},
         {"0xg", "ok", 0.0f},
         {"0e-99999", "ok", 0.0f},
@@ -91,6 +97,9 @@ TEST(SettingsConversions, DecimalFloatReadsTheLeadingNumber)
         {"-NaN(1)", invalidStof, 0},
         {"inf", rangeStof, 0},
         {"-Infinity", rangeStof, 0},
+        {"xnf", invalidStof, 0},  // a word must match from its first letter to its last
+        {"ixx", invalidStof, 0},
+        {"iNx", invalidStof, 0},
         {"1e50", rangeStof, 0},
         {"3.4028236e38", rangeStof, 0},
         {"0x1p128", rangeStof, 0},
