@@ -58,6 +58,8 @@ TEST(SettingsConversions, DecimalFloatReadsTheLeadingNumber)
     const FloatCase cases[] = {
         {"0.06", "ok", 0.06f},
         {"0.1abc", "ok", 0.1f},
+        {" 1.5", "ok", 1.5f},  // leading white space of any kind is skipped
+        {"\t\v\f\r\n -2", "ok", -2.0f},
         {"+1.5e3x", "ok", 1500.0f},
         {"-.5", "ok", -0.5f},
         {"1.", "ok", 1.0f},
