@@ -81,6 +81,8 @@ TEST(SettingsConversions, DecimalFloatReadsTheLeadingNumber)
         {"0x0p-99999", "ok", 0.0f},
         {"3.4028234e38", "ok", 3.4028234e38f},
         {"0x1p-130", "ok", 0x1p-130f},  // tiny but exact
+        {"0x0.000000000000000000000000000000001p2", "ok", 0x1p-130f},  // the same, with a one-digit exponent
+        {"0x0.000000000000000000000000000000001p+2", "ok", 0x1p-130f},
         {"0x1p-149", "ok", 0x1p-149f},
         {"0x1.Ap-130", "ok", 0x1.ap-130f},  // a capital digit in an exact tiny value
         {"0x1p-131", "ok", 0x1p-131f},      // the binary exponent at each step of a hexadecimal digit
