@@ -80,7 +80,7 @@ TEST(SettingsConversions, DecimalFloatReadsTheLeadingNumber)
         {"0e-99999", "ok", 0.0f},
         {"0x0p-99999", "ok", 0.0f},
         {"3.4028234e38", "ok", 3.4028234e38f},
-        {"0x1p-130", "ok", 0x1p-130f},  // tiny but exact
+        {"0x1p-130", "ok", 0x1p-130f},                                 // tiny but exact
         {"0x0.000000000000000000000000000000001p2", "ok", 0x1p-130f},  // the same, with a one-digit exponent
         {"0x0.000000000000000000000000000000001p+2", "ok", 0x1p-130f},
         {"0x1p-149", "ok", 0x1p-149f},
