@@ -227,6 +227,8 @@ TEST(SettingsConversions, DecimalIntegerIsThirtyTwoBits)
         {"2.9", "ok", 2},
         {"+5x", "ok", 5},
         {"-7", "ok", -7},
+        {" 12", "ok", 12},  // leading white space of any kind is skipped
+        {"\t\v\f\r\n -7", "ok", -7},
         {"0x10", "ok", 0},
         {"2147483647", "ok", 2147483647},
         {"-2147483648", "ok", -2147483647 - 1},
