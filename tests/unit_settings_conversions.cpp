@@ -83,6 +83,7 @@ TEST(SettingsConversions, DecimalFloatReadsTheLeadingNumber)
         {"0x1p-130", "ok", 0x1p-130f},                                 // tiny but exact
         {"0x0.000000000000000000000000000000001p2", "ok", 0x1p-130f},  // the same, with a one-digit exponent
         {"0x0.000000000000000000000000000000001p+2", "ok", 0x1p-130f},
+        {"0x0.000000000000000000000000000000001", "ok", 0x1p-132f},  // and with none
         {"0x1p-149", "ok", 0x1p-149f},
         {"0x1.Ap-130", "ok", 0x1.ap-130f},  // a capital digit in an exact tiny value
         {"0x1p-131", "ok", 0x1p-131f},      // the binary exponent at each step of a hexadecimal digit
@@ -239,6 +240,7 @@ TEST(SettingsConversions, DecimalIntegerIsThirtyTwoBits)
         {"+ 1", invalidStoi, 0},
         {"2147483648", rangeStoi, 0},
         {"-2147483649", rangeStoi, 0},
+        {"-21474836480", rangeStoi, 0},  // digits after one past the limit
         {"9223372036854775808", rangeStoi, 0},
         {"-99999999999999999999999", rangeStoi, 0},
     };
