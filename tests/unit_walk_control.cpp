@@ -156,20 +156,15 @@ TEST_F(WalkControlTest, PlainWalkTickOnlyFromAPlainWalkOrFaster)
     }
 }
 
-// The one tick of plain walk at count 21 can be suspended by a stop before it
-// is applied (the ped stands, stuck, while the player pushes on). It is still
-// the custom speed: standing in between does not bring back the remembered
-// fast walk, and once the ped moves again the plain walk has its one tick.
-TEST_F(WalkControlTest, PlainWalkSuspendedByAStopIsNotReplacedByTheFastWalk)
+// Holds the walk key for `repeats` auto-repeats while the ped stands stuck
+// (the player pushes on), releases it, stops for one tick, then moves on.
+void holdWhileStuckThenStopAndMoveOn(int repeats)
 {
-    settings.rememberFastWalk = true;
-    controllerState.fastWalkLatched = true;
-    engagePersistentSpeed(1.38f);
     fake::game().walking = false;
     fake::game().still = true;
     press(altKey);
     tick();
-    for (int n = 1; n <= 21; ++n) {
+    for (int n = 1; n <= repeats; ++n) {
         repeat(altKey);
         tick();
     }
@@ -180,6 +175,18 @@ TEST_F(WalkControlTest, PlainWalkSuspendedByAStopIsNotReplacedByTheFastWalk)
     fake::setMoveInput(true);
     fake::game().still = false;
     fake::game().walking = true;
+}
+
+// The one tick of plain walk at count 21 can be suspended by a stop before it
+// is applied (the ped stands, stuck, while the player pushes on). It is still
+// the custom speed: standing in between does not bring back the remembered
+// fast walk, and once the ped moves again the plain walk has its one tick.
+TEST_F(WalkControlTest, PlainWalkSuspendedByAStopIsNotReplacedByTheFastWalk)
+{
+    settings.rememberFastWalk = true;
+    controllerState.fastWalkLatched = true;
+    engagePersistentSpeed(1.38f);
+    holdWhileStuckThenStopAndMoveOn(21);
     const Caps seen = caps(25);
     EXPECT_EQ(std::count(seen.begin(), seen.end(), std::optional(1.2f)), 1);
     EXPECT_EQ(std::count(seen.begin(), seen.end(), std::optional(1.38f)), 0);
@@ -196,21 +203,7 @@ TEST_F(WalkControlTest, SlowWalkSuspendedByAStopKeepsOutTheFastWalkUnlessZero)
         settings.rememberFastWalk = true;
         controllerState.fastWalkLatched = true;
         engagePersistentSpeed(1.38f);
-        fake::game().walking = false;
-        fake::game().still = true;
-        press(altKey);
-        tick();
-        for (int n = 1; n <= 29; ++n) {
-            repeat(altKey);
-            tick();
-        }
-        release(altKey);
-        fake::setMoveInput(false);
-        fake::game().desiredSpeed = 0.0f;
-        tick();
-        fake::setMoveInput(true);
-        fake::game().still = false;
-        fake::game().walking = true;
+        holdWhileStuckThenStopAndMoveOn(29);
         const Caps seen = caps(25);
         const bool fastWalkBack = std::count(seen.begin(), seen.end(), std::optional(1.38f)) > 0;
         EXPECT_EQ(fastWalkBack, slow == 0.0f) << slow;
