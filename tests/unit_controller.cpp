@@ -145,15 +145,21 @@ TEST_F(ControllerTest, OnlyKeepingModesSuspendASpeedForAStandingPed)
     }
 }
 
+// A drop on stop falls back to the fast walk only when the player switched it
+// on with the walk-control key; REMEMBER_FAST_WALK alone remembers nothing.
 TEST_F(ControllerTest, DropOnStopKeepsARememberedFastWalk)
 {
-    settings.keepCustomSpeedAfterStoppingMode = 0;
-    settings.rememberFastWalk = true;
-    controllerState.fastWalkLatched = true;
-    engagePersistentSpeed(1.2f);
-    EXPECT_EQ(capIn(tick()), std::nullopt);
-    walkForward();
-    EXPECT_EQ(capIn(tick()), 1.38f);
+    for (const bool switchedOn : {true, false}) {
+        startCase();
+        settings.keepCustomSpeedAfterStoppingMode = 0;
+        settings.rememberFastWalk = true;
+        if (switchedOn)
+            controllerState.fastWalkLatched = true;
+        engagePersistentSpeed(1.2f);
+        EXPECT_EQ(capIn(tick()), std::nullopt) << switchedOn;
+        walkForward();
+        EXPECT_EQ(capIn(tick()), switchedOn ? std::optional(1.38f) : std::nullopt) << switchedOn;
+    }
 }
 
 TEST_F(ControllerTest, RememberedFastWalkReturnsOnlyWhileStanding)

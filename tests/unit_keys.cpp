@@ -59,6 +59,7 @@ TEST(KeyStateTable, WindowsByElapsedTime)
          true},
         {"release then press again: down", {{100000, keyA, 1}, {100010, keyA, 0}}, keyA, 100020, true, false},
         {"other keys are untouched", {{100000, keyA, 0}}, keyA + 1, 100000, false, false},
+        {"code 254, the highest key, has a slot", {{100000, 254, 0}}, 254, 100000, true, false},
         {"code 255 has no slot", {{100000, 255, 0}}, 255, 100000, false, false},
         {"code 0x100 has no slot and does not alias code 0", {{100000, 0x100, 0}}, 0, 100000, false, false},
         {"never written, clock below 5000: empty, not down", {}, keyA, 1000, false, false},
