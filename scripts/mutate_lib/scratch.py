@@ -21,10 +21,6 @@ import xml.etree.ElementTree as ET
 # (the artifact checks, formatting, the keyboard stress test, the runner's own
 # tests).
 EXCLUDED_LABELS = "wine|reload|bench|artifacts|code|stress|mutate"
-# Under the asan preset also the labels that preset leaves out itself (a -LE
-# given here replaces the preset's own filter): the sanitizer's notes on
-# stderr would fail the tests that want it quiet.
-ASAN_EXCLUDED_LABELS = EXCLUDED_LABELS + "|large-input|quiet-stderr|shipped-files|soak"
 
 # Killers remembered per file and tried first on the next mutant there.
 KILLERS_FIRST = 3
@@ -34,6 +30,18 @@ SLOW_TEST_SECONDS = 1.0
 
 
 RUNNING = set()  # processes started by run(), for stop_all()
+
+
+def excluded_labels(root, preset):
+    """EXCLUDED_LABELS, and the labels the test preset leaves out itself: a -LE
+    on the command line replaces the preset's own filter (the asan preset's,
+    say, which keeps the sanitizer's notes away from tests that want a quiet
+    stderr)."""
+    with open(os.path.join(root, "CMakePresets.json")) as stream:
+        presets = json.load(stream).get("testPresets", [])
+    own = next((p for p in presets if p.get("name") == preset), {})
+    label = own.get("filter", {}).get("exclude", {}).get("label")
+    return f"{EXCLUDED_LABELS}|{label}" if label else EXCLUDED_LABELS
 
 
 def run(command, cwd, env=None, timeout=None):
@@ -203,7 +211,7 @@ class Tree:
         return run(["ninja", "-C", self.build_dir, f"-j{self.build_jobs}", *targets], self.root, self.env)
 
     def ctest(self, arguments, timeout=None):
-        labels = ASAN_EXCLUDED_LABELS if self.preset == "asan" else EXCLUDED_LABELS
+        labels = excluded_labels(self.root, self.preset)
         command = ["ctest", "--preset", self.preset, "-LE", labels, "-j1", *arguments]
         return run(command, self.root, self.env, timeout)
 
