@@ -176,8 +176,8 @@ TEST_F(DispatchTest, SwitchedOffStillDispatches)
     EXPECT_TRUE(has(tick(), "isPedOnFoot")) << "switched on again";
 }
 
-// Reloads happen in a folder of their own, with a file whose load fails after
-// switching the mouse wheel off: a reload shows, and its failure must not escape.
+// Reloads happen in a folder of their own, with a file that switches the
+// mouse wheel off (a reload shows) and holds a speed that cannot be read.
 class HotkeyTest : public DispatchTest {
 protected:
     void SetUp() override
@@ -187,7 +187,8 @@ protected:
         folder = std::filesystem::temp_directory_path() / ("ambleworks-hotkeys-" + std::to_string(getpid()));
         std::filesystem::create_directories(folder);
         std::filesystem::current_path(folder);
-        std::ofstream("Ambleworks.ini") << "[MouseWheel]\nMOUSE_WHEEL_ENABLED = 0\nSPEED_INCREMENT = fast\n";
+        std::ofstream("Ambleworks.ini") << "[MouseWheel]\nMOUSE_WHEEL_ENABLED = 0\nSPEED_INCREMENT = fast\n"
+                                           "[Shift]\nSHIFT_TAP_ENABLED = 0\n[WalkControl]\nWALK_CONTROL_ENABLED = 0\n";
         settings.walkControlEnabled = false;
         settings.shiftTapEnabled = false;
     }

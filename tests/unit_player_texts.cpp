@@ -30,7 +30,6 @@
 #include <vector>
 
 #include "config/settings.h"
-#include "config/value_conversions.h"
 
 namespace {
 
@@ -171,20 +170,7 @@ std::string fieldText(const Settings& values, const SettingRow& row)
 std::string convertedText(const SettingRow& row, const std::string& text)
 {
     Settings values;
-    switch (row.rule) {
-    case SettingRule::flag:
-        values.*row.flagField = convertFlag(text);
-        break;
-    case SettingRule::decimalFloat:
-        values.*row.floatField = convertDecimalFloat(text);
-        break;
-    case SettingRule::hexInteger:
-        values.*row.integerField = convertHexInteger(text);
-        break;
-    case SettingRule::decimalInteger:
-        values.*row.integerField = convertDecimalInteger(text);
-        break;
-    }
+    setSettingValue(values, row, readSetting(row, text).value);
     return fieldText(values, row);
 }
 

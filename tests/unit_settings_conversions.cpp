@@ -1,5 +1,6 @@
-// How value texts become settings: the flag, the decimal float, the decimal
-// integer and the hexadecimal integer, with the exact failure texts.
+// How value texts become settings: notes dropped, switches, the decimal
+// float (with its decimal comma), the decimal integer, the hexadecimal integer
+// and key codes by name, with the exact failure texts.
 
 #include <gtest/gtest.h>
 
@@ -13,8 +14,8 @@
 #include <locale>
 #include <optional>
 #include <random>
-#include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "config/value_conversions.h"
 
@@ -24,26 +25,98 @@ namespace {
 template <typename Convert>
 std::string outcome(Convert convert, const std::string& text)
 {
-    try {
-        convert(text);
-        return "ok";
-    } catch (const std::invalid_argument& error) {
-        return std::string("invalid: ") + error.what();
-    } catch (const std::out_of_range& error) {
-        return std::string("range: ") + error.what();
+    const ReadFailure failure = convert(text).failure;
+    return failure == ReadFailure::none ? "ok" : readFailureText(failure);
+}
+
+const std::string invalidStof = "invalid stof argument";
+const std::string rangeStof = "stof argument out of range";
+const std::string invalidStoi = "invalid stoi argument";
+const std::string rangeStoi = "stoi argument out of range";
+
+TEST(SettingsConversions, ANoteAfterTheValueIsDropped)
+{
+    const struct {
+        std::string_view text;
+        std::string_view value;
+    } cases[] = {
+        {"1 ; on", "1"},
+        {"0;off", "0"},
+        {"0.1 # faster", "0.1"},
+        {"Alt\t;walk key", "Alt"},  // the blanks before the note go too, of every kind
+        {"; only a note", ""},
+        {"#", ""},
+        {"1.5 # a ; b", "1.5"},  // the first sign starts the note, whichever it is
+        {"a;b#c", "a"},
+        {"1 2", "1 2"},  // blanks inside a value stay
+        {"", ""},
+        {"\\=x", "\\=x"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(withoutNote(c.text), c.value) << c.text;
+}
+
+TEST(SettingsConversions, SwitchWordsAndZeroNumbersAreOff)
+{
+    const struct {
+        std::string_view text;
+        SwitchWord word;
+    } cases[] = {
+        {"0", SwitchWord::off},      {"off", SwitchWord::off},
+        {"OFF", SwitchWord::off},    {"No", SwitchWord::off},
+        {"fAlSe", SwitchWord::off},  {"00", SwitchWord::off},
+        {"0.0", SwitchWord::off},    {"-0", SwitchWord::off},
+        {"+0", SwitchWord::off},     {"0e5", SwitchWord::off},
+        {".0", SwitchWord::off},     {"0.", SwitchWord::off},
+        {"0E-3", SwitchWord::off},   {"1", SwitchWord::on},
+        {"on", SwitchWord::on},      {"YES", SwitchWord::on},
+        {"True", SwitchWord::on},    {"2", SwitchWord::on},
+        {"0.5", SwitchWord::on},     {"-1", SwitchWord::on},
+        {"1e0", SwitchWord::on},     {"0x0", SwitchWord::unknown},  // a hexadecimal number is not a decimal one
+        {"0e", SwitchWord::unknown}, {"0 0", SwitchWord::unknown},
+        {"O", SwitchWord::unknown},  {"disabled", SwitchWord::unknown},
+        {"n", SwitchWord::unknown},  {"offf", SwitchWord::unknown},
+        {"of", SwitchWord::unknown}, {"-", SwitchWord::unknown},
+        {".", SwitchWord::unknown},  {"0.0.0", SwitchWord::unknown},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(switchWordOf(c.text), c.word) << c.text;
+        EXPECT_EQ(convertFlag(c.text), c.word != SwitchWord::off) << c.text;
     }
 }
 
-const std::string invalidStof = "invalid: invalid stof argument";
-const std::string rangeStof = "range: stof argument out of range";
-const std::string invalidStoi = "invalid: invalid stoi argument";
-const std::string rangeStoi = "range: stoi argument out of range";
-
-TEST(SettingsConversions, FlagIsFalseOnlyForZero)
+TEST(SettingsConversions, ADecimalCommaBetweenDigitsIsThePoint)
 {
-    EXPECT_FALSE(convertFlag("0"));
-    for (const char* text : {"", "1", "false", "no", "00", "0 ; off", "O", " 0"})
-        EXPECT_TRUE(convertFlag(text)) << text;
+    const struct {
+        std::string text;
+        std::size_t comma;  // npos: none read as the point
+        float value;
+    } cases[] = {
+        {"1,5", 1, 1.5f},
+        {"0,06", 1, 0.06f},
+        {"-1,25", 2, -1.25f},
+        {"+2,2", 2, 2.2f},
+        {"1,5,3", 1, 1.5f},                  // the first comma only
+        {"12,5e1", 2, 125.0f},               // the rest of the number reads as before
+        {"1.5,3", std::string::npos, 1.5f},  // a point before it
+        {",5", std::string::npos, 0.0f},     // no digit before it: no number
+        {"1,", std::string::npos, 1.0f},     // no digit after it
+        {"1,a", std::string::npos, 1.0f},
+        {"1,,5", std::string::npos, 1.0f},
+        {"0x1,8", std::string::npos, 1.0f},  // a hexadecimal number keeps its commas
+        {"-0X1,8", std::string::npos, -1.0f},
+        {"1e5,3", 3, 100000.0f},  // read as 1e5.3: the number ends at the point
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(decimalCommaAt(c.text), c.comma) << c.text;
+        const FloatReading reading = convertDecimalFloat(c.text);
+        if (c.text == ",5") {
+            EXPECT_EQ(reading.failure, ReadFailure::invalidFloat);
+            continue;
+        }
+        EXPECT_EQ(reading.failure, ReadFailure::none) << c.text;
+        EXPECT_EQ(reading.value, c.value) << c.text;
+    }
 }
 
 struct FloatCase {
@@ -65,7 +138,7 @@ TEST(SettingsConversions, DecimalFloatReadsTheLeadingNumber)
         {"1.", "ok", 1.0f},
         {"1e", "ok", 1.0f},
         {"1e+", "ok", 1.0f},
-        {"2,5", "ok", 2.0f},
+        {"2,5", "ok", 2.5f},
         {"0x1.8p1", "ok", 3.0f},
         {"0xA", "ok", 10.0f},  // the first hexadecimal letter, either case
         {"0xa.8P1", "ok", 21.0f},
@@ -119,7 +192,8 @@ TEST(SettingsConversions, DecimalFloatReadsTheLeadingNumber)
     for (const FloatCase& c : cases) {
         EXPECT_EQ(outcome(convertDecimalFloat, c.text), c.outcome) << c.text;
         if (c.outcome == "ok") {
-            EXPECT_EQ(std::bit_cast<uint32_t>(convertDecimalFloat(c.text)), std::bit_cast<uint32_t>(c.value)) << c.text;
+            EXPECT_EQ(std::bit_cast<uint32_t>(convertDecimalFloat(c.text).value), std::bit_cast<uint32_t>(c.value))
+                << c.text;
         }
     }
 }
@@ -157,11 +231,10 @@ std::optional<uint32_t> hexReading(const std::string& text)
 
 std::optional<uint32_t> ourReading(const std::string& text)
 {
-    try {
-        return std::bit_cast<uint32_t>(convertDecimalFloat(text));
-    } catch (const std::exception&) {
+    const FloatReading reading = convertDecimalFloat(text);
+    if (reading.failure != ReadFailure::none)
         return std::nullopt;
-    }
+    return std::bit_cast<uint32_t>(reading.value);
 }
 
 TEST(SettingsConversions, DecimalFloatAgreesWithGlibcNearTheEdges)
@@ -205,7 +278,7 @@ TEST(SettingsConversions, DecimalFloatIgnoresTheProcessLocale)
     // as one thousand hexadecimal.
     std::locale previous = std::locale::global(std::locale("de_DE.UTF-8"));
     float comma = std::strtof("1,5", nullptr);
-    float ours = convertDecimalFloat("1.5");
+    float ours = convertDecimalFloat("1.5").value;
     int32_t key = convertHexInteger("1.000");
     std::locale::global(previous);
     std::setlocale(LC_ALL, "C");
@@ -213,6 +286,46 @@ TEST(SettingsConversions, DecimalFloatIgnoresTheProcessLocale)
     ASSERT_EQ(comma, 1.5f) << "the locale did not take effect";
     EXPECT_EQ(ours, 1.5f);
     EXPECT_EQ(key, 1);
+}
+
+// 2^-126 - 2^-151 written out in decimal, all 114 significant digits of it,
+// followed by the last digit that makes it exact, one less, or one more.
+// A number just below the smallest normal float rounds up to it, and it is out
+// of range only when it is tiny after rounding, that is below 2^-126 - 2^-151,
+// the point halfway between 2^-126 and the 24-bit number under it: exactly at
+// that point it rounds to 2^-126 with ties to even, as glibc's strtof says.
+std::string halfwayDecimal(char lastDigit)
+{
+    return std::string("1.1754943157898258998483097641290060955707622747655389745958574123517101622099501057050474"
+                       "628340452909469604492187") +
+           lastDigit + "e-38";
+}
+
+TEST(SettingsConversions, DecimalFloatHalfwayUnderTheSmallestNormalIsNotTiny)
+{
+    const std::string smallestNormal = std::to_string(0x00800000u);
+    const std::string negativeSmallestNormal = std::to_string(0x80800000u);
+    const std::string outOfRange = rangeStof;
+    const struct {
+        std::string text;
+        std::string expected;
+    } cases[] = {
+        {"0x1.ffffffp-127", smallestNormal},  // exactly halfway
+        {"-0x1.ffffffp-127", negativeSmallestNormal},
+        {"0x1.ffffff1p-127", smallestNormal},  // a hair above
+        {"0x1.fffffefp-127", outOfRange},      // a hair below: tiny, and inexact
+        {halfwayDecimal('5'), smallestNormal},
+        {"-" + halfwayDecimal('5'), negativeSmallestNormal},
+        {halfwayDecimal('6'), smallestNormal},
+        {halfwayDecimal('4'), outOfRange},
+        {"0x1p-126", smallestNormal},  // the smallest normal itself, exact
+    };
+    for (const auto& row : cases) {
+        const FloatReading read = convertDecimalFloat(row.text);
+        const std::string got = read.failure == ReadFailure::none ? std::to_string(std::bit_cast<uint32_t>(read.value))
+                                                                  : readFailureText(read.failure);
+        EXPECT_EQ(got, row.expected) << row.text;
+    }
 }
 
 struct IntegerCase {
@@ -247,7 +360,7 @@ TEST(SettingsConversions, DecimalIntegerIsThirtyTwoBits)
     for (const IntegerCase& c : cases) {
         EXPECT_EQ(outcome(convertDecimalInteger, c.text), c.outcome) << c.text;
         if (c.outcome == "ok") {
-            EXPECT_EQ(convertDecimalInteger(c.text), c.value) << c.text;
+            EXPECT_EQ(convertDecimalInteger(c.text).value, c.value) << c.text;
         }
     }
 }
@@ -271,10 +384,8 @@ TEST(SettingsConversions, HexIntegerClampsAndNeverFails)
         {"-80000000", "ok", -2147483647 - 1},
         {"-FFFFFFFFFFFFFFFFFFFFFFFF", "ok", -2147483647 - 1},
     };
-    for (const IntegerCase& c : cases) {
-        EXPECT_EQ(outcome(convertHexInteger, c.text), c.outcome) << c.text;
+    for (const IntegerCase& c : cases)
         EXPECT_EQ(convertHexInteger(c.text), c.value) << c.text;
-    }
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ const SettingRow settingRows[settingRowCount] = {
      &Settings::slowWalkEnabled, nullptr, nullptr},
     {"WalkControl", "SLOW_WALK_CUSTOM_SPEED", "slowWalkCustomSpeed", SettingRule::decimalFloat,
      nullptr, &Settings::slowWalkCustomSpeed, nullptr},
-    {"WalkControl", "WALK_CONTROL_KEY", "walkControlKey", SettingRule::hexInteger,
+    {"WalkControl", "WALK_CONTROL_KEY", "walkControlKey", SettingRule::keyCode,
      nullptr, nullptr, &Settings::walkControlKey},
     {"WalkControl", "REMEMBER_FAST_WALK", "rememberFastWalk", SettingRule::flag,
      &Settings::rememberFastWalk, nullptr, nullptr},
@@ -50,13 +50,13 @@ const SettingRow settingRows[settingRowCount] = {
      nullptr, &Settings::minimumSpeed, nullptr},
 };
 
-// The keys the player may choose; a missing or empty line keeps the key.
+// The keys the player may choose, read before the settings.
 const SettingRow keyRows[keyRowCount] = {
-    {"Keys", "HOTKEY_MODIFIER", "hotkeyModifier", SettingRule::hexInteger, nullptr, nullptr, &Settings::hotkeyModifier},
-    {"Keys", "SWITCH_OFF_KEY", "switchOffKey", SettingRule::hexInteger, nullptr, nullptr, &Settings::switchOffKey},
-    {"Keys", "SWITCH_ON_KEY", "switchOnKey", SettingRule::hexInteger, nullptr, nullptr, &Settings::switchOnKey},
-    {"Keys", "RELOAD_KEY", "reloadKey", SettingRule::hexInteger, nullptr, nullptr, &Settings::reloadKey},
-    {"Keys", "SPRINT_KEY", "sprintKey", SettingRule::hexInteger, nullptr, nullptr, &Settings::sprintKey},
+    {"Keys", "HOTKEY_MODIFIER", "hotkeyModifier", SettingRule::keyCode, nullptr, nullptr, &Settings::hotkeyModifier},
+    {"Keys", "SWITCH_OFF_KEY", "switchOffKey", SettingRule::keyCode, nullptr, nullptr, &Settings::switchOffKey},
+    {"Keys", "SWITCH_ON_KEY", "switchOnKey", SettingRule::keyCode, nullptr, nullptr, &Settings::switchOnKey},
+    {"Keys", "RELOAD_KEY", "reloadKey", SettingRule::keyCode, nullptr, nullptr, &Settings::reloadKey},
+    {"Keys", "SPRINT_KEY", "sprintKey", SettingRule::keyCode, nullptr, nullptr, &Settings::sprintKey},
 };
 // clang-format on
 
@@ -65,16 +65,90 @@ namespace {
 // The lowest MINIMUM_SPEED the wheel may step down to.
 constexpr float lowestMinimumSpeed = 0.15f;
 
-// A hexadecimal key code; an absent or empty key keeps the code the player
-// had (the built-in key until a file names another) rather than storing a
-// number nobody wrote.
-void storeKeyCode(const SettingRow& row, const std::string& text)
+// The built-in defaults, for a line that gives no value.
+const Settings builtInSettings{};
+
+// The value a text (without its note, not empty) gives, or its failure.
+SettingReading readText(const SettingRow& row, std::string_view text)
 {
-    if (!text.empty())
-        settings.*row.integerField = convertHexInteger(text);
+    SettingReading reading;
+    reading.builtInDefault = false;
+    switch (row.rule) {
+    case SettingRule::flag:
+        reading.value.flag = convertFlag(text);
+        break;
+    case SettingRule::decimalFloat: {
+        const FloatReading number = convertDecimalFloat(text);
+        reading.value.real = number.value;
+        reading.failure = number.failure;
+        break;
+    }
+    case SettingRule::keyCode:
+        reading.value.integer = convertKeyCode(text);
+        break;
+    case SettingRule::decimalInteger: {
+        const IntegerReading number = convertDecimalInteger(text);
+        reading.value.integer = number.value;
+        reading.failure = number.failure;
+        break;
+    }
+    }
+    return reading;
 }
 
 }  // namespace
+
+const SettingRow& loadRow(std::size_t index)
+{
+    return index < keyRowCount ? keyRows[index] : settingRows[index - keyRowCount];
+}
+
+SettingValue settingValueOf(const Settings& record, const SettingRow& row)
+{
+    SettingValue value;
+    switch (row.rule) {
+    case SettingRule::flag:
+        value.flag = record.*row.flagField;
+        break;
+    case SettingRule::decimalFloat:
+        value.real = record.*row.floatField;
+        break;
+    case SettingRule::keyCode:
+    case SettingRule::decimalInteger:
+        value.integer = record.*row.integerField;
+        break;
+    }
+    return value;
+}
+
+void setSettingValue(Settings& record, const SettingRow& row, const SettingValue& value)
+{
+    switch (row.rule) {
+    case SettingRule::flag:
+        record.*row.flagField = value.flag;
+        break;
+    case SettingRule::decimalFloat:
+        record.*row.floatField = value.real;
+        break;
+    case SettingRule::keyCode:
+    case SettingRule::decimalInteger:
+        record.*row.integerField = value.integer;
+        break;
+    }
+}
+
+SettingReading readSetting(const SettingRow& row, std::string_view text)
+{
+    const std::string_view value = withoutNote(text);
+    SettingReading reading;
+    if (!value.empty())
+        reading = readText(row, value);
+    if (value.empty() || reading.failure != ReadFailure::none) {
+        reading.value = settingValueOf(builtInSettings, row);
+        reading.builtInDefault = true;
+    }
+    return reading;
+}
 
 void loadSettings()
 {
@@ -82,50 +156,34 @@ void loadSettings()
     loadSettingsFrom("Ambleworks.ini");
 }
 
+void loadSettingsGuarded()
+{
+    try {
+        loadSettings();
+    } catch (...) {
+        // Only memory exhaustion while reading the file gets here; the
+        // settings stay as they stand, and the game must not go down with us.
+    }
+}
+
 void loadSettingsFrom(const std::string& path)
 {
-    // A missing or unreadable file leaves the document empty and every key
-    // reads as the empty text, so the rows run all the same.
+    // A missing or unreadable file leaves the document empty, and every
+    // setting then takes its built-in default.
     IniDocument document;
     IniReader(path).read(document);
     storeSettings(document);
 }
 
-void storeKeySettings(IniDocument& document)
+void storeSettings(IniDocument& document)
 {
-    for (const SettingRow& row : keyRows)
-        storeKeyCode(row, document.section(row.section).value(row.key));
-}
-
-void storeSettings(IniDocument& document, std::size_t* rowsStored)
-{
-    storeKeySettings(document);
-    if (rowsStored)
-        *rowsStored = 0;
-    // Each row is stored before the next is read, so a value that cannot be
-    // converted stops the load there with the earlier rows already in force.
-    for (const SettingRow& row : settingRows) {
-        const std::string& text = document.section(row.section).value(row.key);
-        switch (row.rule) {
-        case SettingRule::flag:
-            settings.*row.flagField = convertFlag(text);
-            break;
-        case SettingRule::decimalFloat:
-            settings.*row.floatField = convertDecimalFloat(text);
-            break;
-        case SettingRule::hexInteger:
-            storeKeyCode(row, text);
-            break;
-        case SettingRule::decimalInteger:
-            settings.*row.integerField = convertDecimalInteger(text);
-            break;
-        }
+    for (std::size_t i = 0; i < loadRowCount; ++i) {
+        const SettingRow& row = loadRow(i);
+        setSettingValue(settings, row, readSetting(row, document.section(row.section).value(row.key)).value);
         // The copy a Shift release restores boundary respect from; play
         // changes only the live setting.
         if (row.flagField == &Settings::respectBoundaries)
             controllerState.respectBoundariesConfigured = settings.respectBoundaries;
-        if (rowsStored)
-            ++*rowsStored;
     }
 }
 

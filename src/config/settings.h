@@ -6,6 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
+
+#include "config/value_conversions.h"
 
 class IniDocument;
 
@@ -53,12 +56,14 @@ struct Settings {
 // The one process-wide settings record.
 extern Settings settings;
 
-// How the value text of one key becomes its field.
+// How the value text of one key becomes its field (value_conversions.h has
+// the rules). Every rule reads the text without its note; a missing or empty
+// line, or a number that cannot be read, gives the built-in default.
 enum class SettingRule {
-    flag,            // false exactly for the text "0"
-    decimalFloat,    // leading number, strtof-style; fails on no number
-    hexInteger,      // leading hexadecimal number; an empty text keeps the field
-    decimalInteger,  // leading base-10 number; fails on no number
+    flag,            // a switch: off for 0, off, no, false (or a zero number); on for anything else
+    decimalFloat,    // the leading number, strtof-style, a decimal comma read as the point
+    keyCode,         // a key's name ("Alt", "F11"), or else a hexadecimal code
+    decimalInteger,  // the leading base-10 number
 };
 
 // One key of Ambleworks.ini and the field it feeds. Exactly one of the three
@@ -73,35 +78,57 @@ struct SettingRow {
     int32_t Settings::*integerField;
 };
 
-// Every key, in the order the load reads and stores them. Tools that explain
-// a file (the simulator's INI doctor) walk the same table the load does.
+// The 19 settings, in the order the load reads and stores them. Tools that
+// explain a file (the INI doctor, the settings page) walk the same tables.
 inline constexpr std::size_t settingRowCount = 19;
 extern const SettingRow settingRows[settingRowCount];
 
-// The keys of [Keys], all read as hexadecimal key codes. They are read before
-// the rows above and cannot fail, so no failure among the 19 settings can take
-// a configured key (the reload key above all) away from the player.
+// The keys of [Keys], read before the 19 settings.
 inline constexpr std::size_t keyRowCount = 5;
 extern const SettingRow keyRows[keyRowCount];
 
-// Reads "Ambleworks.ini" from the current directory into `settings`, row by
-// row. Throws std::invalid_argument or std::out_of_range (with the texts
-// "invalid stof argument", "stof argument out of range", "invalid stoi
-// argument", "stoi argument out of range") when a number cannot be converted;
-// rows before the failing one keep their new values.
+// Every row in load order: the keys of [Keys], then the 19 settings.
+inline constexpr std::size_t loadRowCount = keyRowCount + settingRowCount;
+const SettingRow& loadRow(std::size_t index);
+
+// A setting's value, in whichever of the three types its rule writes.
+struct SettingValue {
+    bool flag = false;
+    float real = 0.0f;
+    int32_t integer = 0;
+};
+
+// The row's field in a settings record, read and written.
+SettingValue settingValueOf(const Settings& record, const SettingRow& row);
+void setSettingValue(Settings& record, const SettingRow& row, const SettingValue& value);
+
+// What the load makes of one line's value text (as the reader gives it, a
+// note after the value included).
+struct SettingReading {
+    SettingValue value;                       // what the setting gets
+    bool builtInDefault = true;               // the line is missing or empty, or its number cannot be read
+    ReadFailure failure = ReadFailure::none;  // why a number could not be read
+};
+SettingReading readSetting(const SettingRow& row, std::string_view text);
+
+// Reads "Ambleworks.ini" from the current directory into `settings`: every
+// key on its own, so a missing or unreadable line gives that one setting its
+// built-in default and every other line still takes effect. Throws nothing
+// but memory exhaustion.
 void loadSettings();
+
+// loadSettings where a load is started (script start, reload hotkey): should
+// memory run out while the file is read, the settings stay as they stand and
+// the script carries on. Nothing escapes the plug-in.
+void loadSettingsGuarded();
 
 // loadSettings on another file: the same reader and the same rows.
 void loadSettingsFrom(const std::string& path);
 
-// The rows of the load, taken from a document already read: the keys of
-// [Keys] first, then the 19 settings. When `rowsStored` is given it counts the
-// settings rows stored so far, so after a failure it is the index of the row
-// that stopped the load.
-void storeSettings(IniDocument& document, std::size_t* rowsStored = nullptr);
-
-// The keys of [Keys] alone, from a document already read; never throws.
-void storeKeySettings(IniDocument& document);
+// The load from a document already read: every row in load order, each
+// stored before the next is read, and the configured copy of
+// RESPECT_BOUNDARIES beside the live one.
+void storeSettings(IniDocument& document);
 
 // Pulls the three bounded speed settings back into range; run every tick.
 void sanitiseSettings();

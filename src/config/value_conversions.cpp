@@ -5,15 +5,19 @@
 #include <cstddef>
 #include <limits>
 #include <locale>
+#include <optional>
 #include <sstream>
-#include <stdexcept>
+#include <string>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
+#include "config/key_names.h"
+
 // Sections of this file:
 //   1. Helpers of the decimal float: the number's extent, exact comparison
-//   2. The four conversions
+//   2. Notes, switches and the decimal comma
+//   3. The conversions
 //
 // Why the float is not simply strtof: strtof follows the process locale (a
 // game running in a locale with a decimal comma would read "1.5" as 1), and
@@ -312,23 +316,122 @@ bool lostPrecisionInTinyRange(const FloatSubject& subject, float magnitude)
 }  // namespace
 
 // ---------------------------------------------------------------------------
-// 2. The four conversions
+// 2. Notes, switches and the decimal comma
 
-bool convertFlag(const std::string& text)
+namespace {
+
+bool isBlank(char c)
 {
-    return text != "0";
+    return isCSpace(c);  // the reader's six blanks are exactly C's white space
 }
 
-float convertDecimalFloat(const std::string& text)
+// True when the whole text is one decimal number (sign, digits with an
+// optional point, optional exponent), with `allZero` telling whether every
+// digit before the exponent is 0.
+bool isWholeDecimalNumber(std::string_view text, bool& allZero)
+{
+    std::size_t at = 0;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-'))
+        ++at;
+    const std::size_t length = numberRun(text, at, false);
+    if (length == 0 || at + length != text.size())
+        return false;
+    allZero = true;
+    for (std::size_t i = at; i < text.size() && lowerAscii(text[i]) != 'e'; ++i) {
+        if (isDecimalDigit(text[i]) && text[i] != '0')
+            allZero = false;
+    }
+    return true;
+}
+
+bool equalsWord(std::string_view text, std::string_view word)
+{
+    return text.size() == word.size() && startsWithWord(text, 0, word);
+}
+
+}  // namespace
+
+const char* readFailureText(ReadFailure failure)
+{
+    switch (failure) {
+    case ReadFailure::none:
+        return "";
+    case ReadFailure::invalidFloat:
+        return "invalid stof argument";
+    case ReadFailure::floatOutOfRange:
+        return "stof argument out of range";
+    case ReadFailure::invalidInteger:
+        return "invalid stoi argument";
+    case ReadFailure::integerOutOfRange:
+        return "stoi argument out of range";
+    }
+    return "";
+}
+
+std::string_view withoutNote(std::string_view text)
+{
+    std::size_t end = std::min(text.find(';'), text.find('#'));
+    if (end == std::string_view::npos)
+        return text;
+    while (end > 0 && isBlank(text[end - 1]))
+        --end;
+    return text.substr(0, end);
+}
+
+SwitchWord switchWordOf(std::string_view text)
+{
+    bool allZero = false;
+    if (isWholeDecimalNumber(text, allZero))
+        return allZero ? SwitchWord::off : SwitchWord::on;
+    for (std::string_view word : {"off", "no", "false"}) {
+        if (equalsWord(text, word))
+            return SwitchWord::off;
+    }
+    for (std::string_view word : {"on", "yes", "true"}) {
+        if (equalsWord(text, word))
+            return SwitchWord::on;
+    }
+    return SwitchWord::unknown;
+}
+
+bool convertFlag(std::string_view text)
+{
+    return switchWordOf(text) != SwitchWord::off;
+}
+
+std::size_t decimalCommaAt(std::string_view text)
+{
+    std::size_t at = 0;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-'))
+        ++at;
+    if (at + 1 < text.size() && text[at] == '0' && lowerAscii(text[at + 1]) == 'x')
+        return std::string_view::npos;  // a hexadecimal number keeps its commas
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '.')
+            return std::string_view::npos;
+        if (text[i] == ',' && i > 0 && i + 1 < text.size() && isDecimalDigit(text[i - 1]) &&
+            isDecimalDigit(text[i + 1]))
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+// ---------------------------------------------------------------------------
+// 3. The conversions
+
+namespace {
+
+// The float reading of a text whose decimal comma, if any, is already a point.
+FloatReading readFloat(std::string_view text)
 {
     FloatSubject subject = findFloatSubject(text);
     switch (subject.form) {
     case FloatForm::none:
     case FloatForm::notANumber:  // NaN would slip past every speed clamp
-        throw std::invalid_argument("invalid stof argument");
+        return {0.0f, ReadFailure::invalidFloat};
     case FloatForm::infinity:
         // An infinite speed would reach the game wherever no clamp stands.
-        throw std::out_of_range("stof argument out of range");
+        return {0.0f, ReadFailure::floatOutOfRange};
     case FloatForm::decimal:
     case FloatForm::hexadecimal:
         break;
@@ -342,15 +445,27 @@ float convertDecimalFloat(const std::string& text)
     // Out of range here is an overflow to infinity or an underflow to zero of
     // a number that is not zero: both range errors.
     if (result.ec == std::errc::result_out_of_range)
-        throw std::out_of_range("stof argument out of range");
+        return {0.0f, ReadFailure::floatOutOfRange};
     if (result.ec != std::errc() || result.ptr != last)
-        throw std::invalid_argument("invalid stof argument");  // cannot happen: the extent was checked
+        return {0.0f, ReadFailure::invalidFloat};  // cannot happen: the extent was checked
     if (magnitude <= std::numeric_limits<float>::min() && lostPrecisionInTinyRange(subject, magnitude))
-        throw std::out_of_range("stof argument out of range");
-    return subject.negative ? -magnitude : magnitude;
+        return {0.0f, ReadFailure::floatOutOfRange};
+    return {subject.negative ? -magnitude : magnitude, ReadFailure::none};
 }
 
-int32_t convertDecimalInteger(const std::string& text)
+}  // namespace
+
+FloatReading convertDecimalFloat(std::string_view text)
+{
+    const std::size_t comma = decimalCommaAt(text);
+    if (comma == std::string_view::npos)
+        return readFloat(text);
+    std::string withPoint(text);
+    withPoint[comma] = '.';
+    return readFloat(withPoint);
+}
+
+IntegerReading convertDecimalInteger(std::string_view text)
 {
     // Read by hand: the same on every platform whatever the width of long,
     // and untouched by the locale.
@@ -363,7 +478,7 @@ int32_t convertDecimalInteger(const std::string& text)
         ++at;
     }
     if (at >= text.size() || !isDecimalDigit(text[at]))
-        throw std::invalid_argument("invalid stoi argument");
+        return {0, ReadFailure::invalidInteger};
     // The magnitude saturates just past the 32-bit range; the digits that
     // follow cannot bring it back.
     constexpr int64_t beyond = int64_t{std::numeric_limits<int32_t>::max()} + 2;
@@ -374,13 +489,13 @@ int32_t convertDecimalInteger(const std::string& text)
     }
     int64_t value = negative ? -magnitude : magnitude;
     if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max())
-        throw std::out_of_range("stoi argument out of range");
-    return static_cast<int32_t>(value);
+        return {0, ReadFailure::integerOutOfRange};
+    return {static_cast<int32_t>(value), ReadFailure::none};
 }
 
-int32_t convertHexInteger(const std::string& text)
+int32_t convertHexInteger(std::string_view text)
 {
-    std::istringstream stream(text);
+    std::istringstream stream{std::string(text)};
     // The classic locale, so no grouping or other national form of a number
     // is accepted whatever global locale the host process has installed.
     stream.imbue(std::locale::classic());
@@ -389,4 +504,11 @@ int32_t convertHexInteger(const std::string& text)
     int value = 0;
     stream >> std::hex >> value;
     return static_cast<int32_t>(value);
+}
+
+int32_t convertKeyCode(std::string_view text)
+{
+    if (const std::optional<int32_t> named = keyCodeOfName(text))
+        return *named;
+    return convertHexInteger(text);
 }

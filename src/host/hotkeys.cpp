@@ -2,7 +2,6 @@
 
 #include "config/settings.h"
 #include "host/key_state_table.h"
-#include "host/plugin_entry.h"
 
 namespace {
 
@@ -31,5 +30,5 @@ void dispatchHotkeys()
         return;
     }
     if (isKeyHeld(keyCodeOfSetting(settings.reloadKey)))
-        loadSettingsGuarded();  // a bad value stops the load there; the script carries on
+        loadSettingsGuarded();
 }

@@ -25,17 +25,6 @@ constexpr uint32_t processAttach = 1;
 
 }  // namespace
 
-void loadSettingsGuarded()
-{
-    try {
-        loadSettings();
-    } catch (...) {
-        // A failed conversion keeps the rows loaded before it; memory
-        // exhaustion while reading the file leaves the settings as they were.
-        // Either way the game must not go down with us.
-    }
-}
-
 void scriptEntry()
 {
     loadSettingsGuarded();

@@ -12,8 +12,3 @@ extern "C" __attribute__((visibility("default"))) int32_t DllMain(void* module, 
 // The script entry the host runs on its script context: loads the settings,
 // then runs the controller and the key dispatcher once per host tick, for ever.
 void scriptEntry();
-
-// Loads Ambleworks.ini where a load is started (script start, reload hotkey):
-// a value that fails to convert stops the load at its row, and the script
-// carries on with the settings as they stand. Nothing escapes the plug-in.
-void loadSettingsGuarded();
