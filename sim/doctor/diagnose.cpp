@@ -24,25 +24,6 @@ namespace {
 // ---------------------------------------------------------------------------
 // The plug-in's records and its load
 
-// The row's field in a settings record.
-SettingValue valueOf(const Settings& record, const SettingRow& row)
-{
-    SettingValue value;
-    switch (row.rule) {
-    case SettingRule::flag:
-        value.flag = record.*row.flagField;
-        break;
-    case SettingRule::decimalFloat:
-        value.real = record.*row.floatField;
-        break;
-    case SettingRule::hexInteger:
-    case SettingRule::decimalInteger:
-        value.integer = record.*row.integerField;
-        break;
-    }
-    return value;
-}
-
 bool sameValue(const SettingRow& row, const SettingValue& a, const SettingValue& b)
 {
     switch (row.rule) {
@@ -50,7 +31,7 @@ bool sameValue(const SettingRow& row, const SettingValue& a, const SettingValue&
         return a.flag == b.flag;
     case SettingRule::decimalFloat:
         return std::bit_cast<uint32_t>(a.real) == std::bit_cast<uint32_t>(b.real);  // -0.0 is not 0.0
-    case SettingRule::hexInteger:
+    case SettingRule::keyCode:
     case SettingRule::decimalInteger:
         return a.integer == b.integer;
     }
@@ -68,13 +49,10 @@ struct LoadResult {
 LoadResult runLoad(IniDocument& document)
 {
     LoadResult result;
-    try {
-        storeSettings(document, &result.rowsStored);
-    } catch (const std::exception& failure) {
-        result.error = failure.what();
-    }
+    storeSettings(document);
+    result.rowsStored = settingRowCount;
     for (std::size_t i = 0; i < loadRowCount; ++i)
-        result.loaded.push_back(valueOf(settings, loadRow(i)));
+        result.loaded.push_back(settingValueOf(settings, loadRow(i)));
     sanitiseSettings();
     return result;
 }
@@ -109,9 +87,9 @@ std::vector<SettingUse> settingUses(IniDocument& document, const LineScan& scan,
         }
         use.source = sourceOf(i, found, readable, load);
         use.loaded = load.loaded[i];
-        use.used = valueOf(settings, row);
+        use.used = settingValueOf(settings, row);
         use.clamped = !sameValue(row, use.loaded, use.used);
-        use.differsFromDefault = !sameValue(row, use.used, valueOf(defaults, row));
+        use.differsFromDefault = !sameValue(row, use.used, settingValueOf(defaults, row));
         uses.push_back(use);
     }
     return uses;

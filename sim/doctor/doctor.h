@@ -48,13 +48,6 @@ enum class Source {
     noFile,       // the file could not be read
 };
 
-// A setting's value, in whichever of the three types its rule writes.
-struct SettingValue {
-    bool flag = false;
-    float real = 0.0f;
-    int32_t integer = 0;
-};
-
 // One setting as the plug-in will use it.
 struct SettingUse {
     const SettingRow* row = nullptr;

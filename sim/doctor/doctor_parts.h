@@ -19,10 +19,7 @@ namespace sim::doctor {
 // ---------------------------------------------------------------------------
 // Names (names.cpp)
 
-// The rows in the order the load reads them: the keys of [Keys], then the 19.
-inline constexpr std::size_t loadRowCount = keyRowCount + settingRowCount;
 inline constexpr std::size_t noIndex = static_cast<std::size_t>(-1);
-const SettingRow& loadRow(std::size_t index);
 
 // The load-order index of a key named in any letter case, or noIndex.
 std::size_t loadRowOfKey(std::string_view key);

@@ -194,11 +194,6 @@ std::string normalise(std::string_view text)
 // ---------------------------------------------------------------------------
 // Rows and sections
 
-const SettingRow& loadRow(std::size_t index)
-{
-    return index < keyRowCount ? keyRows[index] : settingRows[index - keyRowCount];
-}
-
 namespace {
 
 // `written`, already trimmed, is `known` in any letter case.

@@ -62,7 +62,7 @@ Json valueJson(const SettingRow& row, const SettingValue& value)
         std::from_chars(decimal.data(), decimal.data() + decimal.size(), real);
         return real;
     }
-    case SettingRule::hexInteger:
+    case SettingRule::keyCode:
     case SettingRule::decimalInteger:
         return value.integer;
     }

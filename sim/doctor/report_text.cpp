@@ -19,7 +19,7 @@ std::string valueWords(const SettingRow& row, const SettingValue& value)
         return value.flag ? "on" : "off";
     case SettingRule::decimalFloat:
         return formatFloat(value.real);
-    case SettingRule::hexInteger:
+    case SettingRule::keyCode:
         return keyWords(value.integer);
     case SettingRule::decimalInteger:
         return decimal(value.integer);
@@ -30,7 +30,7 @@ std::string valueWords(const SettingRow& row, const SettingValue& value)
 std::string fileSourceWords(const SettingUse& use)
 {
     std::string words = "line " + number(use.line);
-    if (use.row->rule == SettingRule::hexInteger && use.text.empty())
+    if (use.row->rule == SettingRule::keyCode && use.text.empty())
         return words + ": empty, keeps the value it had";
     if (!use.readWhole)
         words += ": \"" + clipped(use.text) + "\"";

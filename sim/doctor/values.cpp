@@ -57,7 +57,7 @@ std::size_t numberExtent(const SettingRow& row, const std::string& text)
     std::size_t at = 0;
     if (at < text.size() && (text[at] == '+' || text[at] == '-'))
         ++at;
-    if (row.rule == SettingRule::hexInteger) {
+    if (row.rule == SettingRule::keyCode) {
         if (at + 1 < text.size() && text[at] == '0' && (text[at + 1] == 'x' || text[at + 1] == 'X'))
             at += 2;
         while (at < text.size() && isHexDigit(text[at]))
@@ -80,11 +80,8 @@ std::string withDecimalPoint(const std::string& text, std::size_t extent)
     if (digits != extent || extent == 0 || !isDigit(text[extent - 1]) || extent + 1 >= text.size() ||
         text[extent] != ',' || !isDigit(text[extent + 1]))
         return {};
-    try {
-        convertDecimalFloat(text);
-    } catch (const std::exception&) {
-        return {};  // too large for a float: that stops the load, which is told instead
-    }
+    if (convertDecimalFloat(text).failure != ReadFailure::none)
+        return {};
     std::size_t end = extent + 1;
     while (end < text.size() && isDigit(text[end]))
         ++end;
@@ -126,7 +123,7 @@ void trailingTextFinding(const SettingUse& use, std::size_t extent, std::vector<
         finding.severity = Severity::warning;
         // What the loader reads from it, also where the load never gets that far.
         finding.message = std::string(row.key) + " = " + clipped(text) + " reads as " +
-                          formatFloat(convertDecimalFloat(text)) +
+                          formatFloat(convertDecimalFloat(text).value) +
                           ": the plug-in needs a dot for decimals and stops at the comma. Write " + meant + ".";
     } else if (rest.front() == ';' || rest.front() == '#') {
         finding.kind = "trailing-remark";
@@ -209,7 +206,7 @@ void valueTextFindings(const SettingUse& use, bool stopsHere, std::vector<Findin
     if (stopsHere || use.text.empty())
         return;
     const std::size_t before = findings.size();
-    if (row.rule == SettingRule::hexInteger)
+    if (row.rule == SettingRule::keyCode)
         keyTextFindings(use, findings);
     const std::size_t extent = numberExtent(row, use.text);
     // A key name's first letters read as a number say nothing more.

@@ -2,190 +2,123 @@
 
 #include <charconv>
 #include <iterator>
-#include <vector>
 
+#include "config/key_names.h"
 #include "trace/format.h"
 
 namespace sim {
 
 namespace {
 
-struct NamedKey {
-    const char* name;
+// What a real keyboard message carries beside the code: the scan code of set
+// 1, as Windows reports it in the message's lParam, and the extended flag.
+struct ScanCode {
     uint32_t code;
     uint8_t scan;
     bool extended;
 };
 
-// Scan codes of set 1, as Windows reports them in the message's lParam. The
-// keys with a name of their own come first, in code order; the series
-// (digits, letters, numpad, F-keys) follow; other spellings of the same keys
-// come last, so that a code always prints under its first name and a new
-// spelling never changes a trace.
-constexpr NamedKey singleKeys[] = {
-    {"BACKSPACE", 0x08, 0x0E, false},
-    {"TAB", 0x09, 0x0F, false},
-    {"ENTER", 0x0D, 0x1C, false},
-    {"SHIFT", 0x10, 0x2A, false},
-    {"CTRL", 0x11, 0x1D, false},
-    {"CONTROL", 0x11, 0x1D, false},
-    {"ALT", 0x12, 0x38, false},
-    {"MENU", 0x12, 0x38, false},
-    {"PAUSE", 0x13, 0x45, false},
-    {"CAPSLOCK", 0x14, 0x3A, false},
-    {"ESC", 0x1B, 0x01, false},
-    {"ESCAPE", 0x1B, 0x01, false},
-    {"SPACE", 0x20, 0x39, false},
-    {"PAGEUP", 0x21, 0x49, true},
-    {"PAGEDOWN", 0x22, 0x51, true},
-    {"END", 0x23, 0x4F, true},
-    {"HOME", 0x24, 0x47, true},
-    {"LEFT", 0x25, 0x4B, true},
-    {"UP", 0x26, 0x48, true},
-    {"RIGHT", 0x27, 0x4D, true},
-    {"DOWN", 0x28, 0x50, true},
-    {"PRINTSCREEN", 0x2C, 0x37, true},
-    {"INSERT", 0x2D, 0x52, true},
-    {"DELETE", 0x2E, 0x53, true},
-    {"LWIN", 0x5B, 0x5B, true},
-    {"RWIN", 0x5C, 0x5C, true},
-    {"APPS", 0x5D, 0x5D, true},
-    {"MULTIPLY", 0x6A, 0x37, false},
-    {"ADD", 0x6B, 0x4E, false},
-    {"SUBTRACT", 0x6D, 0x4A, false},
-    {"DECIMAL", 0x6E, 0x53, false},
-    {"DIVIDE", 0x6F, 0x35, true},
-    {"NUMLOCK", 0x90, 0x45, true},
-    {"SCROLLLOCK", 0x91, 0x46, false},
-    {"LSHIFT", 0xA0, 0x2A, false},
-    {"RSHIFT", 0xA1, 0x36, false},
-    {"LCTRL", 0xA2, 0x1D, false},
-    {"RCTRL", 0xA3, 0x1D, true},
-    {"LALT", 0xA4, 0x38, false},
-    {"RALT", 0xA5, 0x38, true},
-    // The punctuation keys of a US layout, named by their unshifted sign.
-    {"SEMICOLON", 0xBA, 0x27, false},
-    {"EQUALS", 0xBB, 0x0D, false},
-    {"COMMA", 0xBC, 0x33, false},
-    {"MINUS", 0xBD, 0x0C, false},
-    {"PERIOD", 0xBE, 0x34, false},
-    {"SLASH", 0xBF, 0x35, false},
-    {"BACKQUOTE", 0xC0, 0x29, false},
-    {"LBRACKET", 0xDB, 0x1A, false},
-    {"BACKSLASH", 0xDC, 0x2B, false},
-    {"RBRACKET", 0xDD, 0x1B, false},
-    {"QUOTE", 0xDE, 0x28, false},
+// clang-format off
+constexpr ScanCode scanCodes[] = {
+    {0x08, 0x0E, false}, {0x09, 0x0F, false}, {0x0D, 0x1C, false}, {0x10, 0x2A, false}, {0x11, 0x1D, false},
+    {0x12, 0x38, false}, {0x13, 0x45, false}, {0x14, 0x3A, false}, {0x1B, 0x01, false}, {0x20, 0x39, false},
+    {0x21, 0x49, true},  {0x22, 0x51, true},  {0x23, 0x4F, true},  {0x24, 0x47, true},  {0x25, 0x4B, true},
+    {0x26, 0x48, true},  {0x27, 0x4D, true},  {0x28, 0x50, true},  {0x2C, 0x37, true},  {0x2D, 0x52, true},
+    {0x2E, 0x53, true},
+    // Digits 0 to 9.
+    {0x30, 0x0B, false}, {0x31, 0x02, false}, {0x32, 0x03, false}, {0x33, 0x04, false}, {0x34, 0x05, false},
+    {0x35, 0x06, false}, {0x36, 0x07, false}, {0x37, 0x08, false}, {0x38, 0x09, false}, {0x39, 0x0A, false},
+    // Letters A to Z.
+    {0x41, 0x1E, false}, {0x42, 0x30, false}, {0x43, 0x2E, false}, {0x44, 0x20, false}, {0x45, 0x12, false},
+    {0x46, 0x21, false}, {0x47, 0x22, false}, {0x48, 0x23, false}, {0x49, 0x17, false}, {0x4A, 0x24, false},
+    {0x4B, 0x25, false}, {0x4C, 0x26, false}, {0x4D, 0x32, false}, {0x4E, 0x31, false}, {0x4F, 0x18, false},
+    {0x50, 0x19, false}, {0x51, 0x10, false}, {0x52, 0x13, false}, {0x53, 0x1F, false}, {0x54, 0x14, false},
+    {0x55, 0x16, false}, {0x56, 0x2F, false}, {0x57, 0x11, false}, {0x58, 0x2D, false}, {0x59, 0x15, false},
+    {0x5A, 0x2C, false},
+    {0x5B, 0x5B, true},  {0x5C, 0x5C, true},  {0x5D, 0x5D, true},
+    // Numpad 0 to 9, then its operators.
+    {0x60, 0x52, false}, {0x61, 0x4F, false}, {0x62, 0x50, false}, {0x63, 0x51, false}, {0x64, 0x4B, false},
+    {0x65, 0x4C, false}, {0x66, 0x4D, false}, {0x67, 0x47, false}, {0x68, 0x48, false}, {0x69, 0x49, false},
+    {0x6A, 0x37, false}, {0x6B, 0x4E, false}, {0x6D, 0x4A, false}, {0x6E, 0x53, false}, {0x6F, 0x35, true},
+    // F1 to F24.
+    {0x70, 0x3B, false}, {0x71, 0x3C, false}, {0x72, 0x3D, false}, {0x73, 0x3E, false}, {0x74, 0x3F, false},
+    {0x75, 0x40, false}, {0x76, 0x41, false}, {0x77, 0x42, false}, {0x78, 0x43, false}, {0x79, 0x44, false},
+    {0x7A, 0x57, false}, {0x7B, 0x58, false}, {0x7C, 0x64, false}, {0x7D, 0x65, false}, {0x7E, 0x66, false},
+    {0x7F, 0x67, false}, {0x80, 0x68, false}, {0x81, 0x69, false}, {0x82, 0x6A, false}, {0x83, 0x6B, false},
+    {0x84, 0x6C, false}, {0x85, 0x6D, false}, {0x86, 0x6E, false}, {0x87, 0x76, false},
+    {0x90, 0x45, true},  {0x91, 0x46, false},
+    {0xA0, 0x2A, false}, {0xA1, 0x36, false}, {0xA2, 0x1D, false}, {0xA3, 0x1D, true},  {0xA4, 0x38, false},
+    {0xA5, 0x38, true},
+    {0xBA, 0x27, false}, {0xBB, 0x0D, false}, {0xBC, 0x33, false}, {0xBD, 0x0C, false}, {0xBE, 0x34, false},
+    {0xBF, 0x35, false}, {0xC0, 0x29, false}, {0xDB, 0x1A, false}, {0xDC, 0x2B, false}, {0xDD, 0x1B, false},
+    {0xDE, 0x28, false},
 };
+// clang-format on
 
-constexpr NamedKey otherSpellings[] = {
-    {"RETURN", 0x0D, 0x1C, false},
-    {"CAPS", 0x14, 0x3A, false},
-    {"PGUP", 0x21, 0x49, true},
-    {"PGDN", 0x22, 0x51, true},
-    {"INS", 0x2D, 0x52, true},
-    {"DEL", 0x2E, 0x53, true},
-    {"NUMPADMULTIPLY", 0x6A, 0x37, false},
-    {"NUMPADADD", 0x6B, 0x4E, false},
-    {"NUMPADSUBTRACT", 0x6D, 0x4A, false},
-    {"NUMPADDECIMAL", 0x6E, 0x53, false},
-    {"NUMPADDIVIDE", 0x6F, 0x35, true},
-    {"TILDE", 0xC0, 0x29, false},
-    {"GRAVE", 0xC0, 0x29, false},
-};
-
-// A series of keys with consecutive codes, named in order.
-struct KeySeries {
-    uint32_t firstCode;
-    const char* const* names;
-    const uint8_t* scans;
-    size_t count;
-};
-
-constexpr uint8_t digitScan[] = {0x0B, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A};
-constexpr const char* digitNames[] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
-constexpr uint8_t letterScan[] = {0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26, 0x32,
-                                  0x31, 0x18, 0x19, 0x10, 0x13, 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C};
-constexpr const char* letterNames[] = {"A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "M",
-                                       "N", "O", "P", "Q", "R", "S", "T", "U", "V", "W", "X", "Y", "Z"};
-constexpr uint8_t numpadScan[] = {0x52, 0x4F, 0x50, 0x51, 0x4B, 0x4C, 0x4D, 0x47, 0x48, 0x49};
-constexpr const char* numpadNames[] = {"NUMPAD0", "NUMPAD1", "NUMPAD2", "NUMPAD3", "NUMPAD4",
-                                       "NUMPAD5", "NUMPAD6", "NUMPAD7", "NUMPAD8", "NUMPAD9"};
-constexpr uint8_t fScan[] = {0x3B, 0x3C, 0x3D, 0x3E, 0x3F, 0x40, 0x41, 0x42, 0x43, 0x44, 0x57, 0x58,
-                             0x64, 0x65, 0x66, 0x67, 0x68, 0x69, 0x6A, 0x6B, 0x6C, 0x6D, 0x6E, 0x76};
-constexpr const char* fNames[] = {"F1",  "F2",  "F3",  "F4",  "F5",  "F6",  "F7",  "F8",  "F9",  "F10", "F11", "F12",
-                                  "F13", "F14", "F15", "F16", "F17", "F18", "F19", "F20", "F21", "F22", "F23", "F24"};
-
-constexpr KeySeries keySeries[] = {
-    {0x30, digitNames, digitScan, std::size(digitNames)},
-    {0x41, letterNames, letterScan, std::size(letterNames)},
-    {0x60, numpadNames, numpadScan, std::size(numpadNames)},
-    {0x70, fNames, fScan, std::size(fNames)},
-};
-
-// Every key by name, in the order above; made once.
-const std::vector<NamedKey>& namedKeys()
+// A key's name as the scenario language and the trace write it: the
+// canonical name in capitals, without blanks ("Page Up" is PAGEUP).
+std::string scenarioSpelling(std::string_view name)
 {
-    static const std::vector<NamedKey> keys = [] {
-        std::vector<NamedKey> all(std::begin(singleKeys), std::end(singleKeys));
-        for (const KeySeries& series : keySeries) {
-            for (size_t i = 0; i < series.count; ++i)
-                all.push_back({series.names[i], series.firstCode + static_cast<uint32_t>(i), series.scans[i], false});
-        }
-        all.insert(all.end(), std::begin(otherSpellings), std::end(otherSpellings));
-        return all;
-    }();
-    return keys;
+    std::string spelling;
+    for (char c : name) {
+        if (c == ' ')
+            continue;
+        spelling += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    return spelling;
 }
 
-std::string upper(std::string_view text)
+std::optional<KeyInfo> keyOfHexCode(std::string_view text)
 {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-    return out;
+    if (text.size() < 3 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X'))
+        return std::nullopt;
+    uint64_t code = 0;
+    const char* begin = text.data() + 2;
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(begin, end, code, 16);
+    if (result.ec != std::errc() || result.ptr != end || code > 0xFFFFFFFFull)
+        return std::nullopt;
+    return keyOfCode(static_cast<uint32_t>(code));
 }
 
 }  // namespace
 
 KeyInfo keyOfCode(uint32_t code)
 {
-    for (const NamedKey& key : namedKeys()) {
-        if (key.code == code)
-            return KeyInfo{key.code, key.scan, key.extended, key.name};
+    KeyInfo key{code, 0, false, hexShort(code)};
+    const std::string_view name = code <= 0xFF ? keyNameOfCode(static_cast<int32_t>(code)) : std::string_view();
+    if (!name.empty())
+        key.name = scenarioSpelling(name);
+    for (const ScanCode& scan : scanCodes) {
+        if (scan.code == code) {
+            key.scanCode = scan.scan;
+            key.extended = scan.extended;
+        }
     }
-    return KeyInfo{code, 0, false, hexShort(code)};
+    return key;
 }
 
 std::vector<std::string> keyNames()
 {
     std::vector<std::string> names;
-    for (uint32_t code = 0; code < 0x100; ++code) {
-        const KeyInfo key = keyOfCode(code);
-        if (key.name.rfind("0x", 0) != 0)
-            names.push_back(key.name);
-    }
+    for (std::size_t i = 0; i < keyNameCount; ++i)
+        names.push_back(scenarioSpelling(keyNameTable[i].name));
     return names;
 }
 
 std::optional<KeyInfo> findKey(std::string_view text)
 {
-    const std::string name = upper(text);
-    for (const NamedKey& key : namedKeys()) {
-        if (name == key.name)
-            return keyOfCode(key.code);  // canonical name (CTRL for CONTROL)
-    }
-    // Any other key by its hexadecimal code (single digits are the digit keys).
-    if (name.size() < 3 || name[0] != '0' || name[1] != 'X')
-        return std::nullopt;
-    uint64_t code = 0;
-    const char* begin = name.data() + 2;
-    const char* end = name.data() + name.size();
-    const auto result = std::from_chars(begin, end, code, 16);
-    if (result.ec != std::errc() || result.ptr != end || code > 0xFFFFFFFFull)
-        return std::nullopt;
-    return keyOfCode(static_cast<uint32_t>(code));
+    // A digit alone is the digit key here, where no key code is written in
+    // decimal.
+    if (text.size() == 1 && text[0] >= '0' && text[0] <= '9')
+        return keyOfCode(static_cast<uint32_t>(text[0]));
+    if (const std::optional<KeyInfo> coded = keyOfHexCode(text))
+        return coded;
+    // A name of one side of Shift, Ctrl or Alt is that side's own code: the
+    // scenario sends what it names, even codes Windows never sends.
+    if (const KeyName* named = findKeyName(text))
+        return keyOfCode(static_cast<uint32_t>(named->code));
+    return std::nullopt;
 }
 
 }  // namespace sim

@@ -1,6 +1,7 @@
 #pragma once
-// Windows virtual-key codes by name, with the scan code and extended flag a
-// real keyboard message carries, for the scenario language and the trace.
+// Keys in the scenario language and the trace: named through the plug-in's
+// one table of key names (src/config/key_names.h), with the scan code and
+// extended flag a real keyboard message carries.
 
 #include <cstdint>
 #include <optional>
@@ -14,17 +15,18 @@ struct KeyInfo {
     uint32_t code = 0;
     uint8_t scanCode = 0;
     bool extended = false;
-    std::string name;  // canonical upper-case name, or the hex code
+    std::string name;  // the canonical name in capitals without blanks (PAGEUP), or the hex code
 };
 
-// A key by name (case-insensitive: SHIFT, END, NUMPAD1, A, F5, …) or by
-// number (0x10, 16). Nothing for an unknown name. Codes are written in hex (0x10); single digits are the digit keys.
+// A key by any name the table knows (case, blanks, '_' and '-' ignored:
+// SHIFT, END, NUMPAD1, Page Up, A, F5, …), by a code in hex (0x10), or a
+// single digit for that digit key. Nothing for an unknown name.
 std::optional<KeyInfo> findKey(std::string_view text);
 
-// The canonical name of a code (e.g. "SHIFT"), or its hex form.
+// A code with its name (e.g. "SHIFT"), or its hex form where it has none.
 KeyInfo keyOfCode(uint32_t code);
 
-// Every canonical key name, for "did you mean".
+// Every name the table knows, in the scenario's spelling, for "did you mean".
 std::vector<std::string> keyNames();
 
 // One keyboard message as the host hands it to the plug-in's handler.

@@ -66,19 +66,13 @@ HotkeyPress hotkeyPress(const PluginKeys& keys, Hotkey hotkey)
     return {true, modifier, key};
 }
 
-PluginKeys readPluginKeys(const PluginKeys& before, const std::string& path)
+PluginKeys readPluginKeys(const std::string& path)
 {
     // The loader fills the linked copy of the plug-in's records; they are put
     // back as they were, so that nothing else sees this read.
     const Settings savedSettings = settings;
     const ControllerState savedController = controllerState;
-    for (const KeyField& field : keyFields)
-        settings.*field.setting = before.*field.key;
-    try {
-        loadSettingsFrom(path);
-    } catch (...) {
-        // A value that cannot be converted stops the load, as in the plug-in.
-    }
+    loadSettingsFrom(path);
     const PluginKeys keys = pluginKeysOf(settings);
     settings = savedSettings;
     controllerState = savedController;

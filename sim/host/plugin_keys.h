@@ -50,10 +50,9 @@ HotkeyPress hotkeyPress(const PluginKeys& keys, Hotkey hotkey);
 // "End+Numpad3", or "F11" alone; "" when no keys make it act.
 std::string hotkeyPressWords(const HotkeyPress& press, std::string (*keyName)(int32_t code));
 
-// The keys the plug-in holds after reading the INI file at `path` while it
-// held `before`: read by the plug-in's own loader, so a missing or empty line
-// keeps its key and a load that stops early keeps the keys after it.
-PluginKeys readPluginKeys(const PluginKeys& before, const std::string& path);
+// The keys the plug-in holds after reading the INI file at `path`, read by
+// the plug-in's own loader (a missing or unreadable line: the built-in key).
+PluginKeys readPluginKeys(const std::string& path);
 
 // Is `code` a key the plug-in's key table has a slot for?
 bool isKeySlot(int32_t code);

@@ -1,9 +1,9 @@
 #include "report/wording.h"
 
 #include <charconv>
-#include <map>
 
-#include "host/keys.h"
+#include "config/key_names.h"
+#include "trace/format.h"
 
 namespace sim::report {
 
@@ -23,19 +23,8 @@ std::string fixed(double value, int decimals)
 
 std::string keyDisplayName(uint32_t code)
 {
-    static const std::map<uint32_t, std::string> names = {
-        {0x10, "Shift"},     {0x11, "Ctrl"},       {0x12, "Alt"},      {0x23, "End"},        {0x24, "Home"},
-        {0x2D, "Insert"},    {0x2E, "Delete"},     {0x21, "PageUp"},   {0x22, "PageDown"},   {0x25, "Left"},
-        {0x26, "Up"},        {0x27, "Right"},      {0x28, "Down"},     {0xA0, "Left Shift"}, {0xA1, "Right Shift"},
-        {0xA2, "Left Ctrl"}, {0xA3, "Right Ctrl"}, {0xA4, "Left Alt"}, {0xA5, "Right Alt"},  {0x20, "Space"},
-        {0x0D, "Enter"},     {0x09, "Tab"},        {0x1B, "Esc"},      {0x08, "Backspace"},  {0x14, "CapsLock"},
-    };
-    const auto it = names.find(code);
-    if (it != names.end())
-        return it->second;
-    if (code >= 0x60 && code <= 0x69)
-        return "Numpad" + std::string(1, static_cast<char>('0' + (code - 0x60)));
-    return keyOfCode(code).name;  // letters, digits, F-keys, or the hex code
+    const std::string_view name = code <= 0xFF ? keyNameOfCode(static_cast<int32_t>(code)) : std::string_view();
+    return name.empty() ? hexShort(code) : std::string(name);
 }
 
 std::string moveDirection(const std::set<std::string>& moves)

@@ -9,7 +9,8 @@
 
 namespace sim::report {
 
-// The player's name of a key code: "Shift", "Alt", "End", "Numpad1", "A".
+// The player's name of a key code: "Shift", "Alt", "End", "Numpad 1", "A";
+// the hex code where no key has it.
 std::string keyDisplayName(uint32_t code);
 
 // "forward", "back", "left", "right", "forward-left", … for a set of move

@@ -274,7 +274,7 @@ void Session::State::keyboard(int tick)
 void Session::State::followKeys(TickRecord& record, int tick)
 {
     if (readsIniNext && runtime->loaded()) {
-        keys = readPluginKeys(builtInPluginKeys(), iniFileName);
+        keys = readPluginKeys(iniFileName);
         readsIniNext = false;
     }
     record.keys = keys;
@@ -282,7 +282,7 @@ void Session::State::followKeys(TickRecord& record, int tick)
     const bool modifier = keys.hotkeyModifier == 0 || keyTable.held(keys.hotkeyModifier, now);
     if (runtime->loaded() && modifier && !keyTable.held(keys.switchOff, now) && !keyTable.held(keys.switchOn, now) &&
         keyTable.held(keys.reload, now))
-        keys = readPluginKeys(keys, iniFileName);
+        keys = readPluginKeys(iniFileName);
 }
 
 bool Session::step()
