@@ -80,7 +80,7 @@ if(CMAKE_SCRIPT_MODE_FILE)
     expect_status(0)
     expect_in("${out}" "Ambleworks timeline: demo.scn" "  time   tick  input"
               "Alt short press: fast walk on at 1.38" "Shift tap: light run at 1.78"
-              "End+Numpad1: Ambleworks switched off")
+              "End+Numpad 1: Ambleworks switched off")
     expect_not_in("${out}" "tick 1 @" "setPedMaxSpeed(")
   elseif(CASE STREQUAL "both")
     sim(run ${demo} --show both)

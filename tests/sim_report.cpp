@@ -154,18 +154,19 @@ INSTANTIATE_TEST_SUITE_P(
                   "ini none\nticks 20\nat 1 move up\nat 1 desired 1.5\nat 10 key tap ALT\n", 11, "",
                   "sprint control pulsed", "Alt short press with no custom speed: the sprint control is pulsed"},
         Behaviour{"SwitchedOff", walking + "ticks 60\nat 10 wheel up\nat 20..22 key hold END+NUMPAD1\n", 21,
-                  "End+Numpad1 (switch off)", "nothing: the game's own speed", "End+Numpad1: Ambleworks switched off"},
+                  "End+Numpad 1 (switch off)", "nothing: the game's own speed",
+                  "End+Numpad 1: Ambleworks switched off"},
         Behaviour{"WheelIgnoredWhileOff",
                   walking + "ticks 60\nat 10 wheel up\nat 20..22 key hold END+NUMPAD1\nat 30 wheel up\n", 30,
                   "wheel notch up", "", "ignored: Ambleworks is off"},
         Behaviour{"SwitchedOnWithTheSpeedItHad",
                   walking +
                       "ticks 60\nat 10 wheel up\nat 20..22 key hold END+NUMPAD1\nat 40..42 key hold END+NUMPAD2\n",
-                  41, "End+Numpad2 (switch on)", "speed capped at 1.06", "End+Numpad2: Ambleworks switched on"}),
+                  41, "End+Numpad 2 (switch on)", "speed capped at 1.06", "End+Numpad 2: Ambleworks switched on"}),
     [](const testing::TestParamInfo<Behaviour>& info) { return std::string(info.param.name); });
 
 // An Ambleworks.ini that chooses other keys: Home as the hotkey modifier, F1
-// to F3 for off, on and reload, CapsLock to sprint, Q as the walk-control key.
+// to F3 for off, on and reload, Caps Lock to sprint, Q as the walk-control key.
 const std::string ownKeys = "ini begin\n[Keys]\nHOTKEY_MODIFIER = 24\nSWITCH_OFF_KEY = 70\nSWITCH_ON_KEY = 71\n"
                             "RELOAD_KEY = 72\nSPRINT_KEY = 14\n[MouseWheel]\nSPEED_INCREMENT = 0.06\n"
                             "[Shift]\nSHIFT_TAP_CUSTOM_SPEED = 1.78\n[WalkControl]\nFAST_WALK_CUSTOM_SPEED = 1.38\n"
@@ -174,23 +175,23 @@ const std::string ownKeys = "ini begin\n[Keys]\nHOTKEY_MODIFIER = 24\nSWITCH_OFF
 
 TEST(Timeline, NamesTheKeysTheScenariosIniConfigures)
 {
-    // The game sprints on its own sprint control; the plug-in's sprint key is CapsLock.
+    // The game sprints on its own sprint control; the plug-in's sprint key is Caps Lock.
     const Played played = play(ownKeys + "ticks 120\nat 10..17 key hold CAPSLOCK\nat 10..18 control INPUT_SPRINT on\n"
                                          "at 30..36 key hold Q\n"
                                          "at 50..52 key hold HOME+F1\nat 60..62 key hold HOME+F2\n"
                                          "at 70..72 key hold END+NUMPAD1\nat 80..87 key hold SHIFT\n");
-    EXPECT_NE(played.text.find("Keys from Ambleworks.ini: walk control Q, sprint CapsLock, switch off Home+F1, "
+    EXPECT_NE(played.text.find("Keys from Ambleworks.ini: walk control Q, sprint Caps Lock, switch off Home+F1, "
                                "switch on Home+F2, reload Home+F3."),
               std::string::npos)
         << played.text;
-    EXPECT_NE(entryWithWhy(played.timeline, "CapsLock tap: light run at 1.78"), nullptr) << played.text;
+    EXPECT_NE(entryWithWhy(played.timeline, "Caps Lock tap: light run at 1.78"), nullptr) << played.text;
     EXPECT_NE(entryWithWhy(played.timeline, "Q short press: fast walk on at 1.38"), nullptr) << played.text;
     const TimelineEntry* off = entryWithWhy(played.timeline, "Home+F1: Ambleworks switched off");
     ASSERT_NE(off, nullptr) << played.text;
     EXPECT_EQ(off->input, "Home+F1 (switch off)");
     EXPECT_NE(entryWithWhy(played.timeline, "Home+F2: Ambleworks switched on"), nullptr) << played.text;
-    // The built-in keys are plain keys now: End+Numpad1 and Shift change nothing.
-    EXPECT_EQ(played.text.find("End+Numpad1 ("), std::string::npos) << played.text;
+    // The built-in keys are plain keys now: End+Numpad 1 and Shift change nothing.
+    EXPECT_EQ(played.text.find("End+Numpad 1 ("), std::string::npos) << played.text;
     EXPECT_EQ(played.text.find("Shift tap"), std::string::npos) << played.text;
 }
 
@@ -199,10 +200,10 @@ TEST(Timeline, NamesTheKeysTheScenariosIniConfigures)
 TEST(Timeline, NamesHotkeysAsThePlayerPressesThem)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"RELOAD_KEY = 23\n", "switch off End+Numpad1, switch on End+Numpad2, reload End."},
-        {"HOTKEY_MODIFIER = 0\nRELOAD_KEY = 7A\n", "switch off Numpad1, switch on Numpad2, reload F11."},
+        {"RELOAD_KEY = 23\n", "switch off End+Numpad 1, switch on End+Numpad 2, reload End."},
+        {"HOTKEY_MODIFIER = 0\nRELOAD_KEY = 7A\n", "switch off Numpad 1, switch on Numpad 2, reload F11."},
         {"HOTKEY_MODIFIER = FF\n", "switch off no key, switch on no key, reload no key."},
-        {"SWITCH_ON_KEY = 61\nRELOAD_KEY = -1\n", "switch off End+Numpad1, switch on no key, reload no key."},
+        {"SWITCH_ON_KEY = 61\nRELOAD_KEY = -1\n", "switch off End+Numpad 1, switch on no key, reload no key."},
     };
     for (const auto& [keys, words] : cases) {
         const Played played = play("ini begin\n[Keys]\n" + keys + "ini end\nticks 3\n");
@@ -441,14 +442,14 @@ TEST(Chart, ControlLanesHaveNamesThatFitTheMargin)
 
 TEST(Chart, LabelsBesideNarrowBandsDoNotRunIntoTheNextBand)
 {
-    // Two hotkey presses close together: "End+Numpad1 off" would reach the
-    // second press, so only its short form ("Numpad1 off") stands beside the first.
+    // Two hotkey presses close together: "End+Numpad 1 off" would reach the
+    // second press, so only its short form ("Numpad 1 off") stands beside the first.
     const Played played =
-        play(walking + "ticks 200\nat 100..102 key hold END+NUMPAD1\nat 116..118 key hold END+NUMPAD2\n");
+        play(walking + "ticks 200\nat 100..102 key hold END+NUMPAD1\nat 118..120 key hold END+NUMPAD2\n");
     const std::string inputs = group(sim::report::renderChart(played.facts, played.timeline), "inputs");
-    EXPECT_EQ(inputs.find(">End+Numpad1 off<"), std::string::npos);
-    EXPECT_NE(inputs.find(">Numpad1 off<"), std::string::npos);
-    EXPECT_NE(inputs.find(">End+Numpad2 on<"), std::string::npos);
+    EXPECT_EQ(inputs.find(">End+Numpad 1 off<"), std::string::npos);
+    EXPECT_NE(inputs.find(">Numpad 1 off<"), std::string::npos);
+    EXPECT_NE(inputs.find(">End+Numpad 2 on<"), std::string::npos);
 }
 
 }  // namespace

@@ -65,6 +65,9 @@ std::string hotkeysLaneName(const PluginKeys& keys)
     while (common < off.size() && common < on.size() && common < reload.size() && off[common] == on[common] &&
            off[common] == reload[common])
         ++common;
+    // "Numpad 1", "Numpad 2" and "Numpad 3" make one lane, "Numpad".
+    while (common > 0 && off[common - 1] == ' ')
+        --common;
     const std::string keysName = common > 0 ? off.substr(0, common) : "keys";
     return keys.hotkeyModifier == 0 ? keysName : pluginKeyName(keys.hotkeyModifier) + "+" + keysName;
 }

@@ -257,7 +257,7 @@ std::vector<TimelineEntry> entriesOf(const std::map<int, Line>& lines, const Lin
 constexpr size_t timeWidth = 7;
 constexpr size_t tickWidth = 5;
 constexpr size_t inputMinWidth = 12;
-constexpr size_t inputMaxWidth = 24;
+constexpr size_t inputMaxWidth = 25;  // "End+Numpad 1 (switch off)" on one line
 constexpr size_t imposedMinWidth = 20;
 constexpr size_t imposedMaxWidth = 38;
 constexpr size_t whyMaxWidth = 52;
