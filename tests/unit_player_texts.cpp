@@ -12,7 +12,10 @@
 // - In a description, "raised to N" states the lowest value the plug-in
 //   lets through and "lowered to N" the highest. A description without
 //   them says the setting has no such limit, and the test holds it to that.
-// Values are read with the plug-in's own conversions, the limits measured by
+// - A key named with its code is written "Name (0xNN)" (Alt (0x12), The
+//   keypad's Add (0x6B)): the name, the last one to three words before the
+//   bracket, must be the key of that code in the plug-in's table of names.
+// Values are read with the plug-in's own loader, the limits measured by
 // running sanitiseSettings on values far outside every range.
 
 #include <gtest/gtest-spi.h>
@@ -29,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "config/key_names.h"
 #include "config/settings.h"
 
 namespace {
@@ -91,7 +95,7 @@ void addEntry(TextEntries& text, const std::string& key, TextEntry entry)
 TextEntries readmeEntries(const std::vector<std::string>& lines)
 {
     static const std::regex header(R"(^\[(\w+)\]$)");
-    static const std::regex entryLine(R"(^  ([A-Z_]+) = (\S+)$)");
+    static const std::regex entryLine(R"(^  ([A-Z_]+) = (\S.*)$)");
     TextEntries text;
     std::string section;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -120,7 +124,7 @@ std::string commentText(const std::string& line)
 TextEntries iniEntries(const std::vector<std::string>& lines)
 {
     static const std::regex header(R"(^\[(\w+)\]$)");
-    static const std::regex entryLine(R"(^([A-Z_]+) = (\S+)$)");
+    static const std::regex entryLine(R"(^([A-Z_]+) = (\S.*)$)");
     static const std::regex example(R"(^;\s*([A-Z_]+) = )");
     TextEntries text;
     std::string section;
@@ -226,7 +230,45 @@ void checkEntries(const char* name, const TextEntries& text)
     }
 }
 
+// Every "Name (0xNN)" of a text names the key of that code.
+void checkKeyNames(const char* name, const std::vector<std::string>& lines)
+{
+    static const std::regex named(R"(((?:[A-Za-z0-9']+ ){0,2}[A-Za-z0-9']+) \((0x[0-9A-F]{2})\))");
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        for (std::sregex_iterator it(lines[i].begin(), lines[i].end(), named), end; it != end; ++it) {
+            const int32_t code = std::stoi((*it)[2].str(), nullptr, 16);
+            // The longest run of the words before the bracket that is a name.
+            std::string words = (*it)[1].str();
+            std::optional<int32_t> read = keyCodeOfName(words);
+            while (!read && words.find(' ') != std::string::npos) {
+                words.erase(0, words.find(' ') + 1);
+                read = keyCodeOfName(words);
+            }
+            EXPECT_EQ(read, code) << name << " line " << i + 1 << ": " << (*it)[0].str();
+        }
+    }
+}
+
 const std::string sourceDir = AMBLEWORKS_SOURCE_DIR;
+
+TEST(PlayerTexts, KeysNamedWithTheirCodesAreThoseKeys)
+{
+    checkKeyNames("README.txt", fileLines(sourceDir + "/docs/player/README.txt"));
+    checkKeyNames("Ambleworks.ini", fileLines(sourceDir + "/Ambleworks.ini"));
+    // The check sees a name that is not the code's key, and a code with no name.
+    const auto failures = [](const std::vector<std::string>& lines) {
+        testing::TestPartResultArray results;
+        {
+            testing::ScopedFakeTestPartResultReporter reporter(
+                testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &results);
+            checkKeyNames("text", lines);
+        }
+        return results.size();
+    };
+    EXPECT_EQ(failures({"  Shift (0x10)   the keypad's Add (0x6B)"}), 0);
+    EXPECT_EQ(failures({"  Shift (0x11)"}), 1);
+    EXPECT_EQ(failures({"  hold Shiftt (0x10)"}), 1);
+}
 
 TEST(PlayerTexts, ReadmeStatesTheBuiltInValuesAndLimits)
 {
