@@ -8,33 +8,29 @@
 // Ambleworks.ini in a private directory and read back by the plug-in's own
 // loadSettings, so the file path stays covered.
 //
-// Nothing may crash or trip a sanitizer, and nothing may escape the load but
-// the four conversion failures ("invalid stof argument", "stof argument out
-// of range", "invalid stoi argument", "stoi argument out of range"), which
-// the plug-in catches where a load starts. Beyond that the target checks
-// what the reader and the load promise:
+// Nothing may crash or trip a sanitizer, and nothing may escape the load: a
+// value that cannot be read gives its setting the built-in default. Beyond
+// that the target checks what the reader and the load promise:
 //   - the document: names trimmed and lower-cased, no line break, CR or NUL
 //     left in any text, indexes that agree with the entries, every name found
 //     again in any letter case (the very entry, nothing added), the same
 //     document when the same reader reads the input again (through the file,
 //     a second reader too);
-//   - the conversions of every value: the float and the decimal integer
-//     exactly as the C library's strtof and strtol read the text in the "C"
-//     locale (NaN refused as invalid, an infinity as out of range);
-//   - the load: the five keys of [Keys] first, each kept when its line is
-//     missing or empty, whatever follows; then the 19 settings row by row as
-//     the settings table lays them out, stopping at the first failing row
-//     with that row's message, no float setting ever NaN or infinite, and the
-//     copy of RESPECT_BOUNDARIES written exactly when the load got that far.
+//   - the conversions of every value: the float (with its decimal comma) and
+//     the decimal integer exactly as the C library's strtof and strtol read
+//     the text in the "C" locale (NaN refused as invalid, an infinity as out
+//     of range), switch words as written out below;
+//   - the load: every one of the 24 rows on its own, a line's note dropped,
+//     a missing, empty or unreadable line giving its built-in default, no
+//     float setting ever NaN or infinite, the copy of RESPECT_BOUNDARIES
+//     always the value stored, and the same settings whatever the settings
+//     were before the load.
 //
-// From memory each input is read twice, the least these checks need: the
-// first document is checked and then loaded from the built-in settings, the
-// second (the same reader again, which must give the same document) is loaded
-// from other settings. Nothing copies a document, and the expected load
-// looks values up on its own, without the reader's lookups (which add the
-// keys they do not find), and reads them with the C library, so that it
-// throws nothing: under AddressSanitizer every exception costs a system
-// call and the unwinding of the stack.
+// From memory each input is read once: the document is checked, then loaded
+// from the built-in settings and again from other settings (the first load's
+// lookups add the keys they do not find, empty, which reads as missing).
+// Nothing copies a document, and the expected load looks values up on its
+// own, without the reader's lookups, and reads numbers with the C library.
 
 #include <cerrno>
 #include <cmath>
@@ -44,12 +40,13 @@
 #include <cstring>
 #include <fstream>
 #include <limits>
+#include <map>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "config/ini_reader.h"
+#include "config/key_names.h"
 #include "config/settings.h"
 #include "config/value_conversions.h"
 #include "controller/controller_state.h"
@@ -121,16 +118,19 @@ void checkDocument(IniDocument& document)
     }
 
     // Lookups in capitals, with blanks around, find the very entry that is
-    // there and add nothing. By index, as a faulty lookup could append.
+    // there and add nothing. By index, as a faulty lookup could append. The
+    // first few of each are enough: every lookup takes the same path, and
+    // each costs an input more than all the rest of this check.
+    constexpr std::size_t entriesLookedUp = 8;
     const std::size_t sectionCount = document.sections.size();
     std::string probe;
-    for (std::size_t i = 0; i < sectionCount; ++i) {
+    for (std::size_t i = 0; i < sectionCount && i < entriesLookedUp; ++i) {
         IniSection& section = document.sections[i].second;
         probe = " " + upperCased(document.sections[i].first) + "\t";
         if (&document.section(probe) != &section)
             fail("a section looked up in capitals is another one", document.sections[i].first);
         const std::size_t keyCount = section.entries.size();
-        for (std::size_t k = 0; k < keyCount; ++k) {
+        for (std::size_t k = 0; k < keyCount && k < entriesLookedUp; ++k) {
             probe = "\v" + upperCased(section.entries[k].first) + " ";
             if (&section.value(probe) != &section.entries[k].second)
                 fail("a key looked up in capitals gives another value", section.entries[k].first);
@@ -156,160 +156,173 @@ bool sameDocument(const IniDocument& a, const IniDocument& b)
 // How strtof and strtol in the "C" locale read a text (this process never
 // sets another locale). NaN is refused and an infinity is out of range, so
 // that no non-finite speed is ever loaded.
-enum class Outcome { value, invalidStof, stofRange, invalidStoi, stoiRange };
-
-Outcome referenceFloat(const char* start, float& value)
+ReadFailure referenceFloat(const char* start, float& value)
 {
     char* end = nullptr;
     errno = 0;
     value = std::strtof(start, &end);
     if (end == start || std::isnan(value))
-        return Outcome::invalidStof;
+        return ReadFailure::invalidFloat;
     if (errno == ERANGE || std::isinf(value))
-        return Outcome::stofRange;
-    return Outcome::value;
+        return ReadFailure::floatOutOfRange;
+    return ReadFailure::none;
 }
 
-Outcome referenceInteger(const char* start, int32_t& value)
+ReadFailure referenceInteger(const char* start, int32_t& value)
 {
     char* end = nullptr;
     errno = 0;
     const long parsed = std::strtol(start, &end, 10);
     if (end == start)
-        return Outcome::invalidStoi;
+        return ReadFailure::invalidInteger;
     if (errno == ERANGE || parsed < std::numeric_limits<int32_t>::min() || parsed > std::numeric_limits<int32_t>::max())
-        return Outcome::stoiRange;
+        return ReadFailure::integerOutOfRange;
     value = static_cast<int32_t>(parsed);
-    return Outcome::value;
+    return ReadFailure::none;
 }
 
-// Which of the four failures an exception is; anything else ends the run.
-Outcome outcomeOf(const std::exception& error)
+// The value without its note: cut at the first ';' or '#', blanks before it
+// dropped.
+std::string noteless(const std::string& text)
 {
-    const std::string_view what = error.what();
-    const bool invalid = dynamic_cast<const std::invalid_argument*>(&error) != nullptr;
-    const bool range = dynamic_cast<const std::out_of_range*>(&error) != nullptr;
-    if (what == "invalid stof argument" && invalid)
-        return Outcome::invalidStof;
-    if (what == "stof argument out of range" && range)
-        return Outcome::stofRange;
-    if (what == "invalid stoi argument" && invalid)
-        return Outcome::invalidStoi;
-    if (what == "stoi argument out of range" && range)
-        return Outcome::stoiRange;
-    fail("an exception that is none of the four conversion failures escaped", what);
+    std::string value = text.substr(0, text.find_first_of(";#"));
+    if (value.size() != text.size()) {
+        while (!value.empty() && isBlank(value.back()))
+            value.pop_back();
+    }
+    return value;
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// The text with its decimal comma as a point, found by the words of the
+// rule: the first comma with a digit on each side and no '.' before it, in a
+// text that does not start (after a sign) with 0x.
+std::string withDecimalPoint(std::string text)
+{
+    const std::size_t digits = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
+    if (text.compare(digits, 2, "0x") == 0 || text.compare(digits, 2, "0X") == 0)
+        return text;
+    const std::size_t point = text.find('.');
+    for (std::size_t at = text.find(','); at != std::string::npos && at < point; at = text.find(',', at + 1)) {
+        if (at > 0 && at + 1 < text.size() && isDigit(text[at - 1]) && isDigit(text[at + 1])) {
+            text[at] = '.';
+            break;
+        }
+    }
+    return text;
+}
+
+// A switch's text: off for the words, and for a whole decimal number (as
+// strtod reads one, with no hexadecimal, infinity or NaN form) whose digits
+// before its exponent are all 0.
+bool referenceSwitch(const std::string& text)
+{
+    std::string lower = text;
+    for (char& c : lower)
+        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    if (lower == "off" || lower == "no" || lower == "false")
+        return false;
+    if (text.empty() || text.find_first_not_of("0123456789+-.eE") != std::string::npos || isBlank(text[0]))
+        return true;
+    char* end = nullptr;
+    std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size())
+        return true;
+    const std::string mantissa = lower.substr(0, lower.find('e'));
+    return mantissa.find_first_of("123456789") != std::string::npos;
 }
 
 void checkConversions(const std::string& text)
 {
-    if (convertFlag(text) != (text != "0"))
-        fail("flag is not false exactly for \"0\"", text);
+    if (withoutNote(text) != noteless(text))
+        fail("the note is not dropped as written", text);
+    if (text.find('\0') == std::string::npos && convertFlag(text) != referenceSwitch(text))
+        fail("a switch reads otherwise than its words say", text);
 
     // The C library stops at a NUL (c_str() cuts the text there for it); so
     // must the conversions, which never see one in a value read from the
     // file, but get one here now and then.
     float expectedFloat = 0.0f;
-    const Outcome floatExpected = referenceFloat(text.c_str(), expectedFloat);
-    Outcome floatGot = Outcome::value;
-    float gotFloat = 0.0f;
-    try {
-        gotFloat = convertDecimalFloat(text);
-    } catch (const std::exception& error) {
-        floatGot = outcomeOf(error);
-    } catch (...) {
-        fail("a non-standard exception escaped convertDecimalFloat", text);
-    }
-    if (floatGot != floatExpected)
+    const std::string withPoint = withDecimalPoint(text);
+    const ReadFailure floatExpected = referenceFloat(withPoint.c_str(), expectedFloat);
+    const FloatReading gotFloat = convertDecimalFloat(text);
+    if (gotFloat.failure != floatExpected)
         fail("decimal float fails otherwise than strtof", text);
-    if (floatGot == Outcome::value && std::memcmp(&gotFloat, &expectedFloat, sizeof gotFloat) != 0)
+    if (gotFloat.failure == ReadFailure::none && std::memcmp(&gotFloat.value, &expectedFloat, sizeof(float)) != 0)
         fail("decimal float differs from strtof", text);
 
     int32_t expectedInteger = 0;
-    const Outcome integerExpected = referenceInteger(text.c_str(), expectedInteger);
-    Outcome integerGot = Outcome::value;
-    int32_t gotInteger = 0;
-    try {
-        gotInteger = convertDecimalInteger(text);
-    } catch (const std::exception& error) {
-        integerGot = outcomeOf(error);
-    } catch (...) {
-        fail("a non-standard exception escaped convertDecimalInteger", text);
-    }
-    if (integerGot != integerExpected)
+    const ReadFailure integerExpected = referenceInteger(text.c_str(), expectedInteger);
+    const IntegerReading gotInteger = convertDecimalInteger(text);
+    if (gotInteger.failure != integerExpected)
         fail("decimal integer fails otherwise than strtol", text);
-    if (integerGot == Outcome::value && gotInteger != expectedInteger)
+    if (gotInteger.failure == ReadFailure::none && gotInteger.value != expectedInteger)
         fail("decimal integer differs from strtol", text);
-
-    try {
-        (void)convertHexInteger(text);
-    } catch (...) {
-        fail("the hexadecimal integer threw", text);
-    }
 }
-
-// The settings table, row by row: what a load must do with this document.
-struct ExpectedLoad {
-    Settings settings;
-    bool copiedRespectBoundaries = false;
-    Outcome failure = Outcome::value;
-};
 
 // The value text of a key, found as the document stores names (lower-cased)
 // without the reader's lookups; "" when the section or key is not there.
-const std::string& storedValue(const IniDocument& document, const char* section, const char* key)
+const std::string& storedValue(const IniDocument& document, const std::string& section, const std::string& key)
 {
     static const std::string none;
-    std::string name = section;
-    lowerCaseAscii(name);
-    const auto foundSection = document.sectionIndex.find(name);
+    const auto foundSection = document.sectionIndex.find(section);
     if (foundSection == document.sectionIndex.end())
         return none;
     const IniSection& entries = document.sections[foundSection->second].second;
-    name = key;
-    lowerCaseAscii(name);
-    const auto foundKey = entries.keyIndex.find(name);
+    const auto foundKey = entries.keyIndex.find(key);
     return foundKey == entries.keyIndex.end() ? none : entries.entries[foundKey->second].second;
 }
 
-// The rows read with the C library's strtof and strtol (which the
-// conversions must match: checkConversions holds them to it), so that the
-// expectation neither leans on the code it checks nor throws.
-ExpectedLoad expectedLoad(const IniDocument& document, const Settings& before)
+// A name of the table below as the document stores it, lower-cased, made
+// once per name.
+const std::string& lowered(const char* name)
 {
-    ExpectedLoad expected;
-    expected.settings = before;
-    Settings& s = expected.settings;
-    auto text = [&](const char* section, const char* key) -> const std::string& {
-        return storedValue(document, section, key);
+    static std::map<const char*, std::string> made;
+    auto [at, added] = made.try_emplace(name, name);
+    if (added)
+        lowerCaseAscii(at->second);
+    return at->second;
+}
+
+// The settings a document must load into, each row on its own: its value
+// read as above, or the built-in default when the line is missing, empty
+// after its note, or a number that cannot be read. Key names come from the
+// plug-in's table (tested on its own), anything else is a hexadecimal code.
+Settings expectedLoad(const IniDocument& document)
+{
+    Settings s;  // the built-in defaults, for every line that gives nothing
+    auto text = [&](const char* section, const char* key) {
+        return noteless(storedValue(document, lowered(section), lowered(key)));
     };
-    // A key code: a missing or empty line keeps the key it had.
-    auto keyCode = [&](int32_t& field, const char* section, const char* key) {
-        if (const std::string& code = text(section, key); !code.empty())
-            field = convertHexInteger(code);
+    auto key = [&](int32_t& field, const char* section, const char* name) {
+        if (const std::string code = text(section, name); !code.empty())
+            field = keyCodeOfName(code).value_or(convertHexInteger(code));
     };
-    // Each row below is skipped once one has failed: the load stops there.
-    auto stopped = [&] { return expected.failure != Outcome::value; };
-    auto flag = [&](bool& field, const char* section, const char* key) {
-        if (!stopped())
-            field = text(section, key) != "0";
+    auto flag = [&](bool& field, const char* section, const char* name) {
+        if (const std::string word = text(section, name); !word.empty())
+            field = referenceSwitch(word);
     };
-    auto real = [&](float& field, const char* section, const char* key) {
+    auto real = [&](float& field, const char* section, const char* name) {
         float value = 0.0f;
-        if (!stopped() && (expected.failure = referenceFloat(text(section, key).c_str(), value)) == Outcome::value)
+        if (const std::string number = withDecimalPoint(text(section, name));
+            !number.empty() && referenceFloat(number.c_str(), value) == ReadFailure::none)
             field = value;
     };
-    auto integer = [&](int32_t& field, const char* section, const char* key) {
+    auto integer = [&](int32_t& field, const char* section, const char* name) {
         int32_t value = 0;
-        if (!stopped() && (expected.failure = referenceInteger(text(section, key).c_str(), value)) == Outcome::value)
+        if (const std::string number = text(section, name);
+            !number.empty() && referenceInteger(number.c_str(), value) == ReadFailure::none)
             field = value;
     };
-    // The keys of [Keys] come first and never fail, so no failing row below
-    // can take one away.
-    keyCode(s.hotkeyModifier, "Keys", "HOTKEY_MODIFIER");
-    keyCode(s.switchOffKey, "Keys", "SWITCH_OFF_KEY");
-    keyCode(s.switchOnKey, "Keys", "SWITCH_ON_KEY");
-    keyCode(s.reloadKey, "Keys", "RELOAD_KEY");
-    keyCode(s.sprintKey, "Keys", "SPRINT_KEY");
+    key(s.hotkeyModifier, "Keys", "HOTKEY_MODIFIER");
+    key(s.switchOffKey, "Keys", "SWITCH_OFF_KEY");
+    key(s.switchOnKey, "Keys", "SWITCH_ON_KEY");
+    key(s.reloadKey, "Keys", "RELOAD_KEY");
+    key(s.sprintKey, "Keys", "SPRINT_KEY");
     flag(s.enabled, "General", "ENABLED");
     flag(s.mouseWheelEnabled, "MouseWheel", "MOUSE_WHEEL_ENABLED");
     real(s.speedIncrement, "MouseWheel", "SPEED_INCREMENT");
@@ -322,16 +335,14 @@ ExpectedLoad expectedLoad(const IniDocument& document, const Settings& before)
     real(s.fastWalkCustomSpeed, "WalkControl", "FAST_WALK_CUSTOM_SPEED");
     flag(s.slowWalkEnabled, "WalkControl", "SLOW_WALK_ENABLED");
     real(s.slowWalkCustomSpeed, "WalkControl", "SLOW_WALK_CUSTOM_SPEED");
-    if (!stopped())
-        keyCode(s.walkControlKey, "WalkControl", "WALK_CONTROL_KEY");
+    key(s.walkControlKey, "WalkControl", "WALK_CONTROL_KEY");
     flag(s.rememberFastWalk, "WalkControl", "REMEMBER_FAST_WALK");
     integer(s.keepCustomSpeedAfterStoppingMode, "Advanced", "KEEP_CUSTOM_SPEED_AFTER_STOPPING_MODE");
     flag(s.respectBoundaries, "Advanced", "RESPECT_BOUNDARIES");
-    expected.copiedRespectBoundaries = !stopped();
     flag(s.ableToOverrideBoundaries, "Advanced", "ABLE_TO_OVERRIDE_BOUNDARIES");
     flag(s.disableAutoRunInFirstPersonCamera, "Optional", "DISABLE_AUTO_RUN_IN_FIRST_PERSON_CAMERA");
     real(s.minimumSpeed, "Optional", "MINIMUM_SPEED");
-    return expected;
+    return s;
 }
 
 // Set from AMBLEWORKS_FUZZ_THROUGH_FILE: the input goes through a file.
@@ -364,33 +375,24 @@ void loadInput(IniDocument& document)
         storeSettings(document);
 }
 
-// Loads the input from `before` and holds the outcome to the settings table,
-// read off `document` (which the load from memory then uses: its lookups
-// add empty keys, and nothing else).
-void checkLoad(const Settings& before, IniDocument& document)
+// Loads the input over `before` and holds the outcome to `expected`, read off
+// the document (which the load from memory then uses: its lookups add empty
+// keys, and nothing else).
+void checkLoad(const Settings& before, IniDocument& document, const Settings& expected)
 {
-    const ExpectedLoad expected = expectedLoad(document, before);
-
     settings = before;
     controllerState = ControllerState{};
-    // The opposite of what the load would copy, so that a missing copy shows.
-    controllerState.respectBoundariesConfigured = !expected.settings.respectBoundaries;
-    Outcome got = Outcome::value;
+    // The opposite of what the load must copy, so that a missing copy shows.
+    controllerState.respectBoundariesConfigured = !expected.respectBoundaries;
     try {
         loadInput(document);
-    } catch (const std::exception& error) {
-        got = outcomeOf(error);
     } catch (...) {
-        fail("a non-standard exception escaped loadSettings");
+        fail("an exception escaped the load");
     }
-    if (got != expected.failure)
-        fail("the load failed otherwise than its first failing row says");
-    if (!(settings == expected.settings))
-        fail("the load stored otherwise than the settings table says");
-    const bool copied = controllerState.respectBoundariesConfigured == settings.respectBoundaries;
-    if (copied != expected.copiedRespectBoundaries)
-        fail(copied ? "RESPECT_BOUNDARIES copied though the load stopped before it"
-                    : "RESPECT_BOUNDARIES not copied though the load got past it");
+    if (!(settings == expected))
+        fail("the load stored otherwise than its lines say");
+    if (controllerState.respectBoundariesConfigured != settings.respectBoundaries)
+        fail("RESPECT_BOUNDARIES not copied to its configured copy");
     const float floats[] = {settings.speedIncrement, settings.shiftTapCustomSpeed, settings.fastWalkCustomSpeed,
                             settings.slowWalkCustomSpeed, settings.minimumSpeed};
     for (float value : floats) {
@@ -445,27 +447,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     checkDocument(document);
 
-    // The same reader again gives the same document: a reader that kept
-    // anything from one read to the next, in itself or anywhere else, would
-    // show it here. Through the file a second reader does too (from memory
-    // it would only repeat the read: the reader holds nothing but its path).
-    IniDocument again;
-    checkReadAgain(reader, bytes, document, again);
+    // Through the file the same reader again, and a second reader, give the
+    // same document: a reader that kept anything from one read to the next,
+    // in itself or anywhere else, would show it here.
     if (throughFile) {
+        IniDocument again;
+        checkReadAgain(reader, bytes, document, again);
         IniReader second("Ambleworks.ini");
         checkReadAgain(second, bytes, document, again);
     }
 
+    // The conversions of the first values (the load checks those of the
+    // settings' own lines), and of the raw bytes as one value text: spaces,
+    // NULs and all.
+    constexpr std::size_t valuesConverted = 16;
+    std::size_t converted = 0;
     for (const auto& [name, section] : document.sections) {
-        for (const auto& [key, value] : section.entries)
-            checkConversions(value);
+        for (const auto& [key, value] : section.entries) {
+            if (converted++ < valuesConverted)
+                checkConversions(value);
+        }
     }
-    // The raw bytes as one value text too: spaces, NULs and all.
     checkConversions(bytes.substr(0, 256));
 
-    // From the built-in defaults, and from a state an earlier load left,
-    // each on a document of its own.
-    checkLoad(Settings{}, document);
+    // From the built-in defaults, and from a state an earlier load left: the
+    // same settings either way.
+    const Settings expected = expectedLoad(document);
+    checkLoad(Settings{}, document, expected);
     Settings other;
     other.enabled = false;
     other.speedIncrement = 0.5f;
@@ -477,6 +485,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     other.switchOnKey = 0x100;
     other.reloadKey = 0x7A;
     other.sprintKey = -1;
-    checkLoad(other, again);
+    checkLoad(other, document, expected);
     return 0;
 }

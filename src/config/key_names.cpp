@@ -1,6 +1,9 @@
 #include "config/key_names.h"
 
+#include <algorithm>
 #include <iterator>
+#include <utility>
+#include <vector>
 
 // clang-format off
 const KeyName keyNameTable[] = {
@@ -73,19 +76,18 @@ char lowerAscii(char c)
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// True when a table name, folded as foldKeyName folds, is `folded`; compared
-// in place, since every lookup walks the whole table.
-bool foldsTo(const char* name, std::string_view folded)
+// Every row by its folded name, sorted, made at the first lookup: a lookup
+// is then a binary search, not a walk over the whole table.
+const std::vector<std::pair<std::string, const KeyName*>>& rowsByFoldedName()
 {
-    std::size_t at = 0;
-    for (; *name != '\0'; ++name) {
-        if (isIgnoredInName(*name))
-            continue;
-        if (at == folded.size() || lowerAscii(*name) != folded[at])
-            return false;
-        ++at;
-    }
-    return at == folded.size();
+    static const std::vector<std::pair<std::string, const KeyName*>> rows = [] {
+        std::vector<std::pair<std::string, const KeyName*>> all;
+        for (const KeyName& key : keyNameTable)
+            all.emplace_back(foldKeyName(key.name), &key);
+        std::sort(all.begin(), all.end());
+        return all;
+    }();
+    return rows;
 }
 
 }  // namespace
@@ -114,13 +116,12 @@ int32_t sharedKeyCode(int32_t code)
 const KeyName* findKeyName(std::string_view text)
 {
     const std::string folded = foldKeyName(text);
-    if (folded.empty())
+    const auto& rows = rowsByFoldedName();
+    const auto at = std::lower_bound(rows.begin(), rows.end(), folded,
+                                     [](const auto& row, const std::string& name) { return row.first < name; });
+    if (folded.empty() || at == rows.end() || at->first != folded)
         return nullptr;
-    for (const KeyName& key : keyNameTable) {
-        if (foldsTo(key.name, folded))
-            return &key;
-    }
-    return nullptr;
+    return at->second;
 }
 
 std::optional<int32_t> keyCodeOfName(std::string_view text)

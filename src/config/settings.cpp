@@ -1,5 +1,6 @@
 #include "config/settings.h"
 
+#include <cstring>
 #include <string>
 
 #include "config/ini_reader.h"
@@ -177,9 +178,16 @@ void loadSettingsFrom(const std::string& path)
 
 void storeSettings(IniDocument& document)
 {
+    // Rows of one section stand together: each section is looked up once.
+    const char* sectionName = nullptr;
+    IniSection* section = nullptr;
     for (std::size_t i = 0; i < loadRowCount; ++i) {
         const SettingRow& row = loadRow(i);
-        setSettingValue(settings, row, readSetting(row, document.section(row.section).value(row.key)).value);
+        if (!sectionName || std::strcmp(sectionName, row.section) != 0) {
+            sectionName = row.section;
+            section = &document.section(sectionName);
+        }
+        setSettingValue(settings, row, readSetting(row, section->value(row.key)).value);
         // The copy a Shift release restores boundary respect from; play
         // changes only the live setting.
         if (row.flagField == &Settings::respectBoundaries)

@@ -220,21 +220,28 @@ DigitForm digitFormOfBody(std::string_view body, bool hex, int64_t& binaryExpone
     return form;
 }
 
+// How many factors of the multiplier (5) one walk over the digits takes: a
+// digit times 5^12, plus a carry, stays far inside 64 bits.
+constexpr int factorsPerWalk = 12;
+
 // Digits (most significant first) of mantissa * multiplier^count in `base`.
 std::string digitsOfProduct(uint64_t mantissa, unsigned multiplier, int count, unsigned base)
 {
     std::vector<unsigned> little;  // least significant first
     for (; mantissa > 0; mantissa /= base)
         little.push_back(static_cast<unsigned>(mantissa % base));
-    for (int i = 0; i < count; ++i) {
-        unsigned carry = 0;
+    for (int done = 0; done < count; done += factorsPerWalk) {
+        uint64_t factor = 1;
+        for (int i = done; i < count && i < done + factorsPerWalk; ++i)
+            factor *= multiplier;
+        uint64_t carry = 0;
         for (unsigned& digit : little) {
-            unsigned product = digit * multiplier + carry;
-            digit = product % base;
+            const uint64_t product = digit * factor + carry;
+            digit = static_cast<unsigned>(product % base);
             carry = product / base;
         }
         for (; carry > 0; carry /= base)
-            little.push_back(carry % base);
+            little.push_back(static_cast<unsigned>(carry % base));
     }
     std::string digits;
     for (unsigned digit : little)
