@@ -177,7 +177,7 @@ TEST(DoctorFindings, EachKindOfLineIsFoundWithItsLineNumber)
         {"switch false", numbersOnly + "[General]\nENABLED = false\n", "switch-word", 13, Severity::note, "",
          "ENABLED = false reads as off."},
         {"switch No with a note", numbersOnly + "[General]\nENABLED = No ; not now\n", "switch-word", 13,
-         Severity::note, "", "reads as off."},
+         Severity::note, "", "ENABLED = No reads as off."},
         {"switch 00", numbersOnly + "[General]\nENABLED = 00\n", "switch-word", 13, Severity::note, "",
          "ENABLED = 00 reads as off."},
         {"switch true", numbersOnly + "[General]\nENABLED = true\n", "switch-word", 13, Severity::note, "",
@@ -303,6 +303,10 @@ TEST(DoctorFindings, GradedByWhatThePlayerNotices)
          "Shift taps do nothing"},
         {"two letters that are no hexadecimal digits", walk + "WALK_CONTROL_KEY = GG\n", "unknown-key-name", 13,
          Severity::warning, "G", "0x00 (no key): no key acts as the walk-control key."},
+        {"no modifier by name", keys + "HOTKEY_MODIFIER = None\n", "key-name", 13, Severity::note, "",
+         "HOTKEY_MODIFIER = None means no key, 0x00: the hotkeys need no modifier."},
+        {"no key by name", keys + "SWITCH_ON_KEY = no key\n", "key-none", 13, Severity::warning, "",
+         "SWITCH_ON_KEY = no key reads as 0x00 (no key), which is no key: the switch-on hotkey does nothing."},
         {"a code with a word after it", keys + "RELOAD_KEY = 0x7A F11\n", "ignored-text", 13, Severity::note, "",
          "RELOAD_KEY = 0x7A F11 reads as 0x7A (F11): the text after the code is ignored."},
         {"a decimal code that is no key in hexadecimal", walk + "WALK_CONTROL_KEY = 18\n", "key-code-decimal", 13,
@@ -638,7 +642,7 @@ TEST(DoctorLoad, ASparseFileTakesEveryLineItHolds)
     for (const auto& [line, message] : std::vector<std::pair<std::size_t, std::string>>{
              {4, "SPEED_INCREMENT = 0,1 reads as 0.1"},
              {6, "WALK_CONTROL_KEY = Alt is the Alt key, 0x12."},
-             {7, "REMEMBER_FAST_WALK = false ; no reads as off."},
+             {7, "REMEMBER_FAST_WALK = false reads as off."},
              {9, "RELOAD_KEY = F11 is the F11 key, 0x7A."},
          }) {
         bool said = false;

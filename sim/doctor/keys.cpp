@@ -123,7 +123,9 @@ void keyNameFinding(const SettingUse& use, const KeyName& key, std::vector<Findi
     finding.severity = Severity::note;
     const std::string written = std::string(use.row->key) + " = " + clipped(withoutNote(use.text));
     if (code == 0)
-        finding.message = written + " means no key, " + hex + ".";
+        finding.message =
+            written + " means no key, " + hex +
+            (use.row->integerField == &Settings::hotkeyModifier ? ": the hotkeys need no modifier." : ".");
     else if (code != key.code)
         finding.message = written + " reads as " + std::string(keyNameOfCode(code)) + ", " + hex + ": both " +
                           std::string(keyNameOfCode(code)) + " keys send it, so either side works.";

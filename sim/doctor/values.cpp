@@ -63,9 +63,11 @@ bool hasFractionForAWholeNumber(std::string_view value, int32_t read)
     return real.failure == ReadFailure::none && real.value != static_cast<float>(read);
 }
 
+// "KEY = value" as the messages quote a line: its value without the note
+// after it (the report shows the whole line above the message).
 std::string written(const SettingUse& use)
 {
-    return std::string(use.row->key) + " = " + clipped(use.text);
+    return std::string(use.row->key) + " = " + clipped(withoutNote(use.text));
 }
 
 void switchWordFinding(const SettingUse& use, std::string_view value, std::vector<Finding>& findings)
@@ -149,7 +151,7 @@ void emptyFinding(const SettingUse& use, std::vector<Finding>& findings)
     finding.kind = "empty-value";
     finding.severity = Severity::note;
     const std::string key = use.row->key;
-    finding.message = (use.text.empty() ? key + " is empty" : written(use) + " holds only a note") +
+    finding.message = (use.text.empty() ? key + " is empty" : key + " = " + clipped(use.text) + " holds only a note") +
                       ", so it takes its built-in default, " + defaultWords(*use.row) + ".";
     findings.push_back(finding);
 }
