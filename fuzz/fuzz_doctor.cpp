@@ -6,9 +6,14 @@
 //   - the text report holds no byte outside printable ASCII but the newline
 //     (so no file can drive a player's terminal);
 //   - the JSON report is pure ASCII and parses, with the 24 rows and at most
-//     the finding limit, and says what the text says (exit status, findings);
+//     the finding limit, and says what the diagnosis says (exit status,
+//     findings, and the loader's reason for exactly the unreadable lines);
 //   - the settings the doctor reports are the ones the plug-in's load gives
-//     on the same bytes, after the per-tick clamps.
+//     on the same bytes, after the per-tick clamps;
+//   - every setting stands on its own: one with no line, an empty line or a
+//     line that cannot be read has its built-in default, and the exit status
+//     is 1 exactly when a problem is found (a line that cannot be read, a file
+//     that is no settings file).
 //
 // The JSON goes through nlohmann's parser as events (its SAX interface: the
 // same lexer and grammar as a full parse), counting what the checks need
@@ -54,6 +59,8 @@ class ReportShape : public nlohmann::json_sax<nlohmann::json> {
 public:
     std::size_t settings = 0;
     std::size_t findings = 0;
+    std::size_t errors = 0;      // settings with the loader's reason
+    std::size_t unreadable = 0;  // settings whose source is "unreadable"
     std::optional<uint64_t> exitStatus;
     std::optional<uint64_t> findingsNotShown;
 
@@ -61,6 +68,8 @@ public:
     {
         if (depth == 1)
             topKey = name;
+        if (depth == 3)
+            innerKey = name;
         return true;
     }
     bool start_object(std::size_t) override
@@ -87,13 +96,21 @@ public:
     bool boolean(bool) override { return true; }
     bool number_integer(number_integer_t) override { return true; }
     bool number_float(number_float_t, const string_t&) override { return true; }
-    bool string(string_t&) override { return true; }
+    bool string(string_t& value) override
+    {
+        if (depth == 3 && topKey == "settings" && innerKey == "error")
+            ++errors;
+        if (depth == 3 && topKey == "settings" && innerKey == "source" && value == "unreadable")
+            ++unreadable;
+        return true;
+    }
     bool binary(binary_t&) override { return true; }
     bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
 
 private:
     int depth = 0;
     std::string topKey;
+    std::string innerKey;
 };
 
 // Set from AMBLEWORKS_FUZZ_THROUGH_FILE (the corpus replay): the JSON report
@@ -113,6 +130,8 @@ void checkJson(const std::string& json, const sim::doctor::Diagnosis& diagnosis)
     if (shape.exitStatus != static_cast<uint64_t>(diagnosis.exitStatus()) ||
         shape.findingsNotShown != diagnosis.findingsNotShown)
         fail("the JSON report's counts differ from the diagnosis");
+    if (shape.errors != diagnosis.unreadableLines || shape.unreadable != diagnosis.unreadableLines)
+        fail("the JSON report gives the loader's reason for other settings than the unreadable ones");
     if (!parseWhole)
         return;
     nlohmann::json parsed;
@@ -133,13 +152,44 @@ Settings loadedByThePlugIn(const std::string& bytes)
     resetConfigToLoadState();
     IniDocument document;
     IniReader("").readBytes(bytes, document);
-    try {
-        storeSettings(document);
-    } catch (const std::exception&) {
-        // A value that stops the load: the rows before it are stored.
-    }
+    storeSettings(document);
     sanitiseSettings();
     return settings;
+}
+
+bool sameBits(const SettingValue& a, const SettingValue& b)
+{
+    return a.flag == b.flag && std::memcmp(&a.real, &b.real, sizeof a.real) == 0 && a.integer == b.integer;
+}
+
+// Every setting on its own: where the file gives it nothing, its built-in
+// default; a problem found exactly when the exit status says so.
+void checkSources(const sim::doctor::Diagnosis& diagnosis)
+{
+    using sim::doctor::Source;
+    static const Settings builtIn;
+    std::size_t unreadable = 0;
+    for (const sim::doctor::SettingUse& use : diagnosis.settings) {
+        if (use.source == Source::noFile)
+            fail("bytes in memory read as no file");
+        if ((use.source == Source::unreadable) != (use.failure != ReadFailure::none))
+            fail("a setting's source and the loader's reason disagree");
+        if ((use.source == Source::missing) != (use.line == 0))
+            fail("a setting with a line is said to be missing, or one without a line is not");
+        if (use.source != Source::file && !sameBits(use.loaded, settingValueOf(builtIn, *use.row)))
+            fail("a setting the file gives nothing has another value than its built-in default");
+        unreadable += use.source == Source::unreadable ? 1 : 0;
+    }
+    if (unreadable != diagnosis.unreadableLines)
+        fail("the diagnosis miscounts its unreadable lines");
+    if (diagnosis.findingsNotShown > 0)
+        return;
+    std::size_t problems = 0;
+    for (const sim::doctor::Finding& finding : diagnosis.findings)
+        problems += finding.severity == sim::doctor::Severity::problem ? 1 : 0;
+    const std::size_t expected = diagnosis.settingsText ? unreadable : 1;
+    if (problems != expected || (diagnosis.exitStatus() == 1) != (problems > 0))
+        fail("the problems found and the exit status disagree");
 }
 
 }  // namespace
@@ -169,6 +219,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const Settings reported = settings;  // the doctor leaves the plug-in's records as its load left them
     if (diagnosis.exitStatus() == 2 || diagnosis.findings.size() > sim::doctor::findingLimit)
         fail("a diagnosis of bytes in memory says the file cannot be read, or keeps too many findings");
+    checkSources(diagnosis);
     checkText(sim::doctor::formatText(diagnosis));
     checkJson(sim::doctor::formatJson(diagnosis), diagnosis);
     if (!(loadedByThePlugIn(bytes) == reported))

@@ -1,6 +1,7 @@
-# The INI doctor: its unit tests (every kind of finding, the load's stop, the
-# reports), its verdicts held against the plug-in, and `ambleworks-sim doctor`
-# run as a player runs it, for its exit statuses and its JSON. Under Wine,
+# The INI doctor: its unit tests (every kind of finding, how each line is
+# read, the reports), its verdicts held against the plug-in, and
+# `ambleworks-sim doctor` run as a player runs it, for its exit statuses and
+# its JSON. Under Wine,
 # AmbleworksDoctor.exe from the release zip must print the very same reports
 # (tests/release.cmake).
 #
@@ -12,17 +13,26 @@ if(CMAKE_SCRIPT_MODE_FILE)
   # exit status, and a piece of the report that must be there.
   set(ini_clean "[MouseWheel]|SPEED_INCREMENT = 0.06|[Shift]|SHIFT_TAP_CUSTOM_SPEED = 1.78|[WalkControl]|FAST_WALK_CUSTOM_SPEED = 1.38|SLOW_WALK_CUSTOM_SPEED = 0.7|REMEMBER_FAST_WALK = 0|[Advanced]|KEEP_CUSTOM_SPEED_AFTER_STOPPING_MODE = 3|[Optional]|MINIMUM_SPEED = 0.3|DISABLE_AUTO_RUN_IN_FIRST_PERSON_CAMERA = 0")
   if(CASE STREQUAL "loads")
-    set(lines "${ini_clean}|[General]|ENABLED = false")
+    set(lines "${ini_clean}|[General]|ENABLED = false ; for now|[Keys]|RELOAD_KEY = F11")
     set(status 0)
-    set(expect "The file loads whole")
+    set(expect "The file loads whole (17 lines): 10 of the 24 settings from the file")
+  elseif(CASE STREQUAL "sparse")
+    set(lines "[MouseWheel]|SPEED_INCREMENT = 0,1|[WalkControl]|WALK_CONTROL_KEY = Left Alt")
+    set(status 0)
+    set(expect "WALK_CONTROL_KEY = Left Alt reads as Alt, 0x12")
   elseif(CASE STREQUAL "typo")
     string(REPLACE "SPEED_INCREMENT" "SPEED_INCRMENT" lines "${ini_clean}")
-    set(status 1)
-    set(expect "did you mean SPEED_INCREMENT")
-  elseif(CASE STREQUAL "late")
+    set(status 0)
+    set(expect "did you mean SPEED_INCREMENT?): this line has no effect. SPEED_INCREMENT has no line under [MouseWheel], so it takes its built-in default, 0.06.")
+  elseif(CASE STREQUAL "unreadable")
     string(REPLACE "MINIMUM_SPEED = 0.3" "MINIMUM_SPEED = slow" lines "${ini_clean}")
     set(status 1)
-    set(expect "The load stops at line 12, MINIMUM_SPEED")
+    set(expect "The file loads, but line 12 cannot be read")
+    set(expected_error "invalid stof argument")
+  elseif(CASE STREQUAL "program")
+    set(lines "MZ|${ini_clean}")
+    set(status 1)
+    set(expect "This is not a settings file: it is a program file")
   elseif(CASE STREQUAL "missing")
     set(lines NONE)
     set(status 2)
@@ -60,6 +70,12 @@ if(CMAKE_SCRIPT_MODE_FILE)
   if(NOT settings_count EQUAL 24)
     message(FATAL_ERROR "JSON has ${settings_count} settings, not 24")
   endif()
+  # The loader's own reason for the last setting, MINIMUM_SPEED, when its line cannot be read.
+  string(JSON last_error GET "${json_out}" settings 23 error)
+  # (CMake reads a JSON null as the empty text.)
+  if(NOT "${last_error}" STREQUAL "${expected_error}")
+    message(FATAL_ERROR "JSON gives MINIMUM_SPEED the error \"${last_error}\", not \"${expected_error}\"")
+  endif()
   message(STATUS "doctor ${CASE}: exit status ${status}, report and JSON as expected")
   return()
 endif()
@@ -87,7 +103,7 @@ if(TARGET sim_doctor)
     gtest_discover_tests(doctor_agreement_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS doctor)
   endif()
 
-  foreach(case loads typo late missing)
+  foreach(case loads sparse typo unreadable program missing)
     add_test(NAME doctor.cli.${case}
       COMMAND ${CMAKE_COMMAND} -DSIM=$<TARGET_FILE:ambleworks-sim> -DCASE=${case}
               -DWORK=${CMAKE_CURRENT_BINARY_DIR}/doctor-cli -P ${CMAKE_CURRENT_SOURCE_DIR}/doctor.cmake)

@@ -51,15 +51,16 @@ expect double-click "The file loads whole ("
 run command-prompt 0 cmd /c "$exe_windows"
 expect command-prompt "The file loads whole ("
 
-printf '[MouseWheel]\r\nSPEED_INCREMENT = 0,1\r\n[WalkControl]\r\nWALK_CONTROL_KEY = Alt\r\n' >"$work/my files/Ambleworks (copy).ini"
+printf '[MouseWheel]\r\nSPEED_INCREMENT = 0,1\r\n[Shift]\r\nSHIFT_TAP_CUSTOM_SPEED = fast\r\n[WalkControl]\r\nWALK_CONTROL_KEY = Left Alt ; either\r\n' >"$work/my files/Ambleworks (copy).ini"
 dragged=$(winepath -w "$work/my files/Ambleworks (copy).ini" 2>/dev/null)
 run dragged 1 "$work/game/AmbleworksDoctor.exe" "$dragged"
-expect dragged "reads as 0.0: the plug-in needs a dot for decimals and stops at the comma. Write 0.1."
-expect dragged "Write 0x12 for Alt."
-expect dragged "The load stops at SHIFT_TAP_CUSTOM_SPEED, which is missing from [Shift] (not a number)"
+expect dragged "SPEED_INCREMENT = 0,1 reads as 0.1: a comma between two digits counts as the decimal point."
+expect dragged "WALK_CONTROL_KEY = Left Alt reads as Alt, 0x12"
+expect dragged "The file loads, but line 4 cannot be read"
 run json 1 "$work/game/AmbleworksDoctor.exe" --json "$dragged"
 expect json '"exitStatus": 1'
 expect json '"kind": "decimal-comma"'
+expect json '"error": "invalid stof argument"'
 
 run the-asi 1 "$work/game/AmbleworksDoctor.exe" "$(winepath -w "$work/game/Ambleworks.asi" 2>/dev/null)"
 expect the-asi "This is not a settings file: it is a program file"

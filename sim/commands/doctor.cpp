@@ -23,9 +23,10 @@ void DoctorCommand::define(CLI::App& app)
 {
     app.description("Read an Ambleworks.ini exactly as the plug-in reads it and explain, line by line,\n"
                     "what the plug-in will do with it: the settings it will use and where each comes\n"
-                    "from, where the load stops and why, ignored lines, typos, keys under the wrong\n"
-                    "section, flags that read as on, clamped speeds. Exit status: 0 the file loads\n"
-                    "whole, 1 the load stops early, 2 the file cannot be read. See docs/doctor.md.");
+                    "from, what it read for words, key names and decimal commas, lines that cannot be\n"
+                    "read, ignored lines, typos, keys under the wrong section, clamped speeds. Exit\n"
+                    "status: 0 every line reads as written, 1 a line cannot be read or the file is no\n"
+                    "settings file, 2 the file cannot be read. See docs/doctor.md.");
     app.add_option("INI", path_, "The file to check (default: --ini FILE, else Ambleworks.ini in the current folder)")
         ->type_name("FILE");
     app.add_flag("--json", json_, "Print one JSON object for tools instead of the report");

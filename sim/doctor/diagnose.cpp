@@ -1,19 +1,19 @@
 // The doctor's verdict on one file. Sections: the plug-in's records and its
-// load · the settings as used · the load's stop · diagnose.
+// load · the settings as used · diagnose.
 //
 // Nothing here parses the file a second way: the lines, their kinds, keys and
 // values come from the plug-in's IniReader (through its onLine hook), the
-// settings from its storeSettings and sanitiseSettings. The doctor only
-// compares what they did with what the player most likely meant.
+// settings from its storeSettings and sanitiseSettings, and how each line was
+// read from its readSetting. The doctor only compares what they did with what
+// the player most likely meant.
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
-#include <exception>
 #include <utility>
 
 #include "config/ini_reader.h"
-#include "controller/controller_state.h"
 #include "doctor/doctor_parts.h"
 #include "testing/reset_for_tests.h"
 
@@ -38,42 +38,40 @@ bool sameValue(const SettingRow& row, const SettingValue& a, const SettingValue&
     return true;
 }
 
-// What the plug-in's load made of a document.
-struct LoadResult {
-    std::size_t rowsStored = 0;        // of the 19 settings
-    std::string error;                 // the failure text, "" when it loaded whole
-    std::vector<SettingValue> loaded;  // every row in load order, before the clamps
-};
+// Every row's value right after the plug-in's load, in load order.
+using LoadedValues = std::array<SettingValue, loadRowCount>;
 
 // The load as the plug-in runs it, then the per-tick clamps.
-LoadResult runLoad(IniDocument& document)
+LoadedValues runLoad(IniDocument& document)
 {
-    LoadResult result;
+    LoadedValues loaded;
     storeSettings(document);
-    result.rowsStored = settingRowCount;
     for (std::size_t i = 0; i < loadRowCount; ++i)
-        result.loaded.push_back(settingValueOf(settings, loadRow(i)));
+        loaded[i] = settingValueOf(settings, loadRow(i));
     sanitiseSettings();
-    return result;
+    return loaded;
 }
 
 // ---------------------------------------------------------------------------
 // The settings as used
 
-Source sourceOf(std::size_t index, bool found, bool readable, const LoadResult& load)
+Source sourceOf(bool readable, bool found, const SettingReading& reading)
 {
     if (!readable)
         return Source::noFile;
-    const std::size_t setting = index - keyRowCount;  // the keys of [Keys] never stop the load
-    if (index < keyRowCount || load.error.empty() || setting < load.rowsStored)
-        return found ? Source::file : Source::missing;
-    return setting == load.rowsStored ? Source::stoppedHere : Source::notReached;
+    if (!found)
+        return Source::missing;
+    if (reading.failure != ReadFailure::none)
+        return Source::unreadable;
+    return reading.builtInDefault ? Source::empty : Source::file;
 }
 
-std::vector<SettingUse> settingUses(IniDocument& document, const LineScan& scan, bool readable, const LoadResult& load)
+std::vector<SettingUse> settingUses(IniDocument& document, const LineScan& scan, bool readable,
+                                    const LoadedValues& loaded)
 {
     const Settings defaults;
     std::vector<SettingUse> uses;
+    uses.reserve(loadRowCount);
     for (std::size_t i = 0; i < loadRowCount; ++i) {
         const SettingRow& row = loadRow(i);
         SettingUse use;
@@ -82,68 +80,19 @@ std::vector<SettingUse> settingUses(IniDocument& document, const LineScan& scan,
         if (found) {
             use.line = scan.of(i).last.number;
             use.text = document.section(row.section).value(row.key);
-            use.readWhole = row.rule == SettingRule::flag ? (use.text == "0" || use.text == "1")
-                                                          : numberExtent(row, use.text) == use.text.size();
         }
-        use.source = sourceOf(i, found, readable, load);
-        use.loaded = load.loaded[i];
+        // How the load read the line: the same reading storeSettings made.
+        const SettingReading reading = readSetting(row, use.text);
+        use.source = sourceOf(readable, found, reading);
+        use.failure = reading.failure;
+        use.loaded = loaded[i];
         use.used = settingValueOf(settings, row);
         use.clamped = !sameValue(row, use.loaded, use.used);
         use.differsFromDefault = !sameValue(row, use.used, settingValueOf(defaults, row));
-        uses.push_back(use);
+        use.plainText = isPlainText(use);
+        uses.push_back(std::move(use));
     }
     return uses;
-}
-
-// ---------------------------------------------------------------------------
-// The load's stop
-
-// Where a misspelt or misplaced copy of a missing key stands, as sentences.
-std::string copiesOf(const SettingRow& row, const std::vector<Finding>& findings)
-{
-    std::string words;
-    for (const Finding& other : findings) {
-        if (other.line != 0 && (other.suggestion == row.key || sameName(other.key, row.key)))
-            words += " Line " + number(other.line) + " has " + other.key +
-                     (other.kind == "wrong-section" ? " under [" + other.section + "]" : std::string()) +
-                     " (see there).";
-    }
-    return words;
-}
-
-// The finding that says where the load stops, what stays as it was, and (when
-// the key is missing) where a misplaced or misspelt copy of it stands.
-Finding stopFinding(const LoadStop& stop, const std::vector<Finding>& findings)
-{
-    const SettingRow& row = settingRows[stop.row];
-    Finding finding;
-    finding.line = stop.line;
-    finding.severity = Severity::problem;
-    finding.kind = "load-stops";
-    finding.section = row.section;
-    finding.key = row.key;
-    finding.text = clipped(stop.text);
-    const std::string key = row.key;
-    if (stop.text.empty()) {
-        finding.message = key + (stop.line == 0 ? " is missing from [" : " is empty in [") + row.section +
-                          "], and the plug-in cannot read a number from nothing: the load stops " +
-                          (stop.line == 0 ? "there." : "here.") + copiesOf(row, findings);
-    } else {
-        finding.message = key + " = " + finding.text + " is " + failureWords(stop.error) + ": the load stops here.";
-    }
-    const std::size_t after = settingRowCount - stop.row - 1;
-    const std::string reload = hotkeyWords(Hotkey::reload);
-    // After a reload a setting the load does not reach keeps the value it had.
-    const std::string afterReload =
-        reload.empty() ? "with these keys, no key reloads the file"
-                       : "after a reload with " + reload + ": the value" + (after > 0 ? "s they" : " it") + " had";
-    if (after > 0)
-        finding.message += " " + key + " and the " + number(after) +
-                           " settings after it keep their built-in defaults when the game starts (" + afterReload +
-                           ").";
-    else
-        finding.message += " " + key + " keeps its built-in default when the game starts (" + afterReload + ").";
-    return finding;
 }
 
 // ---------------------------------------------------------------------------
@@ -178,14 +127,10 @@ void settingsFindings(Diagnosis& diagnosis, LineScan& scan, std::vector<Finding>
     scan.finish();
     all.insert(all.end(), scan.findings.begin(), scan.findings.end());
     for (const SettingUse& use : diagnosis.settings) {
-        if (use.line != 0)
-            valueTextFindings(use, use.source == Source::stoppedHere, all);
-        if (use.source == Source::file || use.source == Source::missing)
-            valueEffectFindings(use, all);
+        valueTextFindings(use, all);
+        valueEffectFindings(use, all);
     }
     keyEffectFindings(diagnosis.settings, all);
-    if (diagnosis.stop)
-        all.push_back(stopFinding(*diagnosis.stop, all));
     fillLineTexts(all, scan);
 }
 
@@ -196,34 +141,20 @@ Diagnosis unreadableFile(const std::string& path)
     diagnosis.path = path;
     // The plug-in loads all the same, from an empty document.
     IniDocument document;
-    const LoadResult load = runLoad(document);
-    diagnosis.settings = settingUses(document, LineScan(false), false, load);
+    const LoadedValues loaded = runLoad(document);
+    diagnosis.settings = settingUses(document, LineScan(false), false, loaded);
     Finding finding;
     finding.severity = Severity::problem;
     finding.kind = "file-unreadable";
     finding.message = "Cannot read " + path +
-                      " (it is missing, not a regular file, or not readable). When the game starts without it, the "
-                      "plug-in runs on its built-in defaults; a reload then switches the plug-in and the mouse "
-                      "wheel on and keeps every other setting as it was. The plug-in looks for Ambleworks.ini in "
-                      "the game's folder.";
+                      " (it is missing, not a regular file, or not readable). Without it the plug-in runs on its "
+                      "built-in defaults, when the game starts and after a reload alike. The plug-in looks for "
+                      "Ambleworks.ini in the game's folder.";
     diagnosis.findings.push_back(finding);
     return diagnosis;
 }
 
 }  // namespace
-
-std::string failureWords(const std::string& error)
-{
-    if (error == "invalid stof argument")
-        return "not a number";
-    if (error == "stof argument out of range")
-        return "a number too large or too small for a speed";
-    if (error == "invalid stoi argument")
-        return "not a whole number";
-    if (error == "stoi argument out of range")
-        return "a whole number too large or too small for the plug-in";
-    return "not readable";
-}
 
 Diagnosis diagnose(const std::string& path)
 {
@@ -250,12 +181,11 @@ Diagnosis diagnoseBytes(const std::string& path, std::string bytes)
     reader.readBytes(std::move(bytes), document);
     diagnosis.lineCount = scan.lineCount();
 
-    const LoadResult load = runLoad(document);
-    diagnosis.settings = settingUses(document, scan, true, load);
-    if (!load.error.empty()) {
-        const SettingUse& failing = diagnosis.settings[keyRowCount + load.rowsStored];
-        diagnosis.stop = LoadStop{load.rowsStored, failing.line, failing.text, load.error};
-    }
+    const LoadedValues loaded = runLoad(document);
+    diagnosis.settings = settingUses(document, scan, true, loaded);
+    diagnosis.unreadableLines =
+        static_cast<std::size_t>(std::count_if(diagnosis.settings.begin(), diagnosis.settings.end(),
+                                               [](const SettingUse& use) { return use.source == Source::unreadable; }));
 
     std::vector<Finding> all;
     fileFindings(facts, all);

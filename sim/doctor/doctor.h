@@ -2,16 +2,17 @@
 // The INI doctor (`ambleworks-sim doctor`, and AmbleworksDoctor.exe for
 // players): reads an Ambleworks.ini with the plug-in's own reader and loader,
 // linked in from src/config, and says in a player's words what the plug-in
-// will make of it: the settings it will use and where each comes from, where
-// and why the load stops, and every line that does not do what it seems to
-// (ignored lines, typos, keys under the wrong section, flags that read as on,
-// values of which only a part is read, keys that never act, ...).
+// will make of it: the settings it will use and where each comes from (its
+// line, or the built-in default for a line that is missing, empty or cannot
+// be read), what it read where the player wrote a word, a key name or a
+// decimal comma, and every line that does not do what it seems to (ignored
+// lines, typos, keys under the wrong section, words it does not know, keys
+// that never act, ...).
 //
 // Sections: the verdict (Diagnosis, diagnose) · the reports (text, JSON).
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,9 +22,9 @@ namespace sim::doctor {
 
 // How much a finding matters to the player.
 enum class Severity {
-    problem,  // the load stops, the file is not read, or it is no settings file
+    problem,  // a line that cannot be read, a file that is not read or is no settings file
     warning,  // a line or value that does not do what it seems to
-    note,     // works, but worth knowing
+    note,     // works: what the doctor read, or worth knowing
 };
 
 // One thing the doctor has to say, about one line (or the whole file).
@@ -39,35 +40,30 @@ struct Finding {
     std::string lineText;    // the line as the reader saw it (long lines cut)
 };
 
-// Where the value a setting ends up with comes from.
+// Where the value a setting ends up with comes from. Every source but `file`
+// gives the setting its built-in default.
 enum class Source {
-    file,         // the key's line in the file
-    missing,      // the key is not in the file (in its own section)
-    stoppedHere,  // this key's value stopped the load: the setting keeps its value
-    notReached,   // the load stopped before this key: the setting keeps its value
-    noFile,       // the file could not be read
+    file,        // the key's line in the file
+    missing,     // the key has no line in its own section
+    empty,       // the key's line is empty, or holds only a note
+    unreadable,  // the key's line holds no number the setting can take
+    noFile,      // the file could not be read
 };
 
 // One setting as the plug-in will use it.
 struct SettingUse {
     const SettingRow* row = nullptr;
     Source source = Source::missing;
-    std::size_t line = 0;   // the line whose value was read (or would have been)
-    std::string text;       // that line's value text
-    SettingValue loaded;    // right after the load
-    SettingValue used;      // after the per-tick clamps: what play sees
-    bool clamped = false;   // the clamps changed it
-    bool readWhole = true;  // the text is plainly the value: exactly 0 or 1 for a
-                            // flag, nothing after the number for the others
+    std::size_t line = 0;                     // the line whose value was read; 0 when the key has none
+    std::string text;                         // that line's value text, a note after it included
+    ReadFailure failure = ReadFailure::none;  // why an unreadable line gives no number
+    SettingValue loaded;                      // right after the load
+    SettingValue used;                        // after the per-tick clamps: what play sees
+    bool clamped = false;                     // the clamps changed it
+    bool plainText = true;                    // the text is plainly the value (0 or 1 for a switch, a
+                                              // code for a key, a number alone), so the report need
+                                              // not quote it
     bool differsFromDefault = false;
-};
-
-// Where the load stopped, and why.
-struct LoadStop {
-    std::size_t row = 0;   // index into settingRows
-    std::size_t line = 0;  // the failing key's line; 0 when the key is missing
-    std::string text;      // the failing value text
-    std::string error;     // the loader's failure text ("invalid stof argument", ...)
 };
 
 // How many findings a report keeps; the rest are only counted.
@@ -79,13 +75,14 @@ struct Diagnosis {
     bool readable = false;
     bool settingsText = true;          // false: the bytes are not text (see docs/doctor.md)
     std::size_t lineCount = 0;         // as a player counts them: a last empty line is no line
-    std::optional<LoadStop> stop;      // set when a readable file does not load whole
+    std::size_t unreadableLines = 0;   // settings whose line cannot be read
     std::vector<SettingUse> settings;  // one per row, in load order: [Keys] first
     std::vector<Finding> findings;     // by line, the whole file first; at most findingLimit
     std::size_t findingsNotShown = 0;  // found beyond findingLimit
 
-    // 0: the file loads whole; 1: the load stops early; 2: the file cannot be read.
-    int exitStatus() const { return !readable ? 2 : stop ? 1 : 0; }
+    // 0: every line reads as written; 1: a line cannot be read, or the file is
+    // no settings file; 2: the file cannot be read.
+    int exitStatus() const { return !readable ? 2 : !settingsText || unreadableLines > 0 ? 1 : 0; }
 };
 
 // Reads `path` as the plug-in reads Ambleworks.ini and explains it. Uses (and
@@ -110,9 +107,9 @@ int doctorCommand(const std::string& path, bool json);
 // Levenshtein distance, for "did you mean" (exposed for tests).
 std::size_t editDistance(const std::string& a, const std::string& b);
 
-// A Windows virtual-key code's everyday name ("Alt", "F5", "left Alt"), or ""
-// when no key of a keyboard or mouse has it (exposed for tests).
-std::string keyName(int32_t code);
+// A key code with its name, as the reports show it: "0x12 (Alt)", "0x18 (no
+// named key)", "-1 (no key)" (exposed for tests).
+std::string keyWords(int32_t code);
 
 // Text as the text report prints it: bytes 0x20 to 0x7E as they are, every
 // other byte as \xNN (exposed for tests).

@@ -30,6 +30,9 @@ bool sameName(std::string_view written, std::string_view known);
 // The closest known key or section to `written`, or "" when none is near.
 std::string nearestKey(const std::string& written);
 std::string nearestSection(const std::string& written);
+// The spelling of a key in the plug-in's table of names closest to a text
+// that names no key ("Atl": "Alt", "VK_F9": "F9"), or "" when none is near.
+std::string nearestKeyName(std::string_view written);
 
 std::string quoted(const std::string& text);
 // "problem", "warning" or "note", in both reports.
@@ -40,12 +43,11 @@ std::string number(std::size_t value);
 inline constexpr std::size_t longestLineKept = 120;
 std::string clipped(std::string_view text);
 
-// A key code with its name: "0x12 (Alt)", "0x18 (no key on a keyboard)",
-// "-1 (no key)".
-std::string keyWords(int32_t code);
-// The code of the key a text names ("Alt", "left shift", "F9", "Numpad 1"),
-// or -1 when it names none.
-int32_t keyCodeNamed(std::string_view text);
+// A setting's value as the player reads it: on/off, a speed, a key code with
+// its name, a whole number.
+std::string valueWords(const SettingRow& row, const SettingValue& value);
+// The built-in default of a row, in those words.
+std::string defaultWords(const SettingRow& row);
 
 // ---------------------------------------------------------------------------
 // The whole file (file_bytes.cpp)
@@ -109,7 +111,7 @@ private:
     bool lastLineEmpty = false;
     std::string section;  // as written ("" before the first header)
     Occurrences occurrences[loadRowCount];
-    std::vector<std::size_t> wrongSectionRows;  // per kept finding: its key's row, or noIndex
+    std::vector<std::size_t> meantRows;  // per kept finding: the known key it stands for, or noIndex
 };
 
 // Findings for a key line that stands where the plug-in does not take it.
@@ -119,24 +121,30 @@ Finding unknownSectionFinding(const IniLine& line);
 // ---------------------------------------------------------------------------
 // Values and keys (values.cpp, keys.cpp)
 
-// How many leading bytes of a value text the row's conversion reads; the
-// rest it ignores.
-std::size_t numberExtent(const SettingRow& row, const std::string& text);
-
 // The loader's failure text in a player's words ("not a number").
-std::string failureWords(const std::string& error);
+std::string failureWords(ReadFailure failure);
 
 // A finding about a setting's line, its place filled in.
 Finding findingAbout(const SettingUse& use);
 
-// What the value's text says beyond the value read: flags that are not 0 or
-// 1, remarks, decimal commas, text after a number.
-void valueTextFindings(const SettingUse& use, bool stopsHere, std::vector<Finding>& findings);
+// Whether a setting's text is plainly its value (SettingUse::plainText).
+bool isPlainText(const SettingUse& use);
+
+// What the doctor read from a line's text where the player wrote more than
+// the plain value (words for a switch, a decimal comma, a key name, text
+// after a number), the line that cannot be read, and the line that gives
+// nothing.
+void valueTextFindings(const SettingUse& use, std::vector<Finding>& findings);
 // What a stored value does in play: clamps, values that defeat a feature,
-// missing flags, the plug-in starting switched off.
+// the plug-in starting switched off.
 void valueEffectFindings(const SettingUse& use, std::vector<Finding>& findings);
 
-// A key code written as a key name or in decimal.
+// How a key setting's text reads: a key's name, a hexadecimal code, a code
+// with other text after it, or neither (a name the plug-in does not know).
+enum class KeyText { name, code, codeThenText, unknown };
+KeyText keyTextOf(std::string_view text);
+
+// A key name, a key code written in decimal, a name the plug-in does not know.
 void keyTextFindings(const SettingUse& use, std::vector<Finding>& findings);
 // Keys that name no key, never arrive, need Num Lock, or share a key.
 void keyEffectFindings(const std::vector<SettingUse>& uses, std::vector<Finding>& findings);

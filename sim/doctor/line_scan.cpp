@@ -49,8 +49,9 @@ Finding unrecognisedLineFinding(const IniLine& line)
         finding.message = key + " has no '=': write it as " + key + " = value. The plug-in ignores this line.";
     } else if (!word.empty() && word.front() == '#') {
         finding.severity = Severity::note;
-        finding.message = "Ignored (it has no '='). Note that '#' does not start a comment in Ambleworks.ini; only a "
-                          "';' at the start of a line does.";
+        finding.message = "Ignored (it has no '='). Note that a line starting with '#' is no comment in "
+                          "Ambleworks.ini; only a ';' at the start of a line makes one (after a value, ';' and '#' "
+                          "both start a note).";
     } else {
         finding.message =
             "The plug-in ignores this line: it is not a [section] header, a ';' comment or a KEY = value line.";
@@ -107,7 +108,7 @@ bool LineScan::room()
 void LineScan::keep(Finding finding, std::size_t row)
 {
     findings.push_back(std::move(finding));
-    wrongSectionRows.push_back(row);
+    meantRows.push_back(row);
 }
 
 void LineScan::seeKeyValue(const IniLine& line, std::size_t row)
@@ -154,30 +155,39 @@ void LineScan::seeUnknownKey(const IniLine& line)
     finding.text = clipped(line.value);
     finding.section = clipped(section);
     if (finding.key.front() == '#') {
-        finding.message = "'#' does not start a comment in Ambleworks.ini (only a ';' at the start of a line "
-                          "does). This line is read as a key named " +
+        finding.message = "A line starting with '#' is no comment in Ambleworks.ini (only a ';' at the start of a "
+                          "line makes one). This line is read as a key named " +
                           quoted(finding.key) + ", which the plug-in does not know, so it has no effect.";
         keep(std::move(finding));
         return;
     }
     finding.suggestion = nearestKey(std::string(line.name));
     finding.message = finding.key + " is not a key the plug-in knows";
-    if (!finding.suggestion.empty()) {
-        const SettingRow& meant = loadRow(loadRowOfKey(finding.suggestion));
+    const std::size_t meantRow = finding.suggestion.empty() ? noIndex : loadRowOfKey(finding.suggestion);
+    if (meantRow != noIndex) {
+        const SettingRow& meant = loadRow(meantRow);
         finding.message += " (did you mean " + finding.suggestion;
         if (!sameName(section, meant.section))
             finding.message += std::string(", under [") + meant.section + "]";
         finding.message += "?)";
     }
     finding.message += ": this line has no effect.";
-    keep(std::move(finding));
+    keep(std::move(finding), meantRow);
 }
 
 void LineScan::finish()
 {
+    // A misplaced or misspelt key: which line the plug-in takes instead, or
+    // the built-in default when the key has no line of its own.
     for (std::size_t i = 0; i < findings.size(); ++i) {
-        const std::size_t row = wrongSectionRows[i];
-        if (row != noIndex && occurrences[row].count > 0)
+        const std::size_t row = meantRows[i];
+        if (row == noIndex)
+            continue;
+        const SettingRow& meant = loadRow(row);
+        if (occurrences[row].count == 0)
+            findings[i].message += std::string(" ") + meant.key + " has no line under [" + meant.section +
+                                   "], so it takes its built-in default, " + defaultWords(meant) + ".";
+        else if (findings[i].kind == "wrong-section")
             findings[i].message += " (It uses the one on line " + number(occurrences[row].last.number) + ".)";
     }
     if (!findLines)

@@ -1,12 +1,15 @@
 // The names the doctor knows: the rows and sections of the settings table,
-// the nearest known name to a typo, and the keys of a keyboard by code and by
-// name. Sections: rows and sections · typos · words · keys.
+// the nearest known name to a typo, and the words of values and keys (the
+// keys' names come from the plug-in's one table, config/key_names.h).
+// Sections: rows and sections · typos · words · keys.
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 
+#include "config/key_names.h"
 #include "doctor/doctor_parts.h"
+#include "text/nearest_name.h"
 #include "trace/format.h"
 
 namespace sim::doctor {
@@ -100,93 +103,6 @@ std::string nearestName(const std::string& written, const std::vector<std::strin
         }
     }
     return best;
-}
-
-struct NamedKey {
-    int32_t code;
-    const char* name;
-};
-
-// Every key of a keyboard (and the mouse buttons) with a name a player knows;
-// letters, digits, the numpad digits and F1 to F24 are added by keyName.
-constexpr NamedKey namedKeys[] = {
-    {0x01, "left mouse button"},
-    {0x02, "right mouse button"},
-    {0x04, "middle mouse button"},
-    {0x05, "mouse button 4"},
-    {0x06, "mouse button 5"},
-    {0x08, "Backspace"},
-    {0x09, "Tab"},
-    {0x0D, "Enter"},
-    {0x10, "Shift"},
-    {0x11, "Ctrl"},
-    {0x12, "Alt"},
-    {0x13, "Pause"},
-    {0x14, "Caps Lock"},
-    {0x1B, "Esc"},
-    {0x20, "Space"},
-    {0x21, "Page Up"},
-    {0x22, "Page Down"},
-    {0x23, "End"},
-    {0x24, "Home"},
-    {0x25, "Left arrow"},
-    {0x26, "Up arrow"},
-    {0x27, "Right arrow"},
-    {0x28, "Down arrow"},
-    {0x2C, "Print Screen"},
-    {0x2D, "Insert"},
-    {0x2E, "Delete"},
-    {0x5B, "left Windows key"},
-    {0x5C, "right Windows key"},
-    {0x5D, "Menu key"},
-    {0x6A, "Numpad *"},
-    {0x6B, "Numpad +"},
-    {0x6D, "Numpad -"},
-    {0x6E, "Numpad ."},
-    {0x6F, "Numpad /"},
-    {0x90, "Num Lock"},
-    {0x91, "Scroll Lock"},
-    {0xA0, "left Shift"},
-    {0xA1, "right Shift"},
-    {0xA2, "left Ctrl"},
-    {0xA3, "right Ctrl"},
-    {0xA4, "left Alt"},
-    {0xA5, "right Alt"},
-    {0xBA, "; (semicolon)"},
-    {0xBB, "= (equals)"},
-    {0xBC, ", (comma)"},
-    {0xBD, "- (minus)"},
-    {0xBE, ". (full stop)"},
-    {0xBF, "/ (slash)"},
-    {0xC0, "` (~)"},
-    {0xDB, "[ (bracket)"},
-    {0xDC, "\\ (backslash)"},
-    {0xDD, "] (bracket)"},
-    {0xDE, "' (quote)"},
-    {0xE2, "\\ beside left Shift"},
-};
-
-// Other names players (and Windows) give some keys, written as normalise()
-// leaves them; the Windows names lose their "VK_".
-constexpr NamedKey otherNames[] = {
-    {0x11, "control"},  {0x1B, "escape"}, {0x0D, "return"},   {0x21, "pgup"},  {0x22, "pgdn"},  {0x2E, "del"},
-    {0x2D, "ins"},      {0xA0, "lshift"}, {0xA1, "rshift"},   {0xA2, "lctrl"}, {0xA3, "rctrl"}, {0xA2, "lcontrol"},
-    {0xA3, "rcontrol"}, {0xA4, "lalt"},   {0xA5, "ralt"},     {0x12, "menu"},  {0xA4, "lmenu"}, {0xA5, "rmenu"},
-    {0x14, "capital"},  {0x21, "prior"},  {0x22, "next"},     {0x08, "back"},  {0x25, "left"},  {0x26, "up"},
-    {0x27, "right"},    {0x28, "down"},   {0x20, "spacebar"}, {0x2C, "prtsc"},
-};
-
-// A key name as compared: ASCII lower case, without blanks, '_', '-' and "vk".
-std::string normalise(std::string_view text)
-{
-    std::string plain;
-    for (char c : text) {
-        if (c != ' ' && c != '_' && c != '-' && c != '\t')
-            plain += lowerAscii(c);
-    }
-    if (plain.size() > 2 && plain.compare(0, 2, "vk") == 0)
-        plain.erase(0, 2);
-    return plain;
 }
 
 }  // namespace
@@ -312,23 +228,6 @@ const char* severityName(Severity severity)
 // ---------------------------------------------------------------------------
 // Keys
 
-std::string keyName(int32_t code)
-{
-    for (const NamedKey& key : namedKeys) {
-        if (key.code == code)
-            return key.name;
-    }
-    if ((code >= '0' && code <= '9') || (code >= 'A' && code <= 'Z'))
-        return std::string(1, static_cast<char>(code));
-    // Appended rather than added with +, which GCC 12 warns about wrongly (-Wrestrict).
-    std::string name;
-    if (code >= 0x60 && code <= 0x69)
-        name.append("Numpad ").append(decimal(code - 0x60));
-    else if (code >= 0x70 && code <= 0x87)
-        name.append("F").append(decimal(code - 0x70 + 1));
-    return name;
-}
-
 std::string keyWords(int32_t code)
 {
     constexpr int32_t firstCodeWithoutSlot = 255;
@@ -337,31 +236,68 @@ std::string keyWords(int32_t code)
     const std::string hex = hexShort(static_cast<uint32_t>(code));
     if (code == 0 || code >= firstCodeWithoutSlot)
         return hex + " (no key)";
-    const std::string name = keyName(code);
-    return hex + " (" + (name.empty() ? std::string("no key on a keyboard") : name) + ")";
+    const std::string_view name = keyNameOfCode(code);
+    return hex + " (" + (name.empty() ? std::string("no named key") : std::string(name)) + ")";
 }
 
-int32_t keyCodeNamed(std::string_view text)
+std::string valueWords(const SettingRow& row, const SettingValue& value)
 {
-    // Every key's name as compared, with its code; made once.
-    static const std::vector<std::pair<std::string, int32_t>> names = [] {
-        std::vector<std::pair<std::string, int32_t>> all;
-        for (int32_t code = 1; code < 255; ++code) {
-            if (!keyName(code).empty())
-                all.emplace_back(normalise(keyName(code)), code);
-        }
-        for (const NamedKey& key : otherNames)
-            all.emplace_back(key.name, key.code);
+    switch (row.rule) {
+    case SettingRule::flag:
+        return value.flag ? "on" : "off";
+    case SettingRule::decimalFloat:
+        return formatFloat(value.real);
+    case SettingRule::keyCode:
+        return keyWords(value.integer);
+    case SettingRule::decimalInteger:
+        return decimal(value.integer);
+    }
+    return {};
+}
+
+std::string defaultWords(const SettingRow& row)
+{
+    static const Settings builtIn;
+    return valueWords(row, settingValueOf(builtIn, row));
+}
+
+std::string nearestKeyName(std::string_view written)
+{
+    // Longer than any name of the table: no typo of one.
+    constexpr std::size_t longestName = 24;
+    // The most letters a typo of a name may add or drop.
+    constexpr std::size_t mostEdits = 3;
+    const std::string folded = foldKeyName(written);
+    if (folded.empty() || folded.size() > longestName)
+        return {};
+    // A Windows name ("VK_F9") is the key's name after its "VK_".
+    if (folded.size() > 2 && folded.compare(0, 2, "vk") == 0) {
+        if (const KeyName* key = findKeyName(std::string_view(folded).substr(2)))
+            return key->name;
+    }
+    // Every spelling of the table, compared as the table compares them; made once.
+    static const std::vector<std::string> foldedNames = [] {
+        std::vector<std::string> all;
+        for (std::size_t i = 0; i < keyNameCount; ++i)
+            all.push_back(foldKeyName(keyNameTable[i].name));
         return all;
     }();
-    const std::string plain = normalise(text);
-    if (plain.empty() || plain.size() > 24)
-        return -1;
-    for (const auto& [name, code] : names) {
-        if (plain == name)
-            return code;
+    std::vector<std::string> near;
+    std::vector<const char*> shown;
+    for (std::size_t i = 0; i < keyNameCount; ++i) {
+        const std::size_t size = foldedNames[i].size();
+        const std::size_t gap = size > folded.size() ? size - folded.size() : folded.size() - size;
+        if (gap <= mostEdits) {
+            near.push_back(foldedNames[i]);
+            shown.push_back(keyNameTable[i].name);
+        }
     }
-    return -1;
+    const std::string best = text::nearestName(folded, near);
+    for (std::size_t i = 0; i < near.size() && !best.empty(); ++i) {
+        if (near[i] == best)
+            return shown[i];
+    }
+    return {};
 }
 
 }  // namespace sim::doctor

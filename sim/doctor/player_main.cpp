@@ -3,8 +3,9 @@
 // own folder (the game folder) and waits for Enter so the window stays open;
 // an INI dragged onto it arrives as its argument and is checked instead. From
 // a command prompt it takes the same arguments as `ambleworks-sim doctor`
-// (PATH..., --json) and does not wait. The exit status is the doctor's: 0 the
-// file loads whole, 1 the load stops early, 2 the file cannot be read.
+// (PATH..., --json) and does not wait. The exit status is the doctor's: 0
+// every line reads as written, 1 a line cannot be read (or the file is no
+// settings file), 2 the file cannot be read.
 
 #define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
@@ -82,8 +83,8 @@ constexpr const char* usage =
     "  AmbleworksDoctor.exe FILE...      checks each FILE (you can also drag a file onto the program)\n"
     "  AmbleworksDoctor.exe --json ...   prints one JSON object per file for tools\n"
     "\n"
-    "Exit status: 0 the file loads whole, 1 the load stops early (some settings keep their defaults),\n"
-    "2 the file cannot be read.\n";
+    "Exit status: 0 every line reads as written, 1 a line cannot be read (that setting takes its default)\n"
+    "or the file is no settings file, 2 the file cannot be read.\n";
 
 }  // namespace
 

@@ -76,10 +76,10 @@ const char* sourceName(Source source)
         return "file";
     case Source::missing:
         return "missing";
-    case Source::stoppedHere:
-        return "stops-load";
-    case Source::notReached:
-        return "not-reached";
+    case Source::empty:
+        return "empty";
+    case Source::unreadable:
+        return "unreadable";
     case Source::noFile:
         return "no-file";
     }
@@ -89,13 +89,15 @@ const char* sourceName(Source source)
 Json settingJson(const SettingUse& use)
 {
     const SettingRow& row = *use.row;
-    Json setting = object(10);
+    Json setting = object(11);
     setting["section"] = row.section;
     setting["key"] = row.key;
     setting["field"] = row.field;
     setting["source"] = sourceName(use.source);
     setting["line"] = lineOrNull(use.line);
     setting["text"] = use.line ? text(use.text) : Json(nullptr);
+    // The loader's own reason, exactly, for a line that cannot be read.
+    setting["error"] = use.failure == ReadFailure::none ? Json(nullptr) : Json(readFailureText(use.failure));
     setting["loaded"] = valueJson(row, use.loaded);
     setting["value"] = valueJson(row, use.used);
     setting["clamped"] = use.clamped;
@@ -115,21 +117,6 @@ Json findingJson(const Finding& finding)
     json["suggestion"] = textOrNull(finding.suggestion);
     json["message"] = text(finding.message);
     json["lineText"] = finding.line ? text(finding.lineText) : Json(nullptr);
-    return json;
-}
-
-Json stopJson(const Diagnosis& diagnosis)
-{
-    if (!diagnosis.stop)
-        return nullptr;
-    const LoadStop& stop = *diagnosis.stop;
-    const SettingRow& row = settingRows[stop.row];
-    Json json = object(5);
-    json["section"] = row.section;
-    json["key"] = row.key;
-    json["line"] = lineOrNull(stop.line);
-    json["text"] = stop.line ? text(stop.text) : Json(nullptr);
-    json["error"] = stop.error;
     return json;
 }
 
@@ -171,7 +158,7 @@ std::string formatJson(const Diagnosis& diagnosis)
     report["lines"] = diagnosis.lineCount;
     report["loadsWhole"] = diagnosis.exitStatus() == 0;
     report["exitStatus"] = diagnosis.exitStatus();
-    report["stop"] = stopJson(diagnosis);
+    report["unreadableLines"] = diagnosis.unreadableLines;
     report["settings"] = std::move(settingsArray);
     report["findings"] = std::move(findingsArray);
     report["findingsNotShown"] = diagnosis.findingsNotShown;

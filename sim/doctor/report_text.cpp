@@ -3,6 +3,8 @@
 // same in any console: every byte from the file that is not printable ASCII
 // is shown as \xNN, in the messages too.
 
+#include <algorithm>
+
 #include "doctor/doctor_parts.h"
 #include "text/text_table.h"
 #include "trace/format.h"
@@ -11,28 +13,10 @@ namespace sim::doctor {
 
 namespace {
 
-// A setting's value as the player reads it: on/off, a speed, a key code.
-std::string valueWords(const SettingRow& row, const SettingValue& value)
-{
-    switch (row.rule) {
-    case SettingRule::flag:
-        return value.flag ? "on" : "off";
-    case SettingRule::decimalFloat:
-        return formatFloat(value.real);
-    case SettingRule::keyCode:
-        return keyWords(value.integer);
-    case SettingRule::decimalInteger:
-        return decimal(value.integer);
-    }
-    return {};
-}
-
 std::string fileSourceWords(const SettingUse& use)
 {
     std::string words = "line " + number(use.line);
-    if (use.row->rule == SettingRule::keyCode && use.text.empty())
-        return words + ": empty, keeps the value it had";
-    if (!use.readWhole)
+    if (!use.plainText)
         words += ": \"" + clipped(use.text) + "\"";
     if (use.clamped)
         words += std::string(", ") + (use.used.real > use.loaded.real ? "raised" : "lowered") + " from " +
@@ -40,30 +24,32 @@ std::string fileSourceWords(const SettingUse& use)
     return words;
 }
 
-// Where a setting's value comes from, in words: one text, or two where the
-// second (the line that is not used) reads best on a line of its own.
-std::vector<std::string> sourceWords(const SettingUse& use)
+// Where a setting's value comes from, in words.
+std::string sourceWords(const SettingUse& use)
 {
-    const SettingRow& row = *use.row;
     const std::string builtIn = "built-in default";
     switch (use.source) {
     case Source::file:
-        return {fileSourceWords(use)};
+        return fileSourceWords(use);
     case Source::missing:
-        if (row.rule == SettingRule::flag)
-            return {use.differsFromDefault ? "key missing: reads as on (the built-in default is off)"
-                                           : "key missing: reads as on, the " + builtIn};
-        return {"key missing: keeps the " + builtIn};
-    case Source::stoppedHere:
-        return {builtIn + ": this value stops the load" + (use.line ? " (line " + number(use.line) + ")" : "")};
-    case Source::notReached:
-        if (use.line)
-            return {builtIn + ": the load stops before this key", "(line " + number(use.line) + " is not used)"};
-        return {builtIn + ": the load stops before this key"};
+        return "no line: " + builtIn;
+    case Source::empty:
+        return "line " + number(use.line) + (use.text.empty() ? " is empty: " : " holds only a note: ") + builtIn;
+    case Source::unreadable:
+        return "line " + number(use.line) + " cannot be read (" + failureWords(use.failure) + "): " + builtIn;
     case Source::noFile:
-        return {builtIn + " (no file read)"};
+        return builtIn + " (no file read)";
     }
     return {};
+}
+
+// "lines 4, 9 and 12"
+std::string lineList(const std::vector<std::size_t>& lines)
+{
+    std::string words = lines.size() == 1 ? "line " : "lines ";
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        words += (i == 0 ? "" : i + 1 == lines.size() ? " and " : ", ") + number(lines[i]);
+    return words;
 }
 
 std::string verdict(const Diagnosis& diagnosis)
@@ -72,21 +58,22 @@ std::string verdict(const Diagnosis& diagnosis)
         return "Cannot read the file. The plug-in then runs on its built-in defaults, listed below.\n";
     if (!diagnosis.settingsText)
         return "This is not a settings file (see below).\n";
-    if (!diagnosis.stop) {
-        const std::size_t lines = diagnosis.lineCount;
-        return "The file loads whole (" + number(lines) + (lines == 1 ? " line).\n" : " lines).\n");
+    std::size_t fromFile = 0;
+    std::vector<std::size_t> unreadable;
+    for (const SettingUse& use : diagnosis.settings) {
+        fromFile += use.source == Source::file ? 1 : 0;
+        if (use.source == Source::unreadable)
+            unreadable.push_back(use.line);
     }
-    const LoadStop& stop = *diagnosis.stop;
-    const std::string key = settingRows[stop.row].key;
-    std::string out = "The load stops ";
-    if (stop.line)
-        out += "at line " + number(stop.line) + ", " + key + (stop.text.empty() ? " is empty" : "");
-    else
-        out += "at " + key + ", which is missing from [" + settingRows[stop.row].section + "]";
-    out += " (" + failureWords(stop.error) + "): " + key;
-    const std::size_t after = settingRowCount - stop.row - 1;
-    return out + (after ? " and the " + number(after) + " settings after it keep their built-in defaults.\n"
-                        : " keeps its built-in default.\n");
+    std::sort(unreadable.begin(), unreadable.end());
+    const std::size_t lines = diagnosis.lineCount;
+    const std::string counts = number(fromFile) + " of the " + number(diagnosis.settings.size()) +
+                               " settings from the file, the others their built-in defaults";
+    if (unreadable.empty())
+        return "The file loads whole (" + number(lines) + (lines == 1 ? " line): " : " lines): ") + counts + ".\n";
+    return "The file loads, but " + lineList(unreadable) +
+           " cannot be read: " + (unreadable.size() == 1 ? "that setting takes its" : "those settings take their") +
+           " built-in default, every other line takes effect (" + counts + ").\n";
 }
 
 std::string findingsText(const Diagnosis& diagnosis)
@@ -113,7 +100,7 @@ std::string settingsText(const Diagnosis& diagnosis)
 {
     // The longest key, DISABLE_AUTO_RUN_IN_FIRST_PERSON_CAMERA, with its indent.
     constexpr std::size_t keyWidth = 41;
-    // The longest value, a key code with a long name ("0xE2 (\\ beside left Shift)").
+    // The longest value, a key code with a long name ("0x04 (Middle Mouse Button)").
     constexpr std::size_t valueWidth = 28;
     // Keeps a row of the shipped file within a console of 120 columns.
     constexpr std::size_t sourceWidth = 60;
@@ -128,10 +115,8 @@ std::string settingsText(const Diagnosis& diagnosis)
             section = use.row->section;
             table.addRow({{"[" + section + "]"}});
         }
-        std::vector<std::string> source;
-        for (const std::string& words : sourceWords(use))
-            source.push_back(printable(words));
-        table.addRow({{std::string("  ") + use.row->key}, {valueWords(*use.row, use.used)}, source});
+        table.addRow(
+            {{std::string("  ") + use.row->key}, {valueWords(*use.row, use.used)}, {printable(sourceWords(use))}});
     }
     std::string out = "Settings the plug-in will use:\n";
     const std::string rows = table.format();

@@ -1,16 +1,18 @@
-// What the doctor says about the value of a setting: what its text means
-// beyond the value the loader read (flags that are not 0 or 1, decimal
-// commas, remarks, text after a number), and what the stored value does in
-// play (clamps, an increment of 0 or below, a slow walk outside its range, a
-// missing flag, the plug-in starting switched off). Key codes: keys.cpp.
+// What the doctor says about the value of a setting: what it read where the
+// player wrote more than the plain value (words for a switch, a decimal
+// comma, text after a number), a line that cannot be read or gives nothing,
+// and what the stored value does in play (clamps, an increment of 0 or below,
+// a slow walk outside its range, the plug-in starting switched off). Every
+// reading here is the plug-in's own (config/value_conversions.h); key
+// settings: keys.cpp.
 
 #include <algorithm>
-#include <cstdlib>
-#include <exception>
+#include <array>
+#include <string_view>
 
 #include "config/value_conversions.h"
-
 #include "doctor/doctor_parts.h"
+#include "text/nearest_name.h"
 #include "trace/format.h"
 
 namespace sim::doctor {
@@ -22,124 +24,135 @@ namespace {
 constexpr float slowestSlowWalk = 0.15f;
 constexpr float fastestSlowWalk = 1.0f;
 
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
+// The plain texts of a switch: what needs no word of explanation.
+constexpr std::array<std::string_view, 4> plainSwitchTexts = {"0", "1", "on", "off"};
 
-bool isHexDigit(char c)
-{
-    return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
+// The words a switch knows, for "did you mean"; off first, so that a word as
+// near to on as to off ("of") is taken for off.
+const std::vector<std::string> switchWords = {"off", "on", "no", "yes", "false", "true"};
 
-// Texts a player writes for "off" that the plug-in reads as on.
-bool meansOff(const std::string& text)
+bool sameLetters(std::string_view a, std::string_view b)
 {
-    std::string word = text;
-    for (char& c : word)
-        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    if (!word.empty() && word[0] == '0')
-        return true;
-    const auto words = {"false", "no", "off", "n", "f", "disabled", "disable", "none"};
-    return std::any_of(words.begin(), words.end(), [&](const char* off) { return word == off; });
-}
-
-}  // namespace
-
-// Only for telling the player: the stored value itself is always the loader's.
-std::size_t numberExtent(const SettingRow& row, const std::string& text)
-{
-    if (row.rule == SettingRule::decimalFloat) {
-        char* end = nullptr;
-        std::strtod(text.c_str(), &end);
-        return static_cast<std::size_t>(end - text.c_str());
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
+        if (x != b[i])
+            return false;
     }
-    std::size_t at = 0;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-'))
-        ++at;
-    if (row.rule == SettingRule::keyCode) {
-        if (at + 1 < text.size() && text[at] == '0' && (text[at + 1] == 'x' || text[at + 1] == 'X'))
-            at += 2;
-        while (at < text.size() && isHexDigit(text[at]))
-            ++at;
-        return at;
-    }
-    while (at < text.size() && isDigit(text[at]))
-        ++at;
-    return at;
+    return true;
 }
 
-namespace {
-
-// "0,1" read as far as the comma: the same number with a dot, or "".
-std::string withDecimalPoint(const std::string& text, std::size_t extent)
+bool isPlainSwitchText(std::string_view value)
 {
-    std::size_t digits = text[0] == '-' || text[0] == '+' ? 1 : 0;
-    while (digits < extent && isDigit(text[digits]))
-        ++digits;
-    if (digits != extent || extent == 0 || !isDigit(text[extent - 1]) || extent + 1 >= text.size() ||
-        text[extent] != ',' || !isDigit(text[extent + 1]))
-        return {};
-    if (convertDecimalFloat(text).failure != ReadFailure::none)
-        return {};
-    std::size_t end = extent + 1;
-    while (end < text.size() && isDigit(text[end]))
-        ++end;
-    return text.substr(0, extent) + "." + text.substr(extent + 1, end - extent - 1);
+    return std::ranges::any_of(plainSwitchTexts, [&](std::string_view plain) { return sameLetters(value, plain); });
 }
 
-void flagTextFinding(const SettingUse& use, std::vector<Finding>& findings)
+// A number is never written with a blank inside it, so a blank in a value
+// (which the reader trims) means text after the number, which no reading takes.
+bool hasTextAfterABlank(std::string_view value)
 {
-    const std::string& text = use.text;
-    if (text == "0" || text == "1")
+    return value.find_first_of(" \t\v\f\r\n") != std::string_view::npos;
+}
+
+// A whole-number setting whose text reads as another number with decimals
+// ("2.9", "2,5", "3e2"): only the digits before the point are taken.
+bool hasFractionForAWholeNumber(std::string_view value, int32_t read)
+{
+    const FloatReading real = convertDecimalFloat(value);
+    return real.failure == ReadFailure::none && real.value != static_cast<float>(read);
+}
+
+// "KEY = value" as the messages quote a line: its value without the note
+// after it (the report shows the whole line above the message).
+std::string written(const SettingUse& use)
+{
+    return std::string(use.row->key) + " = " + clipped(withoutNote(use.text));
+}
+
+void switchWordFinding(const SettingUse& use, std::string_view value, std::vector<Finding>& findings)
+{
+    const SwitchWord word = switchWordOf(value);
+    if (word != SwitchWord::unknown && isPlainSwitchText(value))
         return;
     Finding finding = findingAbout(use);
-    finding.kind = "flag-not-0-or-1";
-    // An empty flag may have been meant as "off" or as "unset"; either way it
-    // is on, which deserves more than a note.
-    finding.severity = text.empty() || meansOff(text) ? Severity::warning : Severity::note;
-    if (text.empty())
-        finding.message = std::string(use.row->key) + " is empty, which reads as on.";
-    else
-        finding.message = std::string(use.row->key) + " = " + clipped(text) + " reads as on.";
-    finding.message += " Only the text 0 switches it off; write 0 for off and 1 for on.";
-    if (text.find_first_of(";#") != std::string::npos)
-        finding.message += " A ';' after a value does not start a remark: it is part of the value.";
+    const std::string shown = clipped(value);
+    if (word == SwitchWord::unknown) {
+        finding.kind = "unknown-switch-word";
+        finding.severity = Severity::warning;
+        // A long text is no slip of the fingers.
+        constexpr std::size_t longestWord = 16;
+        if (value.size() <= longestWord)
+            finding.suggestion = text::nearestName(value, switchWords);
+        finding.message = written(use) + ": " + quoted(shown) + " is not a word the plug-in knows for a switch";
+        if (!finding.suggestion.empty())
+            finding.message += " (did you mean " + finding.suggestion + "?)";
+        finding.message += ", so it reads as on. Write on or off (or 1 or 0).";
+    } else {
+        finding.kind = "switch-word";
+        finding.severity = Severity::note;
+        finding.message = written(use) + " reads as " + (word == SwitchWord::off ? "off." : "on.");
+    }
     findings.push_back(finding);
 }
 
-// Text after the number that the loader ignores: a decimal comma changes the
-// number (a warning), a remark or other text does not (a note).
-void trailingTextFinding(const SettingUse& use, std::size_t extent, std::vector<Finding>& findings)
+void ignoredTextFinding(const SettingUse& use, const std::string& after, std::vector<Finding>& findings)
 {
-    const SettingRow& row = *use.row;
-    const std::string& text = use.text;
     Finding finding = findingAbout(use);
-    const std::string meant = row.rule == SettingRule::decimalFloat ? withDecimalPoint(text, extent) : "";
-    std::string rest = text.substr(extent);
-    trimBlanks(rest);
-    if (!meant.empty()) {
+    finding.kind = "ignored-text";
+    finding.severity = Severity::note;
+    finding.message = written(use) + " reads as " + valueWords(*use.row, use.loaded) + ": " + after;
+    findings.push_back(finding);
+}
+
+void speedTextFindings(const SettingUse& use, std::string_view value, std::vector<Finding>& findings)
+{
+    if (decimalCommaAt(value) != std::string_view::npos) {
+        Finding finding = findingAbout(use);
         finding.kind = "decimal-comma";
-        finding.severity = Severity::warning;
-        // What the loader reads from it, also where the load never gets that far.
-        finding.message = std::string(row.key) + " = " + clipped(text) + " reads as " +
-                          formatFloat(convertDecimalFloat(text).value) +
-                          ": the plug-in needs a dot for decimals and stops at the comma. Write " + meant + ".";
-    } else if (rest.front() == ';' || rest.front() == '#') {
-        finding.kind = "trailing-remark";
         finding.severity = Severity::note;
-        finding.message = "The remark " + quoted(clipped(rest)) +
-                          " is part of the value, not a comment. The plug-in reads the number at the start and "
-                          "ignores the rest, so this works, but a remark is safest on a line of its own, starting "
-                          "with ';'.";
-    } else {
-        finding.kind = "ignored-text";
-        finding.severity = Severity::note;
-        finding.message =
-            "Only " + quoted(text.substr(0, extent)) + " is read; " + quoted(clipped(rest)) + " after it is ignored.";
-        if (row.rule == SettingRule::decimalInteger)
-            finding.message += std::string(" ") + row.key + " takes a whole number.";
+        finding.message = written(use) + " reads as " + formatFloat(use.loaded.real) +
+                          ": a comma between two digits counts as the decimal point.";
+        findings.push_back(finding);
     }
+    if (hasTextAfterABlank(value))
+        ignoredTextFinding(use, "the text after the number is ignored.", findings);
+}
+
+void wholeNumberTextFindings(const SettingUse& use, std::string_view value, std::vector<Finding>& findings)
+{
+    if (hasFractionForAWholeNumber(value, use.loaded.integer))
+        ignoredTextFinding(use, std::string(use.row->key) + " takes a whole number, and the rest is ignored.",
+                           findings);
+    else if (hasTextAfterABlank(value))
+        ignoredTextFinding(use, "the text after the number is ignored.", findings);
+}
+
+// A line whose number cannot be read: the setting's built-in default instead.
+void unreadableFinding(const SettingUse& use, std::vector<Finding>& findings)
+{
+    Finding finding = findingAbout(use);
+    finding.kind = "unreadable-value";
+    finding.severity = Severity::problem;
+    const std::string key = use.row->key;
+    finding.message = written(use) + " is " + failureWords(use.failure) + ", so " + key +
+                      " takes its built-in default, " + defaultWords(*use.row) + ". The other lines still take effect.";
+    if (use.failure == ReadFailure::invalidFloat || use.failure == ReadFailure::invalidInteger)
+        finding.message += " Write a number such as " + defaultWords(*use.row) + ".";
+    const std::string reload = hotkeyWords(Hotkey::reload);
+    finding.message += reload.empty() ? " With these keys no key reads the file again: mend it and restart the game."
+                                      : " Once it is mended, " + reload + " in the game reads the file again.";
+    findings.push_back(finding);
+}
+
+void emptyFinding(const SettingUse& use, std::vector<Finding>& findings)
+{
+    Finding finding = findingAbout(use);
+    finding.kind = "empty-value";
+    finding.severity = Severity::note;
+    const std::string key = use.row->key;
+    finding.message = (use.text.empty() ? key + " is empty" : key + " = " + clipped(use.text) + " holds only a note") +
+                      ", so it takes its built-in default, " + defaultWords(*use.row) + ".";
     findings.push_back(finding);
 }
 
@@ -159,22 +172,22 @@ void clampFinding(const SettingUse& use, std::vector<Finding>& findings)
 void speedEffectFinding(const SettingUse& use, std::vector<Finding>& findings)
 {
     const float value = use.used.real;
-    const std::string written = std::string(use.row->key) + " = " + formatFloat(value);
+    const std::string words = std::string(use.row->key) + " = " + formatFloat(value);
     Finding finding = findingAbout(use);
     finding.severity = Severity::warning;
     if (use.row->floatField == &Settings::speedIncrement && value == 0.0f) {
         finding.kind = "increment-zero";
-        finding.message = written + ": each notch of the mouse wheel changes the speed by 0, so the wheel does "
-                                    "nothing. Write a step such as 0.06.";
+        finding.message = words + ": each notch of the mouse wheel changes the speed by 0, so the wheel does "
+                                  "nothing. Write a step such as 0.06.";
     } else if (use.row->floatField == &Settings::speedIncrement && value < 0.0f) {
         finding.kind = "increment-negative";
-        finding.message = written + " is below 0: the mouse wheel runs backwards (up slows you down, down speeds "
-                                    "you up). Write a step above 0, such as 0.06.";
+        finding.message = words + " is below 0: the mouse wheel runs backwards (up slows you down, down speeds "
+                                  "you up). Write a step above 0, such as 0.06.";
     } else if (use.row->floatField == &Settings::slowWalkCustomSpeed &&
                (value < slowestSlowWalk || value > fastestSlowWalk)) {
         finding.kind = "slow-walk-out-of-range";
         finding.message =
-            written +
+            words +
             (value < slowestSlowWalk ? " is below 0.15: holding the walk-control key slows you to a crawl or stops you."
                                      : " is above 1.0: the slow walk is then no slower than a plain walk.") +
             " The plug-in uses it as it is (it does not clamp this speed); pick 0.15 to 1.0.";
@@ -184,7 +197,39 @@ void speedEffectFinding(const SettingUse& use, std::vector<Finding>& findings)
     findings.push_back(finding);
 }
 
+void switchedOffFinding(const SettingUse& use, std::vector<Finding>& findings)
+{
+    Finding finding = findingAbout(use);
+    finding.kind = "switched-off";
+    finding.severity = Severity::note;
+    const std::string switchOn = hotkeyWords(Hotkey::switchOn);
+    finding.message = switchOn.empty()
+                          ? written(use) + ": the plug-in starts switched off, and with these keys no key switches "
+                                           "it on: it changes no speed until the file says ENABLED = on and is "
+                                           "read again."
+                          : written(use) + ": the plug-in starts switched off and changes no speed until " + switchOn +
+                                " switches it on.";
+    findings.push_back(finding);
+}
+
 }  // namespace
+
+std::string failureWords(ReadFailure failure)
+{
+    switch (failure) {
+    case ReadFailure::invalidFloat:
+        return "not a number";
+    case ReadFailure::floatOutOfRange:
+        return "a number too large or too small for a speed";
+    case ReadFailure::invalidInteger:
+        return "not a whole number";
+    case ReadFailure::integerOutOfRange:
+        return "a whole number too large or too small for the plug-in";
+    case ReadFailure::none:
+        break;
+    }
+    return "readable";
+}
 
 Finding findingAbout(const SettingUse& use)
 {
@@ -196,53 +241,63 @@ Finding findingAbout(const SettingUse& use)
     return finding;
 }
 
-void valueTextFindings(const SettingUse& use, bool stopsHere, std::vector<Finding>& findings)
+bool isPlainText(const SettingUse& use)
 {
-    const SettingRow& row = *use.row;
-    if (row.rule == SettingRule::flag) {
-        flagTextFinding(use, findings);
+    if (use.source != Source::file)
+        return true;
+    const std::string_view value = withoutNote(use.text);
+    switch (use.row->rule) {
+    case SettingRule::flag:
+        return isPlainSwitchText(value);
+    case SettingRule::decimalFloat:
+        return decimalCommaAt(value) == std::string_view::npos && !hasTextAfterABlank(value);
+    case SettingRule::keyCode:
+        return keyTextOf(value) == KeyText::code;
+    case SettingRule::decimalInteger:
+        return !hasFractionForAWholeNumber(value, use.loaded.integer) && !hasTextAfterABlank(value);
+    }
+    return true;
+}
+
+void valueTextFindings(const SettingUse& use, std::vector<Finding>& findings)
+{
+    if (use.source == Source::unreadable) {
+        unreadableFinding(use, findings);
         return;
     }
-    if (stopsHere || use.text.empty())
+    if (use.source == Source::empty) {
+        emptyFinding(use, findings);
         return;
-    const std::size_t before = findings.size();
-    if (row.rule == SettingRule::keyCode)
+    }
+    if (use.source != Source::file)
+        return;
+    const std::string_view value = withoutNote(use.text);
+    switch (use.row->rule) {
+    case SettingRule::flag:
+        switchWordFinding(use, value, findings);
+        break;
+    case SettingRule::decimalFloat:
+        speedTextFindings(use, value, findings);
+        break;
+    case SettingRule::keyCode:
         keyTextFindings(use, findings);
-    const std::size_t extent = numberExtent(row, use.text);
-    // A key name's first letters read as a number say nothing more.
-    if (findings.size() == before && extent < use.text.size())
-        trailingTextFinding(use, extent, findings);
+        break;
+    case SettingRule::decimalInteger:
+        wholeNumberTextFindings(use, value, findings);
+        break;
+    }
 }
 
 void valueEffectFindings(const SettingUse& use, std::vector<Finding>& findings)
 {
-    const SettingRow& row = *use.row;
     if (use.clamped)
         clampFinding(use, findings);
-    if (row.rule == SettingRule::decimalFloat && use.source == Source::file)
+    if (use.source != Source::file)
+        return;
+    if (use.row->rule == SettingRule::decimalFloat)
         speedEffectFinding(use, findings);
-    if (row.rule == SettingRule::flag && use.source == Source::missing && use.differsFromDefault) {
-        Finding finding = findingAbout(use);
-        finding.kind = "missing-flag";
-        finding.severity = Severity::warning;
-        finding.message = std::string(row.key) + " is missing from [" + row.section +
-                          "]. A missing flag reads as on, although the plug-in's built-in default is off. Add " +
-                          row.key + " = 0 to keep it off.";
-        findings.push_back(finding);
-    }
-    if (row.flagField == &Settings::enabled && use.source == Source::file && !use.used.flag) {
-        Finding finding = findingAbout(use);
-        finding.kind = "switched-off";
-        finding.severity = Severity::note;
-        const std::string switchOn = hotkeyWords(Hotkey::switchOn);
-        finding.message = switchOn.empty()
-                              ? "ENABLED = 0: the plug-in starts switched off, and with these keys no "
-                                "key switches it on: it changes no speed until the file says ENABLED = 1 "
-                                "and is read again."
-                              : "ENABLED = 0: the plug-in starts switched off and changes no speed until " + switchOn +
-                                    " switches it on.";
-        findings.push_back(finding);
-    }
+    if (use.row->flagField == &Settings::enabled && !use.used.flag)
+        switchedOffFinding(use, findings);
 }
 
 }  // namespace sim::doctor
