@@ -51,7 +51,7 @@ for key in ENABLED MOUSE_WHEEL_ENABLED SPEED_INCREMENT SHIFT_TAP_ENABLED \
   grep -q "^  $key = " "$readme" || fail "README.txt does not describe $key with its default"
   grep -qi "^$key *=" "$work/unpacked/Ambleworks.ini" || fail "Ambleworks.ini lacks $key"
 done
-for text in "End + Numpad1" "End + Numpad2" "End + Numpad3" "ScriptHookRDR2.dll" \
+for text in "End + Numpad 1" "End + Numpad 2" "End + Numpad 3" "ScriptHookRDR2.dll" \
     "INSTALLING" "TROUBLESHOOTING" "AmbleworksDoctor.exe"; do
   grep -qF "$text" "$readme" || fail "README.txt does not mention '$text'"
 done
