@@ -38,6 +38,8 @@ const KeyName keyNameTable[] = {
     {"Semicolon", 0xBA}, {"Equals", 0xBB}, {"Comma", 0xBC}, {"Minus", 0xBD}, {"Period", 0xBE},
     {"Slash", 0xBF}, {"Backquote", 0xC0}, {"Left Bracket", 0xDB}, {"Backslash", 0xDC},
     {"Right Bracket", 0xDD}, {"Quote", 0xDE},
+    // The key beside Left Shift on many European keyboards (\ or < >).
+    {"Extra Backslash", 0xE2},
 
     // Other spellings, among them the browser's names of the keys.
     {"No Key", 0x00}, {"Mouse 4", 0x05}, {"Mouse 5", 0x06},
