@@ -95,7 +95,9 @@ std::filesystem::path temporaryBeside(const std::filesystem::path& file)
     std::error_code ec;
     for (;;) {
         std::filesystem::path candidate = file;
-        candidate += "." + std::to_string(random() % 1000000) + ".tmp";
+        candidate += ".";
+        candidate += std::to_string(random() % 1000000);
+        candidate += ".tmp";
         if (!std::filesystem::exists(candidate, ec))
             return candidate;
     }
