@@ -1,7 +1,10 @@
 # The release players install: Ambleworks-<version>.zip holding
 # Ambleworks.asi, AmbleworksDoctor.exe (the INI doctor for players), the
-# commented Ambleworks.ini and the player's README, all at the top of the
-# archive so it unpacks straight into the game folder.
+# commented Ambleworks.ini, the player's README and CHANGELOG, the settings
+# page AmbleworksSettings.html when its build has made it, and SHA256SUMS.txt
+# (the checksums of all the others), all at the top of the archive so it
+# unpacks straight into the game folder; Ambleworks-<version>.zip.sha256
+# beside it.
 # Made from the Windows build: cpack --preset release (or scripts/make-release)
 
 install(TARGETS ambleworks AmbleworksDoctor RUNTIME DESTINATION . COMPONENT player)
@@ -18,8 +21,24 @@ endfunction()
 set(AMBLEWORKS_RELEASE_TEXT ${PROJECT_BINARY_DIR}/release-text)
 ambleworks_crlf_copy(${PROJECT_SOURCE_DIR}/Ambleworks.ini ${AMBLEWORKS_RELEASE_TEXT}/Ambleworks.ini)
 ambleworks_crlf_copy(${PROJECT_SOURCE_DIR}/docs/player/README.txt ${AMBLEWORKS_RELEASE_TEXT}/README.txt)
+ambleworks_crlf_copy(${PROJECT_SOURCE_DIR}/docs/player/CHANGELOG.txt ${AMBLEWORKS_RELEASE_TEXT}/CHANGELOG.txt)
 install(FILES ${AMBLEWORKS_RELEASE_TEXT}/Ambleworks.ini ${AMBLEWORKS_RELEASE_TEXT}/README.txt
+  ${AMBLEWORKS_RELEASE_TEXT}/CHANGELOG.txt
   DESTINATION . COMPONENT player)
+
+# The settings page is built by Emscripten, in a build of its own: this names
+# the AmbleworksSettings.html that build makes, and the zip then holds it
+# (packing fails when the file named is not there). Empty: no page.
+set(AMBLEWORKS_SETTINGS_PAGE "" CACHE FILEPATH
+  "AmbleworksSettings.html as the page's build makes it, for the release zip (empty: no page)")
+if(AMBLEWORKS_SETTINGS_PAGE)
+  install(FILES ${AMBLEWORKS_SETTINGS_PAGE} DESTINATION . RENAME AmbleworksSettings.html COMPONENT player)
+endif()
+
+# SHA256SUMS.txt into the zip before it is packed, and the .sha256 of the
+# zip beside it after (packaging/checksums.cmake).
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/checksums.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/checksums.cmake)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Ambleworks)

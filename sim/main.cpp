@@ -6,6 +6,7 @@
 //   ambleworks-sim check SCENARIO...
 //   ambleworks-sim plot SCENARIO [-o FILE.svg] [--no-png]
 //   ambleworks-sim doctor [INI] [--json]
+//   ambleworks-sim set FILE KEY=VALUE...
 //   ambleworks-sim soak SCENARIO [--cycles N] [--warmup N] [--max-heap-growth B] [--max-mapped-growth B]
 //   common options: --plugin PATH, --ini FILE; --version, --help
 
@@ -36,6 +37,7 @@ const CommandEntry commandTable[] = {
     {"plot", "Play one scenario and draw its chart (SVG, and PNG where rsvg-convert is installed)", makePlotCommand},
     {"check", "Play scenarios and test their expectations: PASS or FAIL per file", makeCheckCommand},
     {"doctor", "Explain what the plug-in makes of an Ambleworks.ini, line by line", makeDoctorCommand},
+    {"set", "Write settings into an Ambleworks.ini, keeping every other line as it is", makeSetCommand},
     {"soak", "Play one scenario many times in one process: same trace, no leak", makeSoakCommand},
 };
 
@@ -65,7 +67,7 @@ bool knownCommand(const std::string& word)
         names.emplace_back(entry.name);
     }
     writeErr("ambleworks-sim: '" + word + "' is not a command" + sim::text::didYouMean(word, names) +
-             "; the commands are run, plot, check, doctor and soak (ambleworks-sim --help)\n");
+             "; the commands are run, plot, check, doctor, set and soak (ambleworks-sim --help)\n");
     return false;
 }
 
@@ -81,7 +83,7 @@ void defineApp(CLI::App& app, CommonOptions& common)
     app.add_option("--ini", common.ini,
                    "Start every scenario from this Ambleworks.ini instead of the one the scenario\n"
                    "names (run and plot then do not judge the scenario's expectations); the file\n"
-                   "the doctor reads")
+                   "the doctor reads, the file set writes into")
         ->type_name("FILE");
 }
 
@@ -107,6 +109,7 @@ const char* const examples = "Examples:\n"
                              "  ambleworks-sim run scenarios/basics_ini_change.scn --trace out.trace\n"
                              "  ambleworks-sim check scenarios/*.scn\n"
                              "  ambleworks-sim doctor ~/my/Ambleworks.ini\n"
+                             "  ambleworks-sim set ~/my/Ambleworks.ini SPEED_INCREMENT=0.1\n"
                              "  ambleworks-sim soak scenarios/basics_reload.scn --cycles 200\n"
                              "ambleworks-sim COMMAND --help gives every option of one command.";
 

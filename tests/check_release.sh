@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
 # Makes the player's release zip from the Windows build, unpacks it as a
 # player would, and checks what is inside: exactly Ambleworks.asi,
-# AmbleworksDoctor.exe, Ambleworks.ini and README.txt at the top; the INI is
-# the shipped one and both text files have Windows (CR LF) line ends; the
-# README covers every INI key and hotkey; the .asi meets the host boundary;
-# the doctor needs no DLL a game folder lacks; both programs carry a version
-# resource with the project's version.
+# AmbleworksDoctor.exe, Ambleworks.ini, README.txt, CHANGELOG.txt and
+# SHA256SUMS.txt at the top, and AmbleworksSettings.html when the build names
+# the page (AMBLEWORKS_SETTINGS_PAGE), byte for byte that file; the INI and
+# the CHANGELOG are the shipped ones, the CHANGELOG has an entry for this
+# version, and every text file has Windows (CR LF) line ends; SHA256SUMS.txt
+# lists every other file once and `sha256sum -c` passes in the unpacked
+# folder; Ambleworks-<version>.zip.sha256 stands beside the zip and checks
+# it; the README covers every INI key and hotkey; the .asi meets the host
+# boundary; the doctor needs no DLL a game folder lacks; both programs carry
+# a version resource with the project's version.
 #
 #   check_release.sh WINDOWS_BUILD_DIR SOURCE_DIR ARTIFACT_CHECKER WORKDIR
 set -uo pipefail
@@ -27,19 +32,47 @@ zip="$work/Ambleworks-$version.zip"
 [ -n "$version" ] || fail "no package version in $build/CPackConfig.cmake"
 [ -f "$zip" ] || { echo "FAIL: $zip was not made" >&2; exit 1; }
 
+page=$(sed -n 's/^AMBLEWORKS_SETTINGS_PAGE:FILEPATH=//p' "$build/CMakeCache.txt")
+expected="Ambleworks.asi Ambleworks.ini AmbleworksDoctor.exe CHANGELOG.txt README.txt SHA256SUMS.txt "
+[ -n "$page" ] && expected="Ambleworks.asi Ambleworks.ini AmbleworksDoctor.exe AmbleworksSettings.html CHANGELOG.txt README.txt SHA256SUMS.txt "
 contents=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
-[ "$contents" = "Ambleworks.asi Ambleworks.ini AmbleworksDoctor.exe README.txt " ] ||
-  fail "the zip holds [$contents], not exactly Ambleworks.asi, Ambleworks.ini, AmbleworksDoctor.exe, README.txt"
+[ "$contents" = "$expected" ] || fail "the zip holds [$contents], not exactly [$expected]"
 
 unzip -q "$zip" -d "$work/unpacked" || fail "the zip does not unpack"
-cmp -s "$work/unpacked/Ambleworks.ini" <(sed 's/\r$//; s/$/\r/' "$source/Ambleworks.ini") ||
-  fail "the zip's Ambleworks.ini differs from the shipped one (with CR LF line ends)"
-for text in Ambleworks.ini README.txt; do
+for text in Ambleworks.ini CHANGELOG.txt; do
+  shipped=$source/$text
+  [ "$text" = CHANGELOG.txt ] && shipped=$source/docs/player/CHANGELOG.txt
+  cmp -s "$work/unpacked/$text" <(sed 's/\r$//; s/$/\r/' "$shipped") ||
+    fail "the zip's $text differs from the shipped one (with CR LF line ends)"
+done
+for text in Ambleworks.ini README.txt CHANGELOG.txt SHA256SUMS.txt; do
   lines=$(wc -l <"$work/unpacked/$text")
   crlf=$(grep -c $'\r$' "$work/unpacked/$text")
   [ "$lines" -gt 0 ] && [ "$lines" = "$crlf" ] ||
     fail "$text: $crlf of its $lines lines end in CR LF"
 done
+grep -qx "$version"$'\r' "$work/unpacked/CHANGELOG.txt" || fail "CHANGELOG.txt has no entry for $version"
+if [ -n "$page" ]; then
+  cmp -s "$work/unpacked/AmbleworksSettings.html" "$page" ||
+    fail "the zip's AmbleworksSettings.html is not the page's build ($page)"
+fi
+
+# The checksums: one line for each other file, checked as a player would.
+sums="$work/unpacked/SHA256SUMS.txt"
+listed=$(sed 's/\r$//; s/^[0-9a-f]\{64\}  //' "$sums" | sort | tr '\n' ' ')
+[ "$listed" = "${expected/SHA256SUMS.txt /}" ] ||
+  fail "SHA256SUMS.txt lists [$listed], not each other file of the zip once"
+(cd "$work/unpacked" && sha256sum --check --strict --quiet SHA256SUMS.txt) ||
+  fail "sha256sum -c SHA256SUMS.txt fails in the unpacked zip"
+beside="$zip.sha256"
+if [ -f "$beside" ]; then
+  grep -qx "[0-9a-f]\{64\}  Ambleworks-$version.zip" "$beside" ||
+    fail "$(basename "$beside") is not the one line '<sha256>  Ambleworks-$version.zip'"
+  (cd "$work" && sha256sum --check --strict --quiet "$(basename "$beside")") ||
+    fail "$(basename "$beside") does not match the zip"
+else
+  fail "no $(basename "$beside") beside the zip"
+fi
 
 readme="$work/unpacked/README.txt"
 for key in ENABLED MOUSE_WHEEL_ENABLED SPEED_INCREMENT SHIFT_TAP_ENABLED \

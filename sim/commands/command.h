@@ -1,6 +1,6 @@
 #pragma once
 // The subcommands of ambleworks-sim, one file each: run.cpp, check.cpp,
-// plot.cpp, doctor.cpp, soak.cpp. main.cpp holds the table of them and
+// plot.cpp, doctor.cpp, set.cpp, soak.cpp. main.cpp holds the table of them and
 // dispatches; each command defines its own options, help and examples and
 // runs once the command line is parsed.
 
@@ -13,7 +13,7 @@ namespace sim::commands {
 
 // Exit statuses, the same for every command.
 constexpr int exitPassed = 0;
-constexpr int exitFailed = 1;    // faults, failed expectations, a load that stops early
+constexpr int exitFailed = 1;    // faults, failed expectations, a load that stops early, refused edits
 constexpr int exitUnusable = 2;  // a malformed scenario, a file that cannot be read or written, bad usage
 
 // The options every command takes, before or after its name.
@@ -35,6 +35,7 @@ std::unique_ptr<Command> makeRunCommand();
 std::unique_ptr<Command> makeCheckCommand();
 std::unique_ptr<Command> makePlotCommand();
 std::unique_ptr<Command> makeDoctorCommand();
+std::unique_ptr<Command> makeSetCommand();
 std::unique_ptr<Command> makeSoakCommand();
 
 // The line every command's help ends with.

@@ -12,6 +12,7 @@
 
 #include "config/ini_reader.h"
 #include "doctor/doctor.h"
+#include "doctor/file_bytes.h"
 #include "host/plugin_keys.h"
 
 namespace sim::doctor {
@@ -52,18 +53,7 @@ std::string defaultWords(const SettingRow& row);
 // ---------------------------------------------------------------------------
 // The whole file (file_bytes.cpp)
 
-// What the raw bytes show before the reader drops any of them.
-struct FileFacts {
-    bool utf16 = false;        // starts with a UTF-16 byte-order mark
-    bool crOnly = false;       // CR bytes but no LF: one single line
-    bool settingsText = true;  // text, not a program or other binary file
-    bool programFile = false;  // starts like a Windows or Linux program (.asi, .exe, .so)
-};
-
-FileFacts inspectBytes(const std::string& bytes);
-// The length of the well-formed UTF-8 sequence at `at`, 1 for an ASCII byte,
-// 0 when the byte starts none.
-std::size_t wellFormedUtf8Length(std::string_view bytes, std::size_t at);
+// FileFacts, inspectBytes and wellFormedUtf8Length: doctor/file_bytes.h.
 void fileFindings(const FileFacts& facts, std::vector<Finding>& findings);
 
 // ---------------------------------------------------------------------------

@@ -9,6 +9,8 @@
 // far below that; random or program bytes are far above it. A file with a
 // UTF-16 byte-order mark is text whatever its zero bytes.
 
+#include "doctor/file_bytes.h"
+
 #include "doctor/doctor_parts.h"
 
 namespace sim::doctor {
