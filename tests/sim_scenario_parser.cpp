@@ -144,16 +144,17 @@ TEST(SimScenarioParser, UnknownNamesGetTheNearestKnownOne)
                                           "you mean INPUT_SPRINT?)"},
         {"at 3 control SPRINT on\n", "x.scn:1:14: 'SPRINT' is not a control the plug-in asks about (did you mean "
                                      "INPUT_SPRINT?)"},
-        {"expect at 3 call setPedMaxSped\n", "x.scn:1:18: 'setPedMaxSped' is neither one of the 21 natives nor a host "
-                                             "function (did you mean setPedMaxSpeed?)"},
-        {"expect at 3 sequence\nplayerPod()\nend\n", "x.scn:2:1: 'playerPod' is neither one of the 21 natives nor a "
-                                                     "host function (did you mean playerPed?)"},
+        {"expect at 3 call setPedMaxSped\n", "x.scn:1:18: 'setPedMaxSped' is neither a native the plug-in calls nor a "
+                                             "host function (did you mean setPedMaxSpeed?)"},
+        {"expect at 3 sequence\nplayerPod()\nend\n",
+         "x.scn:2:1: 'playerPod' is neither a native the plug-in calls nor a "
+         "host function (did you mean playerPed?)"},
         {"expect at 3 no call isControlPressed(0, INPUT_SPRNT)\n", "x.scn:1:41: 'INPUT_SPRNT' is not a control name "
                                                                    "or a word of the trace (did you mean "
                                                                    "INPUT_SPRINT?)"},
         {"expect at 3 count hashOfText(\"INPUT_SPRNIT\") >= 1\n", "x.scn:1:30: '\"INPUT_SPRNIT\"' is not a text the "
-                                                                  "plug-in passes (one of the twelve control names) "
-                                                                  "(did you mean INPUT_SPRINT?)"},
+                                                                  "plug-in passes (one of its control names) (did "
+                                                                  "you mean INPUT_SPRINT?)"},
         {"expect at 3 call isPedOnFoot(*) -> ture\n", "x.scn:1:36: 'ture' is not a control name or a word of the "
                                                       "trace (did you mean TRUE?)"},
         {"expect at 3 cal scriptWait\n", "x.scn:1:13: 'cal' is not an expectation (call, no call, count, sequence) "

@@ -6,11 +6,10 @@ namespace fake {
 
 Game theGame;
 
-const char* const controlNames[controlCount] = {
-    inputMoveUpOnly, inputMoveLeftOnly,    inputMoveDownOnly,   inputMoveRightOnly,
-    inputSprint,     inputFrontendSelect,  inputPrevWeapon,     inputNextWeapon,
-    inputRevealHud,  inputSelectRadarMode, inputSpecialAbility, inputScriptedFlyZup,
-};
+#define AMBLEWORKS_FAKE_CONTROL(constant, text) constant,
+const char* const controlNames[controlCount] = {AMBLEWORKS_CONTROLS(AMBLEWORKS_FAKE_CONTROL)};
+#undef AMBLEWORKS_FAKE_CONTROL
+static_assert(controlCount == controlNameCount, "one Control per name of game/control_names.h, in its order");
 
 void queueDesiredSpeeds(std::span<const float> readings)
 {
