@@ -55,9 +55,7 @@ const NativeSpec* findNativeByName(std::string_view name)
 
 const std::vector<std::string_view>& controlNames()
 {
-#define AMBLEWORKS_CONTROL_VIEW(constant, text) text,
-    static const std::vector<std::string_view> names = {AMBLEWORKS_CONTROLS(AMBLEWORKS_CONTROL_VIEW)};
-#undef AMBLEWORKS_CONTROL_VIEW
+    static const std::vector<std::string_view> names(std::begin(controlNameList), std::end(controlNameList));
     return names;
 }
 

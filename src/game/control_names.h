@@ -5,6 +5,7 @@
 // take the same list (AMBLEWORKS_CONTROLS: the constant's name, the text).
 
 #include <cstddef>
+#include <iterator>
 
 // clang-format off
 #define AMBLEWORKS_CONTROLS(X)                              \
@@ -26,10 +27,11 @@
 AMBLEWORKS_CONTROLS(AMBLEWORKS_CONTROL_NAME)
 #undef AMBLEWORKS_CONTROL_NAME
 
-// How many control names the list holds.
-#define AMBLEWORKS_CONTROL_ONE(constant, text) +1
-inline constexpr std::size_t controlNameCount = 0 AMBLEWORKS_CONTROLS(AMBLEWORKS_CONTROL_ONE);
-#undef AMBLEWORKS_CONTROL_ONE
+// Every control name in the list's order, and how many there are.
+#define AMBLEWORKS_CONTROL_TEXT(constant, text) constant,
+inline constexpr const char* controlNameList[] = {AMBLEWORKS_CONTROLS(AMBLEWORKS_CONTROL_TEXT)};
+#undef AMBLEWORKS_CONTROL_TEXT
+inline constexpr std::size_t controlNameCount = std::size(controlNameList);
 
 // Values for setControlValueNextFrame: let go, and held all the way down.
 inline constexpr float controlReleased = 0.0f;

@@ -22,6 +22,7 @@
 // takes the argument list apart with AMBLEWORKS_NATIVE_ARGS.
 
 #include <cstddef>
+#include <iterator>
 
 // clang-format off
 #define AMBLEWORKS_NATIVES(X)                                                                    \
@@ -53,9 +54,10 @@
 
 namespace NativeCatalogue {
 
-// How many natives the list holds.
-#define AMBLEWORKS_NATIVE_ONE(role, hash, args, result) +1
-inline constexpr std::size_t nativeCount = 0 AMBLEWORKS_NATIVES(AMBLEWORKS_NATIVE_ONE);
-#undef AMBLEWORKS_NATIVE_ONE
+// The role names in the list's order, and how many natives it holds.
+#define AMBLEWORKS_NATIVE_ROLE(role, hash, args, result) #role,
+inline constexpr const char* nativeRoles[] = {AMBLEWORKS_NATIVES(AMBLEWORKS_NATIVE_ROLE)};
+#undef AMBLEWORKS_NATIVE_ROLE
+inline constexpr std::size_t nativeCount = std::size(nativeRoles);
 
 }  // namespace NativeCatalogue

@@ -6,10 +6,8 @@ namespace fake {
 
 Game theGame;
 
-#define AMBLEWORKS_FAKE_CONTROL(constant, text) constant,
-const char* const controlNames[controlCount] = {AMBLEWORKS_CONTROLS(AMBLEWORKS_FAKE_CONTROL)};
-#undef AMBLEWORKS_FAKE_CONTROL
 static_assert(controlCount == controlNameCount, "one Control per name of game/control_names.h, in its order");
+const char* const* const controlNames = controlNameList;
 
 void queueDesiredSpeeds(std::span<const float> readings)
 {

@@ -31,7 +31,7 @@ enum Control : uint8_t {
 };
 
 // The game's names of the controls, by Control.
-extern const char* const controlNames[controlCount];
+extern const char* const* const controlNames;
 
 // One answer as the host hands it back: a whole 64-bit slot. A bool or a
 // float is stored as the game stores it (0 or 1; the float's bits,
