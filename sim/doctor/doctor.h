@@ -114,9 +114,6 @@ std::string formatJson(const Diagnosis& diagnosis);
 // on stdout and returns the exit status.
 int doctorCommand(const std::string& path, bool json);
 
-// Levenshtein distance, for "did you mean" (exposed for tests).
-std::size_t editDistance(const std::string& a, const std::string& b);
-
 // A Windows virtual-key code's everyday name ("Alt", "F5", "left Alt"), or ""
 // when no key of a keyboard or mouse has it (exposed for tests).
 std::string keyName(int32_t code);
