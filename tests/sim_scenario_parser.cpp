@@ -95,6 +95,8 @@ TEST(SimScenarioParser, MalformedLinesAreReportedWithFileLineAndColumn)
         {"at 3..5 key press SHIFT\n", "x.scn:1:13: 'key press' happens at one tick"},
         {"at 3 gait jogging\n", "x.scn:1:11: 'jogging' is not a gait"},
         {"key press SHIFT\n", "x.scn:1:1: 'key' needs a tick"},
+        {"wheel up\n", "x.scn:1:1: 'wheel' needs a tick"},
+        {"plugin reload\n", "x.scn:1:1: 'plugin' needs a tick"},
         {"ini begin\n[General]\n", "x.scn:1:5: 'ini begin' has no matching 'ini end'"},
         {"ini file /no/such/file.ini\n", "x.scn:1:10: the INI file '/no/such/file.ini' does not exist"},
         {"expect at 3 call setPedMaxSpeed(1.38)\n",
@@ -126,6 +128,8 @@ TEST(SimScenarioParser, UnknownNamesGetTheNearestKnownOne)
         const char* message;
     } cases[] = {
         {"tiks 40\n", "x.scn:1:1: unknown statement 'tiks' (did you mean ticks?)"},
+        {"whele up\n", "x.scn:1:1: unknown statement 'whele' (did you mean wheel?)"},
+        {"expct at 3 no call\n", "x.scn:1:1: unknown statement 'expct' (did you mean expect?)"},
         {"frobnicate 3\n", "x.scn:1:1: unknown statement 'frobnicate'\n"},
         {"on_fot no\n", "x.scn:1:1: unknown statement 'on_fot' (did you mean on_foot?)"},
         {"at 3 wheal up\n", "x.scn:1:6: unknown statement 'wheal' after 'at' (did you mean wheel?)"},

@@ -29,13 +29,39 @@ const Parser::Keyword Parser::keywords[] = {
     {"results", &Parser::resultsStatement}, {"ini", &Parser::iniStatement},
 };
 
-std::vector<std::string> statementKeywords()
+std::span<const Parser::Keyword> Parser::keywordTable()
+{
+    return keywords;
+}
+
+std::vector<std::string> Parser::statementKeywords()
 {
     std::vector<std::string> names = propertyNames();
-    for (const char* word :
-         {"at", "expect", "title", "ticks", "clock", "repeat", "results", "ini", "key", "wheel", "plugin"})
-        names.emplace_back(word);
+    for (const Keyword& entry : keywordTable())
+        names.emplace_back(entry.word);
+    for (const TimedKeyword& entry : timedKeywordTable()) {
+        if (!isStandalone(entry.word))
+            names.emplace_back(entry.word);
+    }
     return names;
+}
+
+bool Parser::isStandalone(const std::string& word)
+{
+    for (const Keyword& entry : keywordTable()) {
+        if (word == entry.word)
+            return true;
+    }
+    return false;
+}
+
+bool Parser::isTimedOnly(const std::string& word)
+{
+    for (const TimedKeyword& entry : timedKeywordTable()) {
+        if (word == entry.word)
+            return !isStandalone(word);
+    }
+    return false;
 }
 
 void Parser::error(int line, int column, const std::string& message)
@@ -78,7 +104,7 @@ void Parser::statement(const Statement& s)
     // A game-state statement without `at` holds from tick 1.
     if (stateStatement(s, TickSpan{}))
         return;
-    if (keyword.text == "key" || keyword.text == "wheel" || keyword.text == "plugin") {
+    if (isTimedOnly(keyword.text)) {
         error(s.line, keyword.column, "'" + keyword.text + "' needs a tick: 'at N " + keyword.text + " …'");
         return;
     }

@@ -5,6 +5,7 @@
 // Statements are found by keyword in tables; every error is collected with
 // its line and column, so a file shows all its mistakes at once.
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,10 @@ public:
 
     void parse(const std::string& text);
 
+    // Every statement keyword (for "did you mean"): the game-state
+    // statements, the statements of their own and those only after `at`.
+    static std::vector<std::string> statementKeywords();
+
 private:
     using Handler = void (Parser::*)(const Statement&);
     using TimedHandler = void (Parser::*)(const Statement&, const TickSpan&);
@@ -45,6 +50,12 @@ private:
     };
     static const Keyword keywords[];
     static const TimedKeyword timedKeywords[];
+    // The two tables, each from the file that defines it.
+    static std::span<const Keyword> keywordTable();
+    static std::span<const TimedKeyword> timedKeywordTable();
+    // A keyword of a statement of its own; one that only follows `at`.
+    static bool isStandalone(const std::string& word);
+    static bool isTimedOnly(const std::string& word);
 
     void error(int line, int column, const std::string& message);
     void error(int line, const ParseError& problem) { error(line, problem.column, problem.message); }
@@ -98,8 +109,5 @@ private:
 // Reads one call pattern. On failure `error.column` is the column within
 // `text` (from 1) of the part at fault, or 0.
 bool readCallPattern(const std::string& text, CallPattern& pattern, ParseError& error);
-
-// Every statement keyword, for "did you mean".
-std::vector<std::string> statementKeywords();
 
 }  // namespace sim
