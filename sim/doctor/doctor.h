@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "config/settings.h"
+#include "text/printable.h"
 
 namespace sim::doctor {
 
@@ -119,8 +120,9 @@ int doctorCommand(const std::string& path, bool json);
 std::string keyName(int32_t code);
 
 // Text as the text report prints it: bytes 0x20 to 0x7E as they are, every
-// other byte as \xNN (exposed for tests).
-std::string printable(const std::string& bytes);
+// other byte as \xNN (sim/text/printable.h, which the scenario parser's
+// errors use too).
+using text::printable;
 
 // Bytes as valid UTF-8: well-formed sequences as they are, any other byte as
 // the character of the same number, U+0080 to U+00FF (exposed for tests).

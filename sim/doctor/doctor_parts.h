@@ -13,6 +13,7 @@
 #include "config/ini_reader.h"
 #include "doctor/doctor.h"
 #include "host/plugin_keys.h"
+#include "text/text_bytes.h"
 
 namespace sim::doctor {
 
@@ -62,9 +63,7 @@ struct FileFacts {
 };
 
 FileFacts inspectBytes(const std::string& bytes);
-// The length of the well-formed UTF-8 sequence at `at`, 1 for an ASCII byte,
-// 0 when the byte starts none.
-std::size_t wellFormedUtf8Length(std::string_view bytes, std::size_t at);
+using text::wellFormedUtf8Length;
 void fileFindings(const FileFacts& facts, std::vector<Finding>& findings);
 
 // ---------------------------------------------------------------------------

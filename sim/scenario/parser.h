@@ -27,7 +27,8 @@ public:
         : path_(path),
           baseDir_(baseDir),
           scenario_(scenario),
-          errors_(errors)
+          errors_(errors),
+          firstError_(errors.size())
     {
     }
 
@@ -59,6 +60,8 @@ private:
 
     void error(int line, int column, const std::string& message);
     void error(int line, const ParseError& problem) { error(line, problem.column, problem.message); }
+    // Whether this file has given as many errors as the parser reports.
+    bool tooManyErrors() const;
     void noteTick(int tick) { scenario_.highestTick = std::max(scenario_.highestTick, tick); }
     void warnAfterTheLastTick();
 
@@ -93,6 +96,7 @@ private:
     const std::string& baseDir_;
     Scenario& scenario_;
     std::vector<std::string>& errors_;
+    size_t firstError_;  // errors_ before this file's
 
     std::vector<std::string> lines_;
     size_t next_ = 0;  // the next line to read (blocks read ahead)
