@@ -1,8 +1,14 @@
-# The tree follows .clang-format: the same check as
-# `scripts/check-code --format-only`, so CI fails on a file laid out otherwise.
+# The tree follows .clang-format, and third_party/ holds its files exactly as
+# released: the same checks as `scripts/check-code --format-only` and
+# `--vendored-only`, so CI fails on a file laid out otherwise or a vendored
+# file changed.
 
 find_program(AMBLEWORKS_BASH bash REQUIRED)
 
 add_test(NAME code_format
   COMMAND ${AMBLEWORKS_BASH} ${PROJECT_SOURCE_DIR}/scripts/check-code --format-only)
 set_tests_properties(code_format PROPERTIES LABELS code)
+
+add_test(NAME code_vendored
+  COMMAND ${AMBLEWORKS_BASH} ${PROJECT_SOURCE_DIR}/scripts/check-code --vendored-only)
+set_tests_properties(code_vendored PROPERTIES LABELS code)
