@@ -3,11 +3,12 @@
 # installed), no progress when stderr is not a terminal, a --help for every
 # subcommand with its own examples, --version, the exit statuses, and the
 # rough edges a new user meets: their own Ambleworks.ini with run, plot,
-# check and doctor, a mistyped command, statements after the last tick,
-# output that cannot be written, a chart into a folder that does not exist;
-# and `set` as a mod manager runs it: its arguments, files it must not or
-# cannot write, links and permissions, and a setting it writes then played.
-# (`set` on every case of the editor's table: tests/ini_edit.cmake.)
+# check and doctor, a mistyped command, statements after the last tick, a
+# scenario with nothing to check, a file that is no scenario, output that
+# cannot be written, a chart into a folder that does not exist; and `set` as a
+# mod manager runs it: its arguments, files it must not or cannot write, links
+# and permissions, and a setting it writes then played. (`set` on every case
+# of the editor's table: tests/ini_edit.cmake.)
 #
 # This file is also the script those tests run
 # (cmake -P tests/sim_cli.cmake with -DSIM=... -DCASE=... -DSOURCE=... -DWORK=...).
@@ -194,13 +195,47 @@ if(CMAKE_SCRIPT_MODE_FILE)
     expect_status(2)
     expect_in("${err}" "two files given")
   elseif(CASE STREQUAL "late_statements")
-    file(WRITE ${dir}/late.scn "ticks 10\nat 2 move up\nat 12 wheel up\n")
+    file(WRITE ${dir}/late.scn "ticks 10\nat 2 move up\nat 12 wheel up\nexpect at 2 call isPedOnFoot\n")
     sim(run late.scn --show none)
     expect_status(0)
     expect_in("${err}" "late.scn:3:4: warning: tick 12 comes after the last tick (ticks 10)")
     sim(check late.scn)
     expect_status(0)
     expect_in("${out}" "PASS late.scn" "  late.scn:3:4: warning: tick 12")
+  elseif(CASE STREQUAL "nothing_to_check")
+    # check fails a scenario with no expect line (it could never fail);
+    # run and plot play it as before.
+    file(WRITE ${dir}/empty.scn "ticks 10\n")
+    file(WRITE ${dir}/ok.scn "ticks 10\nexpect at 2 call isPedOnFoot\n")
+    foreach(scenario empty.scn /dev/null)
+      sim(check ${scenario} ok.scn)
+      expect_status(1)
+      expect_in("${out}" "FAIL ${scenario}\n  ${scenario}: nothing to check: the scenario has no 'expect' line"
+                "PASS ok.scn" "1 passed, 1 failed")
+    endforeach()
+    sim(run empty.scn --show none)
+    expect_status(0)
+    sim(plot empty.scn --no-png)
+    expect_status(0)
+  elseif(CASE STREQUAL "any_file")
+    # A file that is no scenario is said to be one in one line, a program
+    # too; a text of bad lines gives 20 errors, escaped, and how many lines
+    # were not read.
+    string(ASCII 1 2 3 4 5 6 7 8 14 15 16 17 18 19 20 21 22 23 24 25 26 27 28 29 30 31 binary)
+    file(WRITE ${dir}/binary.scn "${binary}${binary}${binary}${binary}")
+    string(ASCII 27 escape)
+    string(REPEAT "${escape}jump\n" 100 bad)
+    file(WRITE ${dir}/bad.scn "${bad}")
+    foreach(command run check plot)
+      sim(${command} binary.scn)
+      expect_in("${out}${err}" "binary.scn: this is not a scenario file: it holds binary data")
+      sim(${command} ${SIM})
+      expect_in("${out}${err}" "this is not a scenario file: it is a program file")
+      sim(${command} bad.scn)
+      expect_in("${out}${err}" "bad.scn:20:1: unknown statement '\\x1Bjump'"
+                "bad.scn: stopped after 20 errors; 80 more lines were not read")
+      expect_not_in("${out}${err}" "${escape}" "bad.scn:21:")
+    endforeach()
   elseif(CASE STREQUAL "output_full")
     # A full disk (stdout on /dev/full) is an error, whatever the command.
     foreach(args "run;${demo}" "check;${demo}" "doctor;${SOURCE}/Ambleworks.ini" "--help")
@@ -330,8 +365,8 @@ endif()
 
 if(TARGET ambleworks-sim AND NOT CMAKE_CROSSCOMPILING)
   foreach(case timeline both run_chart plot no_progress help statuses unknown_command own_ini doctor_ini
-               late_statements output_full missing_folder set_arguments set_unwritable set_link_and_permissions
-               set_then_play)
+               late_statements nothing_to_check any_file output_full missing_folder set_arguments set_unwritable
+               set_link_and_permissions set_then_play)
     add_test(NAME sim.cli.${case}
       COMMAND ${CMAKE_COMMAND} -DSIM=$<TARGET_FILE:ambleworks-sim> -DCASE=${case} -DSOURCE=${PROJECT_SOURCE_DIR}
               -DVERSION=${PROJECT_VERSION}

@@ -11,6 +11,7 @@
 
 #include "report/chart.h"
 #include "report/facts.h"
+#include "report/reason.h"
 #include "report/timeline.h"
 #include "scenario/scenario.h"
 #include "session/session.h"
@@ -19,6 +20,7 @@ namespace {
 
 using sim::report::Timeline;
 using sim::report::TimelineEntry;
+using K = sim::report::ReasonKind;
 
 struct Played {
     sim::report::Facts facts;
@@ -72,6 +74,7 @@ struct Behaviour {
     const char* input;    // a piece of its input text
     const char* imposed;  // a piece of what it says was imposed
     const char* why;      // a piece of its reason
+    sim::report::ReasonKind kind;
 };
 
 void PrintTo(const Behaviour& behaviour, std::ostream* out)
@@ -90,79 +93,91 @@ TEST_P(TimelineBehaviour, GetsItsLineAndReason)
     EXPECT_EQ(entry->tick, b.tick) << played.text;
     EXPECT_NE(entry->input.find(b.input), std::string::npos) << entry->input << "\n" << played.text;
     EXPECT_NE(entry->imposed.find(b.imposed), std::string::npos) << entry->imposed << "\n" << played.text;
+    EXPECT_EQ(entry->reason.kind, b.kind) << played.text;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     KeyBehaviours, TimelineBehaviour,
     testing::Values(
         Behaviour{"WheelNotchUp", walking + "ticks 30\nat 10 wheel up\n", 10, "wheel notch up",
-                  "speed capped at 1.06, sprint held", "wheel notch up: 1.00 → 1.06"},
+                  "speed capped at 1.06, sprint held", "wheel notch up: 1.00 → 1.06", K::wheelStep},
         // A first notch from a ped that wants less than 0.8 starts from 0.8.
         Behaviour{"WheelFirstStepFromTheLowestStart", walking + "ticks 20\nat 2 desired 0.5\nat 10 wheel down\n", 10,
-                  "wheel notch down", "speed capped at 0.74", "wheel notch down: 0.80 (the lowest start) → 0.74"},
+                  "wheel notch down", "speed capped at 0.74", "wheel notch down: 0.80 (the lowest start) → 0.74",
+                  K::wheelStep},
         Behaviour{"AltShortPressFastWalkOn", walking + "ticks 40\nat 10..16 key hold ALT\n", 18,
-                  "Alt pressed for 0.23 s", "speed capped at 1.38", "Alt short press: fast walk on at 1.38"},
+                  "Alt pressed for 0.23 s", "speed capped at 1.38", "Alt short press: fast walk on at 1.38",
+                  K::walkShortPressFastWalkOn},
         Behaviour{"AltShortPressFastWalkOff", walking + "ticks 60\nat 10..16 key hold ALT\nat 30..36 key hold ALT\n",
-                  38, "Alt up after 0.23 s", "speed capped at 1.20 for one tick only", "fast walk off"},
+                  38, "Alt up after 0.23 s", "speed capped at 1.20 for one tick only", "fast walk off",
+                  K::walkShortPressFastWalkOff},
         Behaviour{"AltLongHoldSlowWalk", walking + "ticks 100\nat 10..80 key hold ALT\n", 36, "",
-                  "speed capped at 0.70", "Alt held 0.86 s: slow walk at 0.70"},
+                  "speed capped at 0.70", "Alt held 0.86 s: slow walk at 0.70", K::walkHeldSlowWalk},
         Behaviour{"AltLetGoAfterTheSlowWalk", walking + "ticks 100\nat 10..80 key hold ALT\n", 83, "",
-                  "the game's own speed", "slow walk over"},
+                  "the game's own speed", "slow walk over", K::walkReleasedSlowWalkOver},
         Behaviour{"ShiftTapLightRun", walking + "ticks 40\nat 10..17 key hold SHIFT\n", 19, "Shift pressed for 0.26 s",
-                  "speed capped at 1.78", "Shift tap: light run at 1.78"},
+                  "speed capped at 1.78", "Shift tap: light run at 1.78", K::sprintTapLightRun},
         Behaviour{"ShiftTapStopsRunning",
                   walking + "ticks 50\nat 2 desired 2.0\nat 2 gait running\nat 20..27 key hold SHIFT\n", 29,
-                  "Shift pressed for 0.26 s", "speed capped at 1.20 for one tick only", "Shift tap: stop running"},
+                  "Shift pressed for 0.26 s", "speed capped at 1.20 for one tick only", "Shift tap: stop running",
+                  K::sprintTapStopRunningPace},
         Behaviour{"StopKeepsTheSpeed", walking + "ticks 200\nat 10..17 key hold SHIFT\nat 40..99 move none\n", 40,
-                  "stop (no move input)", "the game's own speed", "stopped: speed kept for when you move on"},
+                  "stop (no move input)", "the game's own speed", "stopped: speed kept for when you move on",
+                  K::stoppedSpeedKept},
         Behaviour{"MovingAgainAfterTheStop", walking + "ticks 200\nat 10..17 key hold SHIFT\nat 40..99 move none\n",
-                  114, "", "speed capped at 1.38", "moving again: 1.38 at first, then back up to 1.78"},
+                  114, "", "speed capped at 1.38", "moving again: 1.38 at first, then back up to 1.78",
+                  K::movingOnThenBackUp},
         Behaviour{"RampBackUp", walking + "ticks 200\nat 10..17 key hold SHIFT\nat 40..99 move none\n", 164, "",
-                  "speed rising 1.38 → 1.78", "ramping back up to 1.78"},
+                  "speed rising 1.38 → 1.78", "ramping back up to 1.78", K::rampingBackUp},
         Behaviour{"SprintFromTheLightRun", walking + "ticks 120\nat 10..17 key hold SHIFT\nat 40..90 key hold SHIFT\n",
                   41, "Shift down", "speed pinned at 2.00 (floor and cap)",
-                  "Shift held: sprint — 2.00 at first; the custom speed is dropped and does not come back"},
+                  "Shift held: sprint — 2.00 at first; the custom speed is dropped and does not come back",
+                  K::sprintHeldPinned},
         // A custom speed is dropped for good by a sprint press and by a walk-key hold.
         Behaviour{"SprintDropsTheCustomSpeed",
                   walking + "ticks 60\nat 2 desired auto 1.0 1.2\nat 5 wheel up\nat 20..40 key hold SHIFT\n", 21,
                   "Shift down", "the game's own speed",
-                  "Shift held: sprint — the custom speed 1.06 is dropped and does not come back"},
+                  "Shift held: sprint — the custom speed 1.06 is dropped and does not come back", K::sprintHeldDropped},
         Behaviour{"WalkKeyHoldDropsTheCustomSpeed", walking + "ticks 60\nat 5 wheel up\nat 20..45 key hold ALT\n", 21,
                   "Alt down", "the game's own speed (1.00)",
-                  "Alt held: the custom speed 1.06 is dropped and does not come back"},
+                  "Alt held: the custom speed 1.06 is dropped and does not come back", K::walkHeldDropped},
         // A notch into the game's own walking pace drops the custom speed.
         Behaviour{"WheelIntoTheGamesWalk", walking + "ticks 30\nat 5 wheel up\nat 10 wheel down\n", 10,
                   "wheel notch down", "the game's own speed",
-                  "wheel notch down: 1.06 → the game's own walk, so the custom speed is dropped"},
+                  "wheel notch down: 1.06 → the game's own walk, so the custom speed is dropped", K::wheelDropped},
         // A sprint with a wheel override ends in no tap action, however short.
         Behaviour{"ReleaseAfterAWheelOverride",
                   walking + "ticks 60\nat 5 wheel up\nat 20..30 key hold SHIFT\nat 26 wheel up\n", 32,
                   "Shift up after 0.36 s", "speed pinned at 2.00",
                   "Shift let go after a wheel override: the game "
-                  "still wants more, so 2.00 stays in place of the wheel's"},
+                  "still wants more, so 2.00 stays in place of the wheel's",
+                  K::overrideSpeedInPlace},
         Behaviour{"SprintHandedToTheGame", walking + "ticks 120\nat 10..17 key hold SHIFT\nat 40..90 key hold SHIFT\n",
-                  53, "", "the game's own speed (3.00)", "Shift held: the game's own sprint"},
+                  53, "", "the game's own speed (3.00)", "Shift held: the game's own sprint", K::sprintHeldGameSprint},
         // Letting go of the move input ends the sprint's pinned speed, whatever key is down.
         Behaviour{"StopWhileSprinting",
                   walking + "ticks 80\nat 10..17 key hold SHIFT\nat 30..60 key hold SHIFT\nat 34 move none\n", 34,
-                  "stop (no move input)", "the game's own speed", "stopped: nothing imposed while standing"},
+                  "stop (no move input)", "the game's own speed", "stopped: nothing imposed while standing",
+                  K::stoppedNothingImposed},
         // The kept run speed comes back at a fast walk, and an Alt tap ends the ramp before it starts.
         Behaviour{"StopKeptWhenTheRampIsCutShort",
                   walking + "ticks 100\nat 10..17 key hold SHIFT\nat 30..39 move none\nat 70 key tap ALT\n", 30,
-                  "stop (no move input)", "the game's own speed", "stopped: speed kept for when you move on"},
+                  "stop (no move input)", "the game's own speed", "stopped: speed kept for when you move on",
+                  K::stoppedSpeedKept},
         Behaviour{"WalkKeyPulseWithNoCustomSpeed",
                   "ini none\nticks 20\nat 1 move up\nat 1 desired 1.5\nat 10 key tap ALT\n", 11, "",
-                  "sprint control pulsed", "Alt short press with no custom speed: the sprint control is pulsed"},
+                  "sprint control pulsed", "Alt short press with no custom speed: the sprint control is pulsed",
+                  K::pulseAfterWalkShortPress},
         Behaviour{"SwitchedOff", walking + "ticks 60\nat 10 wheel up\nat 20..22 key hold END+NUMPAD1\n", 21,
-                  "End+Numpad 1 (switch off)", "nothing: the game's own speed",
-                  "End+Numpad 1: Ambleworks switched off"},
+                  "End+Numpad 1 (switch off)", "nothing: the game's own speed", "End+Numpad 1: Ambleworks switched off",
+                  K::switchedOff},
         Behaviour{"WheelIgnoredWhileOff",
                   walking + "ticks 60\nat 10 wheel up\nat 20..22 key hold END+NUMPAD1\nat 30 wheel up\n", 30,
-                  "wheel notch up", "", "ignored: Ambleworks is off"},
-        Behaviour{"SwitchedOnWithTheSpeedItHad",
-                  walking +
-                      "ticks 60\nat 10 wheel up\nat 20..22 key hold END+NUMPAD1\nat 40..42 key hold END+NUMPAD2\n",
-                  41, "End+Numpad 2 (switch on)", "speed capped at 1.06", "End+Numpad 2: Ambleworks switched on"}),
+                  "wheel notch up", "", "ignored: Ambleworks is off", K::wheelIgnoredOff},
+        Behaviour{
+            "SwitchedOnWithTheSpeedItHad",
+            walking + "ticks 60\nat 10 wheel up\nat 20..22 key hold END+NUMPAD1\nat 40..42 key hold END+NUMPAD2\n", 41,
+            "End+Numpad 2 (switch on)", "speed capped at 1.06", "End+Numpad 2: Ambleworks switched on", K::switchedOn}),
     [](const testing::TestParamInfo<Behaviour>& info) { return std::string(info.param.name); });
 
 // An Ambleworks.ini that chooses other keys: Home as the hotkey modifier, F1
@@ -396,6 +411,31 @@ std::string group(const std::string& svg, const std::string& id)
     if (from == std::string::npos)
         return "";
     return svg.substr(from, svg.find("</g>", from) - from);
+}
+
+// Every kind of reason has words of its own: no kind is left without any
+// (it would show an empty "why"), and no two kinds read the same, so that a
+// player can tell them apart as the timeline does.
+TEST(Timeline, EveryReasonKindHasWordsOfItsOwn)
+{
+    sim::report::Reason reason;
+    reason.key = "Alt";
+    reason.speed = 1.38f;
+    reason.from = 1.0f;
+    reason.desired = 1.2f;
+    reason.heldMs = 860;
+    std::vector<std::string> seen;
+    for (int k = 1; k <= static_cast<int>(sim::report::lastReasonKind); ++k) {
+        reason.kind = static_cast<K>(k);
+        const std::string why = sim::report::whyText(reason);
+        EXPECT_TRUE(sim::report::hasWords(reason.kind)) << "kind " << k;
+        EXPECT_FALSE(why.empty()) << "kind " << k;
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), why), 0) << "kind " << k << ": " << why;
+        seen.push_back(why);
+    }
+    reason.kind = K::none;
+    EXPECT_EQ(sim::report::whyText(reason), "");
+    EXPECT_EQ(sim::report::labelText(reason), "");
 }
 
 TEST(Chart, IsWellFormedSvgWithBothSpeedsAndTheInputs)

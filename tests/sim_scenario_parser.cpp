@@ -95,6 +95,8 @@ TEST(SimScenarioParser, MalformedLinesAreReportedWithFileLineAndColumn)
         {"at 3..5 key press SHIFT\n", "x.scn:1:13: 'key press' happens at one tick"},
         {"at 3 gait jogging\n", "x.scn:1:11: 'jogging' is not a gait"},
         {"key press SHIFT\n", "x.scn:1:1: 'key' needs a tick"},
+        {"wheel up\n", "x.scn:1:1: 'wheel' needs a tick"},
+        {"plugin reload\n", "x.scn:1:1: 'plugin' needs a tick"},
         {"ini begin\n[General]\n", "x.scn:1:5: 'ini begin' has no matching 'ini end'"},
         {"ini file /no/such/file.ini\n", "x.scn:1:10: the INI file '/no/such/file.ini' does not exist"},
         {"expect at 3 call setPedMaxSpeed(1.38)\n",
@@ -102,7 +104,7 @@ TEST(SimScenarioParser, MalformedLinesAreReportedWithFileLineAndColumn)
         {"expect at 3 call setPedMaxSpeed(*, 1.38) -> true\n", "x.scn:1:45: 'setPedMaxSpeed(*, 1.38) -> true': "
                                                                "setPedMaxSpeed has no result"},
         {"expect at 3 count scriptWait about 3\n", "x.scn:1:13: use 'expect at TICKS count PATTERN OP N"},
-        {"expect at 3 sequence\nplayerPed()\n", "x.scn:1:13: 'expect … sequence' has no matching 'end'"},
+        {"expect at 3 sequence\nplayerPed()\n", "x.scn:1:13: 'expect ... sequence' has no matching 'end'"},
         {"at 3 key press SHIFT -5\n", "x.scn:1:22: '-5' is not an offset"},
         {"at 2\n", "x.scn:1: 'at' needs a tick and a statement"},
         {"sprint_key\n", "x.scn:1: use 'sprint_key KEY with a key's name or code"},
@@ -126,6 +128,8 @@ TEST(SimScenarioParser, UnknownNamesGetTheNearestKnownOne)
         const char* message;
     } cases[] = {
         {"tiks 40\n", "x.scn:1:1: unknown statement 'tiks' (did you mean ticks?)"},
+        {"whele up\n", "x.scn:1:1: unknown statement 'whele' (did you mean wheel?)"},
+        {"expct at 3 no call\n", "x.scn:1:1: unknown statement 'expct' (did you mean expect?)"},
         {"frobnicate 3\n", "x.scn:1:1: unknown statement 'frobnicate'\n"},
         {"on_fot no\n", "x.scn:1:1: unknown statement 'on_fot' (did you mean on_foot?)"},
         {"at 3 wheal up\n", "x.scn:1:6: unknown statement 'wheal' after 'at' (did you mean wheel?)"},
@@ -144,16 +148,17 @@ TEST(SimScenarioParser, UnknownNamesGetTheNearestKnownOne)
                                           "you mean INPUT_SPRINT?)"},
         {"at 3 control SPRINT on\n", "x.scn:1:14: 'SPRINT' is not a control the plug-in asks about (did you mean "
                                      "INPUT_SPRINT?)"},
-        {"expect at 3 call setPedMaxSped\n", "x.scn:1:18: 'setPedMaxSped' is neither one of the 21 natives nor a host "
-                                             "function (did you mean setPedMaxSpeed?)"},
-        {"expect at 3 sequence\nplayerPod()\nend\n", "x.scn:2:1: 'playerPod' is neither one of the 21 natives nor a "
-                                                     "host function (did you mean playerPed?)"},
+        {"expect at 3 call setPedMaxSped\n", "x.scn:1:18: 'setPedMaxSped' is neither a native the plug-in calls nor a "
+                                             "host function (did you mean setPedMaxSpeed?)"},
+        {"expect at 3 sequence\nplayerPod()\nend\n",
+         "x.scn:2:1: 'playerPod' is neither a native the plug-in calls nor a "
+         "host function (did you mean playerPed?)"},
         {"expect at 3 no call isControlPressed(0, INPUT_SPRNT)\n", "x.scn:1:41: 'INPUT_SPRNT' is not a control name "
                                                                    "or a word of the trace (did you mean "
                                                                    "INPUT_SPRINT?)"},
         {"expect at 3 count hashOfText(\"INPUT_SPRNIT\") >= 1\n", "x.scn:1:30: '\"INPUT_SPRNIT\"' is not a text the "
-                                                                  "plug-in passes (one of the twelve control names) "
-                                                                  "(did you mean INPUT_SPRINT?)"},
+                                                                  "plug-in passes (one of its control names) (did "
+                                                                  "you mean INPUT_SPRINT?)"},
         {"expect at 3 call isPedOnFoot(*) -> ture\n", "x.scn:1:36: 'ture' is not a control name or a word of the "
                                                       "trace (did you mean TRUE?)"},
         {"expect at 3 cal scriptWait\n", "x.scn:1:13: 'cal' is not an expectation (call, no call, count, sequence) "
@@ -166,6 +171,75 @@ TEST(SimScenarioParser, UnknownNamesGetTheNearestKnownOne)
         ASSERT_FALSE(errors.empty()) << c.text;
         EXPECT_EQ((errors[0] + "\n").rfind(c.message, 0), 0u) << "got: " << errors[0];
     }
+}
+
+// Whatever a file holds, the parser's words are safe to print and few: every
+// byte that is not printable ASCII is escaped, a file that is no text gets
+// one error, and after 20 errors the rest of the file is not read.
+TEST(SimScenarioParser, AnyFileGivesFewPrintableErrors)
+{
+    using namespace std::string_literals;
+    std::string manyBadLines;
+    for (int i = 0; i < 100; ++i)
+        manyBadLines += "\x1B[2Jjump\n";
+    std::string randomBytes;
+    uint32_t state = 12345;
+    for (int i = 0; i < 4000; ++i) {
+        state = state * 1664525u + 1013904223u;
+        randomBytes += static_cast<char>(state >> 24);
+    }
+    struct Case {
+        const char* name;
+        std::string text;
+        std::vector<std::string> errors;  // all of them, in order
+    };
+    const std::vector<Case> cases = {
+        {"a control byte in a statement", "ju\x1Bmp 3\n", {"x.scn:1:1: unknown statement 'ju\\x1Bmp'"}},
+        {"a byte beyond ASCII in a word",
+         "at 3 key press \xC3\xA9\n",
+         {"x.scn:1:16: '\\xC3\\xA9' is not a key (a name such as SHIFT, END, NUMPAD1, A, or a hex code such as "
+          "0x10)"}},
+        {"a title with a control byte",
+         "title walk\x07 on\nticks 3\n",
+         {"x.scn:1:7: the title holds a byte that is no printable text (\\x07): the title is shown in the "
+          "timeline, the chart and by check"}},
+        {"a title cut inside a UTF-8 letter",
+         "title caf\xC3\n",
+         {"x.scn:1:7: the title holds a byte that is no printable text (\\xC3): the title is shown in the "
+          "timeline, the chart and by check"}},
+        {"random bytes",
+         randomBytes,
+         {"x.scn: this is not a scenario file: it holds binary data (zero bytes, control bytes or bytes that are "
+          "no text), not lines of text"}},
+        {"a program", "MZ\x90\0\x03\0\0\0ticks 3\n"s, {"x.scn: this is not a scenario file: it is a program file"}},
+    };
+    for (const Case& c : cases) {
+        sim::Scenario scenario;
+        std::vector<std::string> errors;
+        EXPECT_FALSE(parse(c.text, scenario, errors)) << c.name;
+        EXPECT_EQ(errors, c.errors) << c.name;
+    }
+
+    sim::Scenario scenario;
+    std::vector<std::string> errors;
+    EXPECT_FALSE(parse(manyBadLines, scenario, errors));
+    ASSERT_EQ(errors.size(), 21u);
+    EXPECT_EQ(errors[0], "x.scn:1:1: unknown statement '\\x1B[2Jjump'");
+    EXPECT_EQ(errors[19].rfind("x.scn:20:1: ", 0), 0u) << errors[19];
+    EXPECT_EQ(errors[20], "x.scn: stopped after 20 errors; 80 more lines were not read");
+    // A block's lines count one by one: a sequence of bad patterns stops at
+    // the limit too (found by fuzz_scenario).
+    std::string badSequence = "expect at 2 sequence\n";
+    for (int i = 0; i < 30; ++i)
+        badSequence += "bad pattern\n";
+    errors.clear();
+    EXPECT_FALSE(parse(badSequence + "end\n", scenario, errors));
+    ASSERT_EQ(errors.size(), 21u);
+    EXPECT_EQ(errors[19].rfind("x.scn:21:1: ", 0), 0u) << errors[19];
+    EXPECT_EQ(errors[20], "x.scn: stopped after 20 errors; 11 more lines were not read");
+    // A UTF-8 title, and a text with a few stray bytes, are scenarios.
+    EXPECT_TRUE(parse("title Gehweg \xC3\xBC\x62\x65rquert\nticks 3\n# \x01\n", scenario, errors));
+    EXPECT_EQ(scenario.title, "Gehweg \xC3\xBC\x62\x65rquert");
 }
 
 TEST(SimScenarioParser, StatementsAfterTheLastTickAreWarnedOf)

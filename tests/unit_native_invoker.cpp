@@ -4,10 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "game/control_names.h"
+#include "game/native_catalogue.h"
 #include "game/native_invoker.h"
+#include "natives.h"
 #include "support/plugin_test.h"
 
 namespace {
@@ -53,54 +57,100 @@ TEST_F(NativeInvokerTest, ControlNativeAsksForTheHashFirst)
     EXPECT_EQ(argsOf(call(1)), (Slots{0, 0x9ABCDEF0ull}));
 }
 
-TEST_F(NativeInvokerTest, ArgumentShapes)
+// The argument kinds of the catalogue's rows, and one catalogue row as this
+// test reads it.
+enum class Kind { ped, control, text, zero, one, number };
+struct CatalogueRow {
+    const char* role;
+    uint64_t hash;
+    std::vector<Kind> args;
+};
+
+const std::vector<CatalogueRow>& catalogue()
 {
-    fake::game().hashOfControl = fake::allControls(fake::Answer::raw(77));
+    constexpr Kind ped = Kind::ped;
+    constexpr Kind control = Kind::control;
+    constexpr Kind text = Kind::text;
+    constexpr Kind zero = Kind::zero;
+    constexpr Kind one = Kind::one;
+    constexpr Kind number = Kind::number;
+#define AMBLEWORKS_TEST_ROW(role, hash, args, result) {#role, hash, {AMBLEWORKS_NATIVE_ARGS args}},
+    static const std::vector<CatalogueRow> rows = {AMBLEWORKS_NATIVES(AMBLEWORKS_TEST_ROW)};
+#undef AMBLEWORKS_TEST_ROW
+    return rows;
+}
+
+// The float every operation with a number argument is given here.
+constexpr float givenNumber = 1.06f;
+
+// Each native's operation, called as the plug-in calls it (a ped native with
+// the handle asked right before, a control native by name, literals as the
+// catalogue has them). A native of the catalogue missing here fails the test
+// below: every native needs its operation.
+const std::map<std::string, std::function<void()>>& operations()
+{
+    namespace N = NativeInvoker;
+    static const std::map<std::string, std::function<void()>> byRole = {
+        {"playerPed", [] { N::playerPed(); }},
+        {"hashOfText", [] { N::hashOfText(inputSprint); }},
+        {"isControlPressed", [] { N::isControlPressed(0, inputSprint); }},
+        {"isDisabledControlJustPressed", [] { N::isDisabledControlJustPressed(0, inputSprint); }},
+        {"disableControlAction", [] { N::disableControlAction(0, inputSprint, 1); }},
+        {"setControlValueNextFrame", [] { N::setControlValueNextFrame(0, inputSprint, givenNumber); }},
+        {"isControlEnabled", [] { N::isControlEnabled(0, inputSprint); }},
+        {"isControlHoldBlocked", [] { N::isControlHoldBlocked(inputSprint); }},
+        {"isFirstPersonCameraActive", [] { N::isFirstPersonCameraActive(0, 0, 0); }},
+        {"getPedDesiredSpeed", [] { N::getPedDesiredSpeed(N::playerPed()); }},
+        {"isPedOnFoot", [] { N::isPedOnFoot(N::playerPed()); }},
+        {"isPedWalking", [] { N::isPedWalking(N::playerPed()); }},
+        {"isPedRunning", [] { N::isPedRunning(N::playerPed()); }},
+        {"isPedSprinting", [] { N::isPedSprinting(N::playerPed()); }},
+        {"isPedStill", [] { N::isPedStill(N::playerPed()); }},
+        {"setPedMaxSpeed", [] { N::setPedMaxSpeed(N::playerPed(), givenNumber); }},
+        {"setPedMinSpeed", [] { N::setPedMinSpeed(N::playerPed(), givenNumber); }},
+        {"isPedMoveFree", [] { N::isPedMoveFree(N::playerPed()); }},
+        {"isGlobalMoveRestricted", [] { N::isGlobalMoveRestricted(); }},
+        {"isPedMoveRestricted", [] { N::isPedMoveRestricted(N::playerPed(), 0); }},
+        {"isRunDropAllowed", [] { N::isRunDropAllowed(); }},
+    };
+    return byRole;
+}
+
+// Every native of the catalogue has an operation, and the operation makes
+// exactly the call its row describes: its hash, one slot per argument, each
+// in its shape (a handle or a hash zero-extended whatever the high half of
+// the answer held, a float's bits, a text's address, the literal's value).
+TEST_F(NativeInvokerTest, EveryNativeIsCalledAsTheCatalogueSays)
+{
+    fake::game().hashOfControl = fake::allControls(fake::Answer::raw(0xFFFFFFFF9ABCDEF0ull));
     fake::game().ped = fake::Answer::raw(0xFFFFFFFFFFFFFFFBull);  // -5, with its high half set
-    struct Case {
-        const char* name;
-        std::function<void()> call;
-        uint64_t hash;
-        Slots args;
-    };
-    const std::vector<Case> cases = {
-        {"hold blocked takes only the control",
-         [] { NativeInvoker::isControlHoldBlocked("INPUT_SPRINT"); },
-         H::isControlHoldBlocked,
-         {77}},
-        {"first person takes three zeros",
-         [] { NativeInvoker::isFirstPersonCameraActive(0, 0, 0); },
-         H::isFirstPersonCameraActive,
-         {0, 0, 0}},
-        {"ped move restricted takes ped and 0",
-         [] { NativeInvoker::isPedMoveRestricted(NativeInvoker::playerPed(), 0); },
-         H::isPedMoveRestricted,
-         {0xFFFFFFFBull, 0}},
-        {"disable control takes group, control, 1",
-         [] { NativeInvoker::disableControlAction(0, "INPUT_PREV_WEAPON", 1); },
-         H::disableControlAction,
-         {0, 77, 1}},
-        {"control value is a float slot",
-         [] { NativeInvoker::setControlValueNextFrame(0, "INPUT_SPRINT", 1.0f); },
-         H::setControlValueNextFrame,
-         {0, 77, 0x3F800000ull}},
-        {"max speed takes ped and float",
-         [] { NativeInvoker::setPedMaxSpeed(NativeInvoker::playerPed(), 1.06f); },
-         H::setPedMaxSpeed,
-         {0xFFFFFFFBull, NativeInvoker::slotOfFloat(1.06f)}},
-        {"global restriction takes nothing",
-         [] { NativeInvoker::isGlobalMoveRestricted(); },
-         H::isGlobalMoveRestricted,
-         {}},
-        {"run drop takes nothing", [] { NativeInvoker::isRunDropAllowed(); }, H::isRunDropAllowed, {}},
-    };
-    for (const Case& c : cases) {
+    for (const CatalogueRow& row : catalogue()) {
+        const auto operation = operations().find(row.role);
+        ASSERT_NE(operation, operations().end()) << row.role << " has no operation in this test (and the invoker?)";
         fake::host().calls.clear();
-        c.call();
-        ASSERT_FALSE(fake::host().calls.empty()) << c.name;
-        EXPECT_EQ(fake::host().calls.back().hash, c.hash) << c.name;
-        EXPECT_EQ(argsOf(fake::host().calls.back()), c.args) << c.name;
+        operation->second();
+        ASSERT_FALSE(fake::host().calls.empty()) << row.role;
+        const fake::NativeCall& made = fake::host().calls.back();
+        EXPECT_EQ(made.hash, row.hash) << row.role;
+        Slots wanted;
+        for (Kind kind : row.args) {
+            wanted.push_back(kind == Kind::ped       ? 0xFFFFFFFBull
+                             : kind == Kind::control ? 0x9ABCDEF0ull
+                             : kind == Kind::text    ? NativeInvoker::slotOfText(inputSprint)
+                             : kind == Kind::one     ? 1
+                             : kind == Kind::number  ? NativeInvoker::slotOfFloat(givenNumber)
+                                                     : 0);
+        }
+        EXPECT_EQ(argsOf(made), wanted) << row.role;
     }
+    EXPECT_EQ(operations().size(), catalogue().size()) << "an operation here for a native the catalogue lacks";
+}
+
+// The fake game host has a row for every native of the catalogue (which
+// field answers it), and none for a native the catalogue lacks.
+TEST(FakeGameHost, HasARowForEveryNative)
+{
+    EXPECT_EQ(fake::rowMismatches(), std::vector<std::string>{});
 }
 
 TEST_F(NativeInvokerTest, DesiredSpeedIsReadAsSingleFloat)

@@ -4,6 +4,7 @@
 #include "commands/command.h"
 #include "commands/output.h"
 #include "commands/playing.h"
+#include "text/printable.h"
 
 namespace sim::commands {
 
@@ -38,6 +39,13 @@ bool checkFile(const std::string& path, const SessionOptions& options, std::stri
     title = scenario.title;
     for (const std::string& warning : scenario.warnings)
         report += "  " + warning + "\n";
+    // A check that cannot fail is no check: a passing line would say
+    // nothing about the plug-in.
+    if (scenario.expectations.empty()) {
+        report += "  " + text::printable(path) +
+                  ": nothing to check: the scenario has no 'expect' line (run and plot play it as it is)\n";
+        return false;
+    }
     SessionResult result;
     if (!playScenario(scenario, options, result)) {
         report += "  " + path + ": " + result.error + "\n";
@@ -63,9 +71,10 @@ void CheckCommand::define(CLI::App& app)
 {
     app.description("Play scenarios and test their expectations. Prints PASS or FAIL per file (with the\n"
                     "reasons), then a last line 'N passed, M failed'. Exit status: 0 when all passed,\n"
-                    "1 when one failed (a malformed scenario counts as failed), 2 when the output\n"
-                    "cannot be written. With --ini the expectations are still judged: they are\n"
-                    "written for the scenario's own settings and may fail with yours.");
+                    "1 when one failed (a malformed scenario, or one with no expect line, counts as\n"
+                    "failed), 2 when the output cannot be written. With --ini the expectations are\n"
+                    "still judged: they are written for the scenario's own settings and may fail with\n"
+                    "yours.");
     app.add_option("SCENARIO", paths_, "Scenario files (.scn)")->required()->type_name("FILE");
     app.add_flag("--quiet,-q", quiet_, "Print only the failures and the last line");
     app.footer(std::string("Examples:\n"
@@ -85,7 +94,7 @@ int CheckCommand::run(const CommonOptions& common)
         std::string report;
         const bool ok = checkFile(path, options, title, report);
         std::string text = ok ? "PASS " : "FAIL ";
-        text.append(path);
+        text.append(sim::text::printable(path));
         if (!title.empty())
             text.append(" (").append(title).append(")");
         text.append("\n").append(report);

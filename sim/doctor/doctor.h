@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "config/settings.h"
+#include "text/printable.h"
 
 namespace sim::doctor {
 
@@ -104,16 +105,14 @@ std::string formatJson(const Diagnosis& diagnosis);
 // on stdout and returns the exit status.
 int doctorCommand(const std::string& path, bool json);
 
-// Levenshtein distance, for "did you mean" (exposed for tests).
-std::size_t editDistance(const std::string& a, const std::string& b);
-
 // A key code with its name, as the reports show it: "0x12 (Alt)", "0x18 (no
 // named key)", "-1 (no key)" (exposed for tests).
 std::string keyWords(int32_t code);
 
 // Text as the text report prints it: bytes 0x20 to 0x7E as they are, every
-// other byte as \xNN (exposed for tests).
-std::string printable(const std::string& bytes);
+// other byte as \xNN (sim/text/printable.h, which the scenario parser's
+// errors use too).
+using text::printable;
 
 // Bytes as valid UTF-8: well-formed sequences as they are, any other byte as
 // the character of the same number, U+0080 to U+00FF (exposed for tests).

@@ -14,6 +14,7 @@
 #include "doctor/doctor.h"
 #include "doctor/file_bytes.h"
 #include "host/plugin_keys.h"
+#include "text/text_bytes.h"
 
 namespace sim::doctor {
 
@@ -53,7 +54,8 @@ std::string defaultWords(const SettingRow& row);
 // ---------------------------------------------------------------------------
 // The whole file (file_bytes.cpp)
 
-// FileFacts, inspectBytes and wellFormedUtf8Length: doctor/file_bytes.h.
+// FileFacts and inspectBytes: doctor/file_bytes.h.
+using text::wellFormedUtf8Length;
 void fileFindings(const FileFacts& facts, std::vector<Finding>& findings);
 
 // ---------------------------------------------------------------------------

@@ -4,9 +4,7 @@
 // The doctor reports them; the INI editor (sim/ini_edit/) refuses to write
 // into such a file.
 
-#include <cstddef>
 #include <string>
-#include <string_view>
 
 namespace sim::doctor {
 
@@ -17,10 +15,7 @@ struct FileFacts {
     bool programFile = false;  // starts like a Windows or Linux program (.asi, .exe, .so)
 };
 
+// The facts of a file's bytes; what is text is sim/text/text_bytes.h's rule.
 FileFacts inspectBytes(const std::string& bytes);
-
-// The length of the well-formed UTF-8 sequence at `at`, 1 for an ASCII byte,
-// 0 when the byte starts none.
-std::size_t wellFormedUtf8Length(std::string_view bytes, std::size_t at);
 
 }  // namespace sim::doctor

@@ -42,40 +42,11 @@ std::vector<std::string> sectionNames()
     return names;
 }
 
-std::string uppered(std::string text)
-{
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
-
 // Close enough to be a typo of a name of `length` bytes.
 bool isNear(std::size_t distance, std::size_t length)
 {
     const std::size_t allowed = std::max<std::size_t>(1, std::min<std::size_t>(3, length / 4));
     return distance > 0 && distance <= allowed;
-}
-
-// The Levenshtein distance of two texts, with the two rows of the table kept
-// between calls: a typo is compared with every known name.
-std::size_t distanceWithRows(std::string_view a, std::string_view b, std::vector<std::size_t>& previous,
-                             std::vector<std::size_t>& current)
-{
-    previous.resize(b.size() + 1);
-    current.resize(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j)
-        previous[j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        current[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t replace = previous[j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1);
-            current[j] = std::min({previous[j] + 1, current[j - 1] + 1, replace});
-        }
-        std::swap(previous, current);
-    }
-    return previous[b.size()];
 }
 
 // The known name closest to `written` (compared without regard to case), or
@@ -85,18 +56,16 @@ std::string nearestName(const std::string& written, const std::vector<std::strin
     constexpr std::size_t longestName = 64;
     if (written.size() > longestName)
         return {};
-    const std::string upper = uppered(written);
-    std::vector<std::size_t> previous;
-    std::vector<std::size_t> current;
     std::string best;
     std::size_t bestDistance = 0;
     for (const std::string& name : names) {
         // A length that differs by more than a typo's few letters is no typo.
         const std::size_t lengthGap =
-            upper.size() > name.size() ? upper.size() - name.size() : name.size() - upper.size();
+            written.size() > name.size() ? written.size() - name.size() : name.size() - written.size();
         if (!isNear(std::max<std::size_t>(lengthGap, 1), name.size()))
             continue;
-        const std::size_t distance = distanceWithRows(upper, uppered(name), previous, current);
+        // Letter case ignored; a swap of neighbours is one edit.
+        const std::size_t distance = text::typingDistance(written, name);
         if (isNear(distance, name.size()) && (best.empty() || distance < bestDistance)) {
             best = name;
             bestDistance = distance;
@@ -171,13 +140,6 @@ const char* knownSection(std::string_view name)
 
 // ---------------------------------------------------------------------------
 // Typos
-
-std::size_t editDistance(const std::string& a, const std::string& b)
-{
-    std::vector<std::size_t> previous;
-    std::vector<std::size_t> current;
-    return distanceWithRows(a, b, previous, current);
-}
 
 std::string nearestKey(const std::string& written)
 {

@@ -130,23 +130,6 @@ std::string settingsText(const Diagnosis& diagnosis)
 
 }  // namespace
 
-std::string printable(const std::string& bytes)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    std::string shown;
-    for (char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte < 0x7F) {
-            shown += c;
-        } else {
-            shown += "\\x";
-            shown += digits[byte >> 4];
-            shown += digits[byte & 0xF];
-        }
-    }
-    return shown;
-}
-
 std::string formatText(const Diagnosis& diagnosis)
 {
     return "Ambleworks.ini doctor: " + printable(diagnosis.path) + "\n" + verdict(diagnosis) + "\n" +

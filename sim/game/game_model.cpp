@@ -121,6 +121,20 @@ const std::vector<void (*)(Asked&)>& answersByEntry()
 
 }  // namespace
 
+std::vector<std::string> answerTableMismatches()
+{
+    std::vector<std::string> mismatches;
+    for (const NativeSpec& native : nativeCatalogue()) {
+        if (!answersByEntry()[static_cast<size_t>(&native - nativeCatalogue().data())])
+            mismatches.push_back(std::string(native.name) + ": the game model has no answer for it");
+    }
+    for (const NativeAnswer& row : nativeAnswers) {
+        if (!findNativeByName(row.role) || findNativeByName(row.role)->name != row.role)
+            mismatches.push_back(std::string(row.role) + ": an answer for no native of the catalogue");
+    }
+    return mismatches;
+}
+
 std::string upperCase(std::string text)
 {
     for (char& c : text) {

@@ -1,7 +1,7 @@
 #pragma once
-// The game behind the 21 natives: answers each call from the scenario's
-// GameState (one entry of a table per native role) and remembers what the
-// plug-in imposed. One tick at a time:
+// The game behind the natives of the catalogue: answers each call from the
+// scenario's GameState (one entry of a table per native role) and remembers
+// what the plug-in imposed. One tick at a time:
 // beginTick derives the tick's answers (desired speed, gait) from the state
 // and from what the plug-in imposed in the previous tick.
 
@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "game/game_state.h"
 #include "host/call_checker.h"
@@ -59,6 +60,11 @@ private:
     std::set<std::string> previousPressed_;
     std::map<uint32_t, std::string> hashNames_;
 };
+
+// What keeps the answer table from matching the catalogue, one line each: a
+// native without an answer (it would answer 0 whatever the scenario sets), an
+// answer for a role the catalogue does not have. Empty when they match.
+std::vector<std::string> answerTableMismatches();
 
 // Upper-cases ASCII letters (control names are compared in upper case).
 std::string upperCase(std::string text);

@@ -106,7 +106,7 @@ DecodedArg CallChecker::decode(const ArgSpec& shape, size_t index, uint64_t slot
         arg.shown = "\"" + text + "\"";
         const auto& names = controlNames();
         if (std::find(names.begin(), names.end(), text) == names.end())
-            faults.push_back(where + " is the text \"" + text + "\", not one of the twelve control names");
+            faults.push_back(where + " is the text \"" + text + "\", not one of the control names the plug-in passes");
         return arg;
     }
     case ArgKind::literal:

@@ -1,8 +1,9 @@
 #pragma once
-// The 21 natives of the plug-in's catalogue, as the host sees them: hash,
-// role name, the kind of every argument slot in push order, and the kind of
-// the result. The checks, the game model, the trace and the call patterns of
-// the scenario language all read this one table.
+// The natives of the plug-in's catalogue (src/game/native_catalogue.h), as
+// the host sees them: hash, role name, the kind of every argument slot in
+// push order, and the kind of the result. The checks, the game model, the
+// trace and the call patterns of the scenario language all read this one
+// table.
 
 #include <cstdint>
 #include <string_view>
@@ -34,7 +35,7 @@ struct NativeSpec {
     ResultKind result;
 };
 
-// The catalogue, in the order of the plug-in's own native table.
+// The catalogue, in the order of native_catalogue.h.
 const std::vector<NativeSpec>& nativeCatalogue();
 
 // The entry of a hash, or nullptr for a hash outside the catalogue.
@@ -54,7 +55,7 @@ inline constexpr std::string_view hostCallWords[] = {
     "module", "other_module", "entry", "null", "handler", "other_handler",
 };
 
-// The twelve control names the plug-in may pass to hashOfText.
+// The control names the plug-in may pass to hashOfText (src/game/control_names.h).
 const std::vector<std::string_view>& controlNames();
 
 }  // namespace sim

@@ -26,9 +26,20 @@ bool isHostChatter(const std::string& note)
 
 using Items = std::vector<InputItem>;
 
-void add(Items& items, int tick, std::string text, int press = -1, bool release = false)
+void add(Items& items, int tick, InputKind kind, std::string text)
 {
-    items.push_back(InputItem{tick, std::move(text), press, release, tick});
+    items.push_back(InputItem{tick, kind, std::move(text), "", -1, false, tick});
+}
+
+void addKey(Items& items, int tick, std::string text, int press, bool release)
+{
+    items.push_back(InputItem{tick, InputKind::key, std::move(text), "", press, release, tick});
+}
+
+// The host's own events about the plug-in (the others concern the INI file).
+bool isPluginNote(const std::string& note)
+{
+    return note == "plug-in loaded" || note == "plug-in unloaded";
 }
 
 // The controls that went on and off between two ticks.
@@ -38,11 +49,13 @@ void addControls(Items& items, const TickFacts& tick, const TickFacts* prev)
     const std::set<std::string>& before = prev ? prev->controls : noControls;
     for (const std::string& control : tick.controls) {
         if (!before.contains(control))
-            add(items, tick.tick, controlWords(control, true));
+            items.push_back(
+                InputItem{tick.tick, InputKind::control, controlWords(control, true), control, -1, false, tick.tick});
     }
     for (const std::string& control : before) {
         if (!tick.controls.contains(control))
-            add(items, tick.tick, controlWords(control, false));
+            items.push_back(
+                InputItem{tick.tick, InputKind::control, controlWords(control, false), control, -1, false, tick.tick});
     }
 }
 
@@ -50,28 +63,32 @@ void addControls(Items& items, const TickFacts& tick, const TickFacts* prev)
 // the game's settings, the host's notes.
 void addTickInputs(Items& items, const TickFacts& tick, const TickFacts* prev)
 {
+    const int t = tick.tick;
     if (!prev)
-        add(items, tick.tick, tick.moving() ? "start: walking " + moveDirection(tick.moves) : "start: standing");
+        add(items, t, InputKind::start,
+            tick.moving() ? "start: walking " + moveDirection(tick.moves) : "start: standing");
     else if (prev->moves != tick.moves)
-        add(items, tick.tick, tick.moving() ? "move " + moveDirection(tick.moves) : "stop (no move input)");
+        add(items, t, tick.moving() ? InputKind::move : InputKind::stop,
+            tick.moving() ? "move " + moveDirection(tick.moves) : "stop (no move input)");
     if (tick.wheelUp)
-        add(items, tick.tick, "wheel notch up");
+        add(items, t, InputKind::wheelUp, "wheel notch up");
     if (tick.wheelDown)
-        add(items, tick.tick, "wheel notch down");
+        add(items, t, InputKind::wheelDown, "wheel notch down");
     addControls(items, tick, prev);
     if ((prev ? prev->onFoot : true) != tick.onFoot)
-        add(items, tick.tick, tick.onFoot ? "on foot again" : "off foot (on a horse or in a vehicle)");
+        add(items, t, tick.onFoot ? InputKind::onFoot : InputKind::offFoot,
+            tick.onFoot ? "on foot again" : "off foot (on a horse or in a vehicle)");
     if ((prev ? prev->firstPerson : false) != tick.firstPerson)
-        add(items, tick.tick, std::string("first-person camera ") + (tick.firstPerson ? "on" : "off"));
+        add(items, t, InputKind::camera, std::string("first-person camera ") + (tick.firstPerson ? "on" : "off"));
     if (prev && !(prev->desiredSetting == tick.desiredSetting))
-        add(items, tick.tick,
+        add(items, t, InputKind::gameSetting,
             tick.desiredSetting.automatic ? "game: the ped's speed follows the input again"
                                           : desiredWords(tick.desiredSetting));
     if (prev && !(prev->gaitSetting == tick.gaitSetting))
-        add(items, tick.tick, gaitWords(tick.gaitSetting));
+        add(items, t, InputKind::gameSetting, gaitWords(tick.gaitSetting));
     for (const std::string& note : tick.notes) {
         if (!isHostChatter(note))
-            add(items, tick.tick, "host: " + note);
+            add(items, t, isPluginNote(note) ? InputKind::hostPlugin : InputKind::hostNote, "host: " + note);
     }
 }
 
@@ -88,15 +105,15 @@ void addPress(Items& items, const Facts& facts, size_t index, const std::set<int
     const PluginKeys keys = keysAt(facts, press.downTick);
     if (isHotkeyPress(press, keys)) {
         // The hotkey acts while held; when it was let go hardly matters.
-        add(items, press.downTick, press.name + " (" + hotkeyMeaning(press, keys) + ")", i, true);
+        addKey(items, press.downTick, press.name + " (" + hotkeyMeaning(press, keys) + ")", i, true);
     } else if (press.released() && press.tap()) {
-        add(items, press.upTick, press.name + " tapped", i, true);
+        addKey(items, press.upTick, press.name + " tapped", i, true);
     } else if (press.released() && press.heldMs() <= shortPressMs && !changedWhileHeld()) {
-        add(items, press.upTick, press.name + " pressed for " + durationText(press.heldMs()), i, true);
+        addKey(items, press.upTick, press.name + " pressed for " + durationText(press.heldMs()), i, true);
     } else {
-        add(items, press.downTick, press.name + " down", i, false);
+        addKey(items, press.downTick, press.name + " down", i, false);
         if (press.released())
-            add(items, press.upTick, press.name + " up after " + durationText(press.heldMs()), i, true);
+            addKey(items, press.upTick, press.name + " up after " + durationText(press.heldMs()), i, true);
     }
 }
 
@@ -140,7 +157,9 @@ std::vector<InputItem> collectInputs(const Facts& facts, const std::vector<Run>&
     for (size_t i = 0; i < facts.presses.size(); ++i)
         addPress(items, facts, i, changes);
     auto rank = [](const InputItem& item) {
-        return item.text.rfind("game: ", 0) == 0 || item.text.rfind("host: ", 0) == 0 ? 1 : 0;
+        const bool gameOrHost = item.kind == InputKind::gameSetting || item.kind == InputKind::hostPlugin ||
+                                item.kind == InputKind::hostNote;
+        return gameOrHost ? 1 : 0;
     };
     std::stable_sort(items.begin(), items.end(), [&](const InputItem& a, const InputItem& b) {
         return a.tick != b.tick ? a.tick < b.tick : rank(a) < rank(b);

@@ -11,9 +11,28 @@
 
 namespace sim::report {
 
+// What kind of input an item is; the reasons find their causes by kind.
+enum class InputKind {
+    start,  // the first tick: walking or standing
+    move,   // move input in a direction
+    stop,   // move input let go
+    wheelUp,
+    wheelDown,
+    control,  // a control on or off (`control` names it)
+    offFoot,
+    onFoot,
+    camera,       // the first-person camera on or off
+    gameSetting,  // the scenario changed what the game answers ("game: …")
+    hostPlugin,   // the host loaded or unloaded the plug-in
+    hostNote,     // another of the host's events ("host: …")
+    key,          // a key press, its down or its up
+};
+
 struct InputItem {
     int tick = 0;
+    InputKind kind = InputKind::key;
     std::string text;
+    std::string control;   // a control item: the control
     int press = -1;        // index into facts.presses for key items
     bool release = false;  // the item marks the press's end (or a whole short press)
     int placedAt = 0;      // the line it ends up on

@@ -45,38 +45,35 @@ bool overrideDuring(const ReasonContext& c, const KeyPress& press)
 Reason afterOverride(const KeyPress& press, std::optional<float> before, std::optional<float> now)
 {
     Reason reason;
-    reason.label = "wheel speed stays";
-    if (!now)
-        reason.why = press.name + " let go after a wheel override: the game's own speed";
-    else if (before && *before == *now)
-        reason.why = press.name + " let go after a wheel override: the wheel's " + speedText(*now) + " stays";
-    else
-        reason.why = press.name + " let go after a wheel override: the game still wants more, so " + speedText(*now) +
-                     " stays in place of the wheel's " + (before ? speedText(*before) : std::string("speed"));
+    reason.key = press.name;
+    reason.from = before;
+    if (!now) {
+        reason.kind = ReasonKind::overrideGameSpeed;
+        return reason;
+    }
+    reason.speed = *now;
+    reason.kind = before && *before == *now ? ReasonKind::overrideWheelSpeedStays : ReasonKind::overrideSpeedInPlace;
     return reason;
 }
 
 Reason sprintKeyReleased(const ReasonContext& c, size_t k, const KeyPress& press, const Run* prev)
 {
     const std::optional<float> now = speedOf(&c.runs[k]);
-    const std::string& key = press.name;
     if (overrideDuring(c, press))
         return afterOverride(press, speedOf(prev), now);
     Reason reason;
-    if (oneTick(c, k) && !speedOf(&c.runs[k + 1])) {
-        reason.why = key + " tap: stop running — a walk for one tick, then the game's own pace";
-        reason.label = "stop running";
-    } else if (now && !isTap(press)) {
-        reason.why = key + " released: speed " + speedText(*now);
-    } else if (now && *now > walkBandHigh) {
-        reason.why = key + " tap: light run at " + speedText(*now);
-        reason.label = "light run";
-    } else if (now) {
-        reason.why = key + " tap: stop running — back to the fast walk at " + speedText(*now);
-        reason.label = "stop running";
-    } else {
-        reason.why = key + " released: the game's own speed";
-    }
+    reason.key = press.name;
+    reason.speed = now.value_or(0.0f);
+    if (oneTick(c, k) && !speedOf(&c.runs[k + 1]))
+        reason.kind = ReasonKind::sprintTapStopRunningPace;
+    else if (now && !isTap(press))
+        reason.kind = ReasonKind::keyReleasedAtSpeed;
+    else if (now && *now > walkBandHigh)
+        reason.kind = ReasonKind::sprintTapLightRun;
+    else if (now)
+        reason.kind = ReasonKind::sprintTapBackToFastWalk;
+    else
+        reason.kind = ReasonKind::keyReleasedGameSpeed;
     return reason;
 }
 
@@ -84,26 +81,23 @@ Reason walkKeyReleased(const ReasonContext& c, size_t k, const KeyPress& press, 
 {
     const std::optional<float> before = speedOf(prev);
     const std::optional<float> now = speedOf(&c.runs[k]);
-    const std::string& key = press.name;
     Reason reason;
+    reason.key = press.name;
+    reason.speed = now.value_or(0.0f);
     if (oneTick(c, k) && !speedOf(&c.runs[k + 1])) {
         // The speed before the key went down tells a fast walk switched off
         // from a plain walk.
         const std::optional<float> atPress = speedAtTick(c, press.downTick);
         const bool fastWalk = atPress && inWalkBand(*atPress);
-        reason.why = key + " short press: " + (fastWalk ? "fast walk off — " : "") +
-                     "a plain walk for one tick, then the game's own speed";
-        reason.label = fastWalk ? "fast walk off" : "plain walk";
+        reason.kind = fastWalk ? ReasonKind::walkShortPressFastWalkOff : ReasonKind::walkShortPressPlainWalk;
     } else if (now && inWalkBand(*now)) {
-        reason.why = key + " short press: fast walk on at " + speedText(*now);
-        reason.label = "fast walk on";
+        reason.kind = ReasonKind::walkShortPressFastWalkOn;
     } else if (now) {
-        reason.why = key + " released: speed " + speedText(*now);
+        reason.kind = ReasonKind::keyReleasedAtSpeed;
     } else if (before && *before < walkBandLow) {
-        reason.why = key + " released: slow walk over, the game's own speed";
-        reason.label = "slow walk over";
+        reason.kind = ReasonKind::walkReleasedSlowWalkOver;
     } else {
-        reason.why = key + " released: the game's own speed";
+        reason.kind = ReasonKind::keyReleasedGameSpeed;
     }
     return reason;
 }
@@ -112,20 +106,18 @@ Reason sprintKeyHeld(const ReasonContext& c, size_t k, const KeyPress& press, co
 {
     const Run& run = c.runs[k];
     const std::optional<float> before = speedOf(prev);
-    const std::string& key = press.name;
     Reason reason;
+    reason.key = press.name;
+    reason.from = before;
     if (run.imposed.pinned()) {
-        reason.why = key + " held: sprint — " + speedText(*run.imposed.cap) +
-                     " at first; the custom speed is dropped and does not come back";
-        reason.label = "sprint";
+        reason.kind = ReasonKind::sprintHeldPinned;
+        reason.speed = *run.imposed.cap;
     } else if (!speedOf(&run) && prev && prev->imposed.pinned()) {
-        reason.why = key + " held: the game's own sprint";
+        reason.kind = ReasonKind::sprintHeldGameSprint;
     } else if (!speedOf(&run) && before) {
-        reason.why =
-            key + " held: sprint — the custom speed " + speedText(*before) + " is dropped and does not come back";
-        reason.label = "sprint";
+        reason.kind = ReasonKind::sprintHeldDropped;
     } else {
-        reason.why = key + " held";
+        reason.kind = ReasonKind::sprintHeld;
     }
     return reason;
 }
@@ -136,20 +128,22 @@ Reason walkKeyHeld(const ReasonContext& c, size_t k, const KeyPress& press, cons
     const std::optional<float> before = speedOf(prev);
     const std::optional<float> now = speedOf(&run);
     const TickFacts* at = c.facts.at(run.first);
-    std::string heldFor = press.name + " held";
-    if (at)
-        heldFor.append(" ").append(durationText(at->clockMs - press.downMs));
     Reason reason;
+    reason.key = press.name;
+    reason.from = before;
+    reason.speed = now.value_or(0.0f);
+    if (at)
+        reason.heldMs = at->clockMs - press.downMs;
     if (oneTick(c, k) && !speedOf(&c.runs[k + 1])) {
-        reason.why = heldFor + ": a walk for one tick, then the custom speed is dropped";
+        reason.kind = ReasonKind::walkHeldOneTickWalk;
     } else if (now && *now < walkBandLow) {
-        reason.why = heldFor + ": slow walk at " + speedText(*now);
-        reason.label = "slow walk";
+        reason.kind = ReasonKind::walkHeldSlowWalk;
     } else if (!now && before) {
-        reason.why =
-            press.name + " held: the custom speed " + speedText(*before) + " is dropped and does not come back";
+        // Said without how long: the drop, not the hold, is the news.
+        reason.kind = ReasonKind::walkHeldDropped;
+        reason.heldMs.reset();
     } else {
-        reason.why = heldFor;
+        reason.kind = ReasonKind::walkHeld;
     }
     return reason;
 }
@@ -174,7 +168,7 @@ Reason heldReason(const ReasonContext& c, size_t k, int pressIndex, const Run* p
     return reason;
 }
 
-std::string pulseWhy(const Facts& facts, int tick)
+Reason pulseReason(const Facts& facts, int tick)
 {
     const PluginKeys keys = keysAt(facts, tick);
     std::string sprintKey;
@@ -186,12 +180,12 @@ std::string pulseWhy(const Facts& facts, int tick)
                  (press.upTick == tick - 1 || press.upTick == tick - 2))
             walkKey = press.name;
     }
-    if (!sprintKey.empty())
-        return sprintKey + " let go after a sprint from a custom speed: the sprint control is pulsed for the game; "
-                           "the custom speed does not come back";
-    if (!walkKey.empty())
-        return walkKey + " short press with no custom speed: the sprint control is pulsed for the game";
-    return "the sprint control is pulsed";
+    Reason reason;
+    reason.kind = !sprintKey.empty() ? ReasonKind::pulseAfterSprint
+                  : !walkKey.empty() ? ReasonKind::pulseAfterWalkShortPress
+                                     : ReasonKind::pulse;
+    reason.key = !sprintKey.empty() ? sprintKey : walkKey;
+    return reason;
 }
 
 }  // namespace sim::report

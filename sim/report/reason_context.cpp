@@ -29,10 +29,11 @@ int itemOfPress(const ReasonContext& c, int press, bool release)
     return -1;
 }
 
-int itemAt(const ReasonContext& c, int tick, const std::string& prefix)
+int itemAt(const ReasonContext& c, int tick, InputKind kind, const std::string& control)
 {
     for (size_t i = 0; i < c.items.size(); ++i) {
-        if (c.items[i].tick == tick && c.items[i].text.rfind(prefix, 0) == 0)
+        const InputItem& item = c.items[i];
+        if (item.tick == tick && item.kind == kind && item.control == control)
             return static_cast<int>(i);
     }
     return -1;

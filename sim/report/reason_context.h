@@ -11,29 +11,24 @@
 #include "host/plugin_keys.h"
 #include "report/facts.h"
 #include "report/inputs.h"
+#include "report/reason.h"
 #include "report/runs.h"
 
 namespace sim::report {
-
-// Why a run started, in a player's words, and a few words for the chart.
-struct Reason {
-    std::string why;
-    std::string label;
-    int item = -1;  // the input item it comes from, when there is one
-};
 
 struct ReasonContext {
     const Facts& facts;
     const std::vector<Run>& runs;
     const std::vector<InputItem>& items;
-    std::vector<std::string> lastWhy;  // per run index: the reason found (for the ramp after a restart)
+    std::vector<ReasonKind> kinds;  // per run index: the kind of reason found (for the ramp after a restart)
 };
 
 // The input item of a press (its release, or its down), or -1.
 int itemOfPress(const ReasonContext& c, int press, bool release);
 
-// The first input item of `tick` that starts with `prefix`, or -1.
-int itemAt(const ReasonContext& c, int tick, const std::string& prefix);
+// The first input item of `tick` of that kind (and about `control`, for a
+// control's items), or -1.
+int itemAt(const ReasonContext& c, int tick, InputKind kind, const std::string& control = "");
 
 // Was the key down in `tick` (after that tick's keyboard messages)?
 bool keyDownAt(const Facts& facts, int tick, int32_t code);

@@ -21,26 +21,24 @@ constexpr int keptSpeedWindow = 60;
 Reason wheelReason(const ReasonContext& c, size_t k, const TickFacts& at, const Run* prev)
 {
     const Run& run = c.runs[k];
-    const std::string notch = at.wheelUp ? "wheel notch up" : "wheel notch down";
     Reason reason;
-    reason.item = itemAt(c, at.tick, notch);
+    reason.up = at.wheelUp;
+    reason.item = itemAt(c, at.tick, at.wheelUp ? InputKind::wheelUp : InputKind::wheelDown);
     const std::optional<float> before = speedOf(prev);
-    const std::string from = before                           ? speedText(*before)
-                             : at.desired <= lowestWheelStart ? speedText(lowestWheelStart) + " (the lowest start)"
-                                                              : speedText(at.desired);
+    reason.fromLowestStart = !before && at.desired <= lowestWheelStart;
+    reason.from = before ? *before : reason.fromLowestStart ? lowestWheelStart : at.desired;
     const std::optional<float> after = lastingSpeed(c, k);
     const bool sprinting = keyDownAt(c.facts, at.tick - 1, at.keys.sprint) && at.moving();
     if (sprinting && run.imposed.pinned()) {
-        reason.why = notch + " during a sprint: " + speedText(*run.imposed.cap) + ", past the game's speed limits";
-        reason.label = "wheel: " + speedText(*run.imposed.cap) + " past limits";
+        reason.kind = ReasonKind::wheelPastLimits;
+        reason.speed = *run.imposed.cap;
     } else if (after) {
-        reason.why = notch + ": " + from + " → " + speedText(*after);
-        reason.label = (at.wheelUp ? "▲ " : "▼ ") + speedText(*after);
+        reason.kind = ReasonKind::wheelStep;
+        reason.speed = *after;
     } else {
         // A step into the walking pace of the game (about 1.00) drops the
         // custom speed.
-        reason.why = notch + ": " + from + " → the game's own walk, so the custom speed is dropped";
-        reason.label = at.wheelUp ? "▲ dropped" : "▼ dropped";
+        reason.kind = ReasonKind::wheelDropped;
     }
     return reason;
 }
@@ -58,10 +56,10 @@ int nextMoveTick(const ReasonContext& c, size_t k)
 Reason stopReason(const ReasonContext& c, size_t k, const Run* prev)
 {
     Reason reason;
-    reason.item = itemAt(c, c.runs[k].first, "stop");
+    reason.item = itemAt(c, c.runs[k].first, InputKind::stop);
     const int moveOn = nextMoveTick(c, k);
     if (!moveOn) {
-        reason.why = "stopped: nothing imposed while standing";
+        reason.kind = ReasonKind::stoppedNothingImposed;
         return reason;
     }
     // A speed that comes back once moving, with no input of its own, was
@@ -74,14 +72,12 @@ Reason stopReason(const ReasonContext& c, size_t k, const Run* prev)
         const bool ownCause =
             back && (back->wheelUp || back->wheelDown || releasedBefore(c, first) >= 0 || heldBefore(c, first) >= 0);
         if (!ownCause && speedOf(prev)) {
-            reason.why = "stopped: speed kept for when you move on";
-            reason.label = "stop: speed kept";
+            reason.kind = ReasonKind::stoppedSpeedKept;
             return reason;
         }
         break;
     }
-    reason.why = "stopped: the custom speed is dropped";
-    reason.label = "stop: dropped";
+    reason.kind = ReasonKind::stoppedDropped;
     return reason;
 }
 
@@ -98,15 +94,16 @@ Reason movingOnReason(const ReasonContext& c, size_t k, int movedAt)
         }
     }
     const bool rampFollows = k + 1 < c.runs.size() && c.runs[k + 1].ramp;
-    if (rampFollows && before && speedOf(&c.runs[k + 1]) == before && now != before) {
-        reason.why = "moving again: " + speedText(*now) + " at first, then back up to " + speedText(*before);
-        reason.label = "moving on: " + speedText(*now);
-    } else if (now && before && *now == *before) {
-        reason.why = "moving again: the kept " + speedText(*now) + " is back";
-        reason.label = "kept speed back";
-    } else if (now) {
-        reason.why = "moving again: speed " + speedText(*now);
-    }
+    if (!now)
+        return reason;
+    reason.speed = *now;
+    reason.from = before;
+    if (rampFollows && before && speedOf(&c.runs[k + 1]) == before && now != before)
+        reason.kind = ReasonKind::movingOnThenBackUp;
+    else if (before && *now == *before)
+        reason.kind = ReasonKind::movingOnKeptBack;
+    else
+        reason.kind = ReasonKind::movingOnAtSpeed;
     return reason;
 }
 
@@ -117,8 +114,8 @@ Reason switchReason(const ReasonContext& c, size_t k, const Run& prev)
     const int t = run.first;
     Reason reason;
     if (prev.loaded != run.loaded) {
-        reason.why = run.loaded ? "the plug-in is loaded again" : "the plug-in was unloaded";
-        reason.item = itemAt(c, t, "host: plug-in");
+        reason.kind = run.loaded ? ReasonKind::loadedAgain : ReasonKind::unloaded;
+        reason.item = itemAt(c, t, InputKind::hostPlugin);
         return reason;
     }
     const bool on = run.imposed.controllerRan;
@@ -127,16 +124,15 @@ Reason switchReason(const ReasonContext& c, size_t k, const Run& prev)
     const int press = hotkeyHeldAt(c, t - 1, switchKey);
     const int reload = hotkeyHeldAt(c, t - 1, keys.reload);
     if (press >= 0) {
-        reason.why = hotkeyName(keys, on ? Hotkey::switchOn : Hotkey::switchOff) +
-                     (on ? ": Ambleworks switched on" : ": Ambleworks switched off");
-        reason.label = on ? "switched on" : "switched off";
+        reason.kind = on ? ReasonKind::switchedOn : ReasonKind::switchedOff;
+        reason.key = hotkeyName(keys, on ? Hotkey::switchOn : Hotkey::switchOff);
         reason.item = itemOfPress(c, press, true);
     } else if (reload >= 0) {
-        reason.why = hotkeyName(keys, Hotkey::reload) + ": Ambleworks.ini reloaded, Ambleworks " + (on ? "on" : "off");
-        reason.label = on ? "reloaded: on" : "reloaded: off";
+        reason.kind = on ? ReasonKind::reloadedOn : ReasonKind::reloadedOff;
+        reason.key = hotkeyName(keys, Hotkey::reload);
         reason.item = itemOfPress(c, reload, true);
     } else {
-        reason.why = on ? "Ambleworks at work again" : "Ambleworks is off";
+        reason.kind = on ? ReasonKind::atWorkAgain : ReasonKind::isOff;
     }
     return reason;
 }
@@ -150,16 +146,15 @@ Reason gameReason(const ReasonContext& c, size_t k, const Run& prev)
     const TickFacts* before = c.facts.at(run.first - 1);
     Reason reason;
     if (!at.onFoot && before && before->onFoot) {
-        reason.why = "off foot: the custom speed is dropped";
-        reason.item = itemAt(c, run.first, "off foot");
+        reason.kind = ReasonKind::offFoot;
+        reason.item = itemAt(c, run.first, InputKind::offFoot);
     } else if (at.controls.contains("INPUT_SPECIAL_ABILITY") && !speedOf(&run)) {
-        reason.why = "special ability held: the custom speed is dropped";
-        reason.item = itemAt(c, run.first, "INPUT_SPECIAL_ABILITY");
+        reason.kind = ReasonKind::specialAbility;
+        reason.item = itemAt(c, run.first, InputKind::control, "INPUT_SPECIAL_ABILITY");
     } else if (prev.imposed.wheelTaken != run.imposed.wheelTaken && at.controls.contains("INPUT_FRONTEND_SELECT")) {
-        reason.why = "INPUT_FRONTEND_SELECT held: the wheel is left to the game";
+        reason.kind = ReasonKind::wheelLeftToTheGame;
     } else if (at.firstPerson && run.imposed.pinned() && *run.imposed.cap == 1.0f) {
-        reason.why = "first-person camera: no automatic running, pinned at a walk";
-        reason.label = "first person: walk";
+        reason.kind = ReasonKind::firstPersonWalk;
     }
     return reason;
 }
@@ -173,21 +168,21 @@ Reason ownPaceReason(ReasonContext& c, size_t k, const Run& prev)
     const int movedAt = movedOnSince(c.facts, run.first, movedOnWindow);
     if (movedAt && speedOf(&run) && !speedOf(&prev) && !run.ramp) {
         reason = movingOnReason(c, k, movedAt);
-        if (!reason.why.empty())
+        if (reason.kind != ReasonKind::none)
             return reason;
     }
     if (run.ramp) {
-        const bool afterRestart = k >= 1 && c.lastWhy[k - 1].rfind("moving again", 0) == 0;
-        const std::string goal = speedText(*run.imposed.speed());
-        reason.why = afterRestart ? "ramping back up to " + goal : "ramping to " + goal;
-        reason.label = "ramp to " + goal;
+        const bool afterRestart = k >= 1 && isMovingOn(c.kinds[k - 1]);
+        reason.kind = afterRestart ? ReasonKind::rampingBackUp : ReasonKind::ramping;
+        reason.speed = *run.imposed.speed();
         return reason;
     }
     const std::optional<float> was = speedOf(&prev);
     const std::optional<float> now = speedOf(&run);
     if (was && now && *now < *was && at.desired < *was) {
-        reason.why = "the ped only wants " + speedText(at.desired) + ": speed lowered to " + speedText(*now);
-        reason.label = "lowered to " + speedText(*now);
+        reason.kind = ReasonKind::lowered;
+        reason.desired = at.desired;
+        reason.speed = *now;
     }
     return reason;
 }
@@ -214,49 +209,53 @@ Reason findReason(ReasonContext& c, size_t k)
     if (const int held = heldBefore(c, run.first); held >= 0)
         return heldReason(c, k, held, &prev);
     const Reason game = gameReason(c, k, prev);
-    return !game.why.empty() ? game : ownPaceReason(c, k, prev);
+    return game.kind != ReasonKind::none ? game : ownPaceReason(c, k, prev);
 }
 
-std::string quietInputWhy(const InputItem& item, const Facts& facts)
+Reason quietInputReason(const InputItem& item, const Facts& facts)
 {
     const TickFacts* at = facts.at(item.tick);
+    Reason reason;
     if (!at)
-        return "";
-    if (item.text.rfind("wheel notch", 0) == 0) {
-        if (!at->pluginLoaded)
-            return "no plug-in: the wheel does nothing here";
-        if (!at->imposed.controllerRan)
-            return "ignored: Ambleworks is off";
-        if (!at->imposed.wheelTaken)
-            return "ignored: the wheel is left to the game";
-        if (!at->moving())
-            return "standing: nothing imposed now (a kept speed takes the step, shown once you move on)";
-        return "no change";
+        return reason;
+    if (item.kind == InputKind::wheelUp || item.kind == InputKind::wheelDown) {
+        reason.kind = !at->pluginLoaded            ? ReasonKind::wheelWithoutPlugin
+                      : !at->imposed.controllerRan ? ReasonKind::wheelIgnoredOff
+                      : !at->imposed.wheelTaken    ? ReasonKind::wheelIgnoredLeftToTheGame
+                      : !at->moving()              ? ReasonKind::wheelWhileStanding
+                                                   : ReasonKind::wheelNoChange;
+        return reason;
     }
     if (item.press < 0 || !item.release)
-        return "";
+        return reason;
     const KeyPress& press = facts.presses[static_cast<size_t>(item.press)];
     const PluginKeys keys = keysAt(facts, press.downTick);
     if (!press.released() || !isWalkKeyPress(press, keys))
-        return "";
+        return reason;
     // A long hold whose speed outlasts the key.
     const TickFacts* after = facts.at(press.upTick + 3);
     const TickFacts* during = facts.at(press.upTick - 1);
-    if (after && during && during->imposed.speed() && after->imposed.speed() == during->imposed.speed())
-        return press.name + " released: the speed stays at " + speedText(*after->imposed.speed());
-    return "";
+    if (after && during && during->imposed.speed() && after->imposed.speed() == during->imposed.speed()) {
+        reason.kind = ReasonKind::walkReleasedSpeedStays;
+        reason.key = press.name;
+        reason.speed = *after->imposed.speed();
+    }
+    return reason;
 }
 
-std::string setOffWhy(const ReasonContext& c, const InputItem& item)
+Reason setOffReason(const ReasonContext& c, const InputItem& item)
 {
-    if (item.text.rfind("move ", 0) != 0)
-        return "";
+    Reason reason;
+    if (item.kind != InputKind::move)
+        return reason;
     for (size_t k = 0; k < c.runs.size(); ++k) {
-        if (c.runs[k].first > item.tick && c.lastWhy[k].rfind("moving again", 0) == 0 &&
-            movedOnSince(c.facts, c.runs[k].first, movedOnWindow) == item.tick)
-            return "the game sets off at its own pace; the kept speed comes back once the ped is moving";
+        if (c.runs[k].first > item.tick && isMovingOn(c.kinds[k]) &&
+            movedOnSince(c.facts, c.runs[k].first, movedOnWindow) == item.tick) {
+            reason.kind = ReasonKind::setsOffAtOwnPace;
+            return reason;
+        }
     }
-    return "";
+    return reason;
 }
 
 }  // namespace sim::report

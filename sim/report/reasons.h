@@ -5,7 +5,8 @@
 // the same tick and the two before it (the plug-in acts on a key in the tick
 // after its key dispatcher saw it), then among held keys and the move input.
 // reasons.cpp: switching, the wheel, stopping and moving on, the game;
-// key_reasons.cpp: the sprint key and the walk-control key.
+// key_reasons.cpp: the sprint key and the walk-control key. A reason is
+// data (reason.h): its kind and numbers; reason_words.cpp words it.
 
 #include <string>
 
@@ -22,13 +23,14 @@ Reason releaseReason(const ReasonContext& c, size_t k, int pressIndex, const Run
 Reason heldReason(const ReasonContext& c, size_t k, int pressIndex, const Run* prev);
 
 // Why the plug-in pulsed the sprint control in `tick`.
-std::string pulseWhy(const Facts& facts, int tick);
+Reason pulseReason(const Facts& facts, int tick);
 
 // Why an input that changed nothing is still worth a word ("ignored:
-// Ambleworks is off"), or "".
-std::string quietInputWhy(const InputItem& item, const Facts& facts);
+// Ambleworks is off"), or a reason of kind none.
+Reason quietInputReason(const InputItem& item, const Facts& facts);
 
-// Why moving on after a stop with the speed kept changes nothing yet, or "".
-std::string setOffWhy(const ReasonContext& c, const InputItem& item);
+// Why moving on after a stop with the speed kept changes nothing yet, or a
+// reason of kind none.
+Reason setOffReason(const ReasonContext& c, const InputItem& item);
 
 }  // namespace sim::report

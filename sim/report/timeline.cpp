@@ -65,8 +65,7 @@ struct Line {
     int tick = 0;
     std::vector<int> items;
     std::string imposed;
-    std::string why;
-    std::string label;
+    Reason reason;
     bool effect = false;
 };
 
@@ -76,7 +75,7 @@ public:
         : facts_(facts),
           runs_(runs),
           items_(items),
-          context_{facts, runs, items, std::vector<std::string>(runs.size())}
+          context_{facts, runs, items, std::vector<ReasonKind>(runs.size(), ReasonKind::none)}
     {
     }
 
@@ -148,9 +147,8 @@ size_t LineBuilder::addEffect(size_t k)
     size_t next = k + 1;
     line.imposed = imposedWords(k, next);
     const Reason reason = findReason(context_, k);
-    context_.lastWhy[k] = reason.why;
-    line.why = reason.why;
-    line.label = reason.label;
+    context_.kinds[k] = reason.kind;
+    line.reason = reason;
     moveCauseOnto(reason, run, lines_);
     return next;
 }
@@ -165,8 +163,8 @@ void LineBuilder::addPulses()
         line.tick = tick.tick;
         line.effect = true;
         line.imposed += (line.imposed.empty() ? "" : "; ") + std::string("sprint control pulsed");
-        if (line.why.empty())
-            line.why = pulseWhy(facts_, tick.tick);
+        if (line.reason.kind == ReasonKind::none)
+            line.reason = pulseReason(facts_, tick.tick);
     }
 }
 
@@ -214,14 +212,15 @@ TimelineEntry lineEntry(const Line& line, const LineBuilder& builder, const std:
         entry.inputs.push_back(text);
     }
     entry.imposed = line.imposed;
-    entry.why = line.why;
-    entry.label = line.label;
-    for (size_t i = 0; entry.why.empty() && !line.effect && i < line.items.size(); ++i) {
+    entry.reason = line.reason;
+    for (size_t i = 0; entry.reason.kind == ReasonKind::none && !line.effect && i < line.items.size(); ++i) {
         const InputItem& item = items[static_cast<size_t>(line.items[i])];
-        entry.why = quietInputWhy(item, facts);
-        if (entry.why.empty())
-            entry.why = setOffWhy(builder.context(), item);
+        entry.reason = quietInputReason(item, facts);
+        if (entry.reason.kind == ReasonKind::none)
+            entry.reason = setOffReason(builder.context(), item);
     }
+    entry.why = whyText(entry.reason);
+    entry.label = labelText(entry.reason);
     return entry;
 }
 

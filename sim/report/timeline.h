@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "report/facts.h"
+#include "report/reason.h"
 
 namespace sim::report {
 
@@ -19,7 +20,8 @@ struct TimelineEntry {
     std::string input;                // what changed in the inputs ("Alt up after 0.23 s"), "" none
     std::vector<std::string> inputs;  // the same, one item each
     std::string imposed;              // what Ambleworks imposed from this tick on, "" unchanged
-    std::string why;                  // the reason, "" when the trace does not show one
+    Reason reason;                    // why, as data (kind none when the trace does not show it)
+    std::string why;                  // the reason in words (or the fault), "" none
     std::string label;                // a few words for the chart ("fast walk on"), "" none
     bool fault = false;               // a broken host rule (why holds the fault)
 };

@@ -1,9 +1,9 @@
 // Call patterns: `NAME`, `NAME(ARG, …)` and `NAME(ARG, …) -> RESULT`, the
 // shape expectations match trace events against. Names are checked against
-// what the host can ever see (the 21 natives, the host functions, the
-// twelve control names, the words of registration calls), so a typo is an
-// error with a suggestion rather than an expectation that silently never
-// matches.
+// what the host can ever see (the natives of the catalogue, the host
+// functions, the control names, the words of registration calls), so a typo
+// is an error with a suggestion rather than an expectation that silently
+// never matches.
 
 #include <algorithm>
 #include <charconv>
@@ -97,7 +97,7 @@ bool readArgPattern(const ArgText& raw, ArgPattern& arg, ParseError& error)
         const std::vector<std::string> names = knownControlNames();
         if (std::find(names.begin(), names.end(), arg.text) != names.end())
             return true;
-        error = {raw.column, "'" + text + "' is not a text the plug-in passes (one of the twelve control names)" +
+        error = {raw.column, "'" + text + "' is not a text the plug-in passes (one of its control names)" +
                                  text::didYouMean(arg.text, names)};
         return false;
     }
@@ -149,7 +149,8 @@ bool readCallName(const std::string& name, CallPattern& pattern, ParseError& err
     }
     if (!pattern.name.empty())
         return true;
-    error = {1, "'" + name + "' is neither one of the 21 natives nor a host function" + text::didYouMean(name, known)};
+    error = {1, "'" + name + "' is neither a native the plug-in calls nor a host function" +
+                    text::didYouMean(name, known)};
     return false;
 }
 

@@ -18,7 +18,7 @@ void Parser::expectStatement(const Statement& s)
 {
     const Words& w = s.words;
     if (w.size() < 4 || w[1].text != "at") {
-        error(s.line, w.size() > 1 ? w[1].column : 0, "use 'expect at TICKS call|no call|count|sequence …'");
+        error(s.line, w.size() > 1 ? w[1].column : 0, "use 'expect at TICKS call|no call|count|sequence ...'");
         return;
     }
     Expectation expectation;
@@ -99,7 +99,8 @@ void Parser::readSequence(const Statement& s, Expectation& expectation)
         error(s.line, s.words[2].column, "a sequence is expected of one tick, not a range");
         return;
     }
-    while (next_ < lines_.size()) {
+    // Each line of the block may be an error: the block ends at the limit too.
+    while (next_ < lines_.size() && !tooManyErrors()) {
         Statement item;
         item.line = static_cast<int>(next_ + 1);
         item.text = stripComment(lines_[next_++]);
@@ -120,7 +121,7 @@ void Parser::readSequence(const Statement& s, Expectation& expectation)
         if (ok)
             expectation.sequence.push_back(entry);
     }
-    error(s.line, s.words[3].column, "'expect … sequence' has no matching 'end'");
+    error(s.line, s.words[3].column, "'expect ... sequence' has no matching 'end'");
 }
 
 // A call pattern starting at `column` of the statement's line; errors point

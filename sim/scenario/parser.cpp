@@ -11,6 +11,8 @@
 #include "scenario/parser.h"
 #include "scenario/properties.h"
 #include "text/nearest_name.h"
+#include "text/printable.h"
+#include "text/text_bytes.h"
 #include "trace/format.h"
 
 namespace sim {
@@ -20,6 +22,24 @@ namespace {
 // The longest run a scenario may ask for, and the longest clock step.
 constexpr int64_t mostTicks = 10000000;
 constexpr uint64_t longestStepMs = 60000;
+// After this many errors the parser reads no further: a file that is not a
+// scenario says so in a screenful, however long it is.
+constexpr size_t mostErrors = 20;
+
+// Where `text` holds a control byte (TAB aside) or a byte outside
+// well-formed UTF-8, or npos.
+size_t firstUnprintable(std::string_view text)
+{
+    for (size_t at = 0; at < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        const bool control = (byte < 0x20 && byte != '\t') || byte == 0x7F;
+        const size_t length = text::wellFormedUtf8Length(text, at);
+        if (control || length == 0)
+            return at;
+        at += length;
+    }
+    return std::string::npos;
+}
 
 }  // namespace
 
@@ -29,21 +49,53 @@ const Parser::Keyword Parser::keywords[] = {
     {"results", &Parser::resultsStatement}, {"ini", &Parser::iniStatement},
 };
 
-std::vector<std::string> statementKeywords()
+std::span<const Parser::Keyword> Parser::keywordTable()
+{
+    return keywords;
+}
+
+std::vector<std::string> Parser::statementKeywords()
 {
     std::vector<std::string> names = propertyNames();
-    for (const char* word :
-         {"at", "expect", "title", "ticks", "clock", "repeat", "results", "ini", "key", "wheel", "plugin"})
-        names.emplace_back(word);
+    for (const Keyword& entry : keywordTable())
+        names.emplace_back(entry.word);
+    for (const TimedKeyword& entry : timedKeywordTable()) {
+        if (!isStandalone(entry.word))
+            names.emplace_back(entry.word);
+    }
     return names;
+}
+
+bool Parser::isStandalone(const std::string& word)
+{
+    const std::span<const Keyword> table = keywordTable();
+    return std::any_of(table.begin(), table.end(), [&](const Keyword& entry) { return word == entry.word; });
+}
+
+bool Parser::isTimedOnly(const std::string& word)
+{
+    for (const TimedKeyword& entry : timedKeywordTable()) {
+        if (word == entry.word)
+            return !isStandalone(word);
+    }
+    return false;
 }
 
 void Parser::error(int line, int column, const std::string& message)
 {
+    if (tooManyErrors())
+        return;  // one statement may find several; the file says no more than the limit
     std::string where = path_ + ":" + decimal(line) + ":";
     if (column > 0)
         where += decimal(column) + ":";
-    errors_.push_back(where + " " + message);
+    // The message quotes the file's words: every byte that could drive a
+    // terminal is written as \xNN.
+    errors_.push_back(text::printable(where + " " + message));
+}
+
+bool Parser::tooManyErrors() const
+{
+    return errors_.size() - firstError_ >= mostErrors;
 }
 
 void Parser::parse(const std::string& text)
@@ -55,13 +107,20 @@ void Parser::parse(const std::string& text)
             line.pop_back();
         lines_.push_back(line);
     }
-    while (next_ < lines_.size()) {
+    while (next_ < lines_.size() && !tooManyErrors()) {
         Statement s;
         s.line = static_cast<int>(next_ + 1);
         s.text = stripComment(lines_[next_++]);
         s.words = splitWords(s.text);
         if (!s.words.empty())
             statement(s);
+    }
+    if (next_ < lines_.size()) {
+        const size_t notRead = lines_.size() - next_;
+        errors_.push_back(text::printable(path_) + ": stopped after " + decimal(static_cast<int64_t>(mostErrors)) +
+                          " errors; " + decimal(static_cast<int64_t>(notRead)) +
+                          (notRead == 1 ? " more line was" : " more lines were") + " not read");
+        return;
     }
     warnAfterTheLastTick();
 }
@@ -78,8 +137,8 @@ void Parser::statement(const Statement& s)
     // A game-state statement without `at` holds from tick 1.
     if (stateStatement(s, TickSpan{}))
         return;
-    if (keyword.text == "key" || keyword.text == "wheel" || keyword.text == "plugin") {
-        error(s.line, keyword.column, "'" + keyword.text + "' needs a tick: 'at N " + keyword.text + " …'");
+    if (isTimedOnly(keyword.text)) {
+        error(s.line, keyword.column, "'" + keyword.text + "' needs a tick: 'at N " + keyword.text + " ...'");
         return;
     }
     error(s.line, keyword.column,
@@ -93,7 +152,7 @@ void Parser::warnAfterTheLastTick()
     for (const Timed& timed : timed_) {
         if (timed.first <= scenario_.ticks)
             continue;
-        scenario_.warnings.push_back(path_ + ":" + decimal(timed.line) + ":" + decimal(timed.column) +
+        scenario_.warnings.push_back(text::printable(path_) + ":" + decimal(timed.line) + ":" + decimal(timed.column) +
                                      ": warning: tick " + decimal(timed.first) + " comes after the last tick (ticks " +
                                      decimal(scenario_.ticks) + "): this statement never happens");
     }
@@ -101,7 +160,14 @@ void Parser::warnAfterTheLastTick()
 
 void Parser::titleStatement(const Statement& s)
 {
-    scenario_.title = textFrom(s.text, s.words, 1);
+    const std::string title = textFrom(s.text, s.words, 1);
+    if (const size_t at = firstUnprintable(title); at != std::string::npos) {
+        error(s.line, s.words[1].column,
+              "the title holds a byte that is no printable text (" + text::printable(title.substr(at, 1)) +
+                  "): the title is shown in the timeline, the chart and by check");
+        return;
+    }
+    scenario_.title = title;
 }
 
 void Parser::ticksStatement(const Statement& s)
@@ -203,7 +269,7 @@ bool Parser::readIni(const Statement& s, IniContent& content)
     }
     if (what != "file" || w.size() < 3) {
         error(s.line, w.size() > 1 ? w[1].column : 0,
-              "use ini none, ini begin … ini end, or ini file PATH" +
+              "use ini none, ini begin ... ini end, or ini file PATH" +
                   text::didYouMean(what, {"none", "begin", "file"}));
         return false;
     }
@@ -232,6 +298,13 @@ bool parseScenarioText(const std::string& text, const std::string& path, const s
     scenario = Scenario{};
     scenario.path = path;
     scenario.fileName = std::filesystem::path(path).filename().string();
+    if (!text::isText(text)) {
+        errors.push_back(text::printable(path) + ": this is not a scenario file: " +
+                         (text::startsLikeProgram(text) ? "it is a program file"
+                                                        : "it holds binary data (zero bytes, control bytes or bytes "
+                                                          "that are no text), not lines of text"));
+        return false;
+    }
     const size_t before = errors.size();
     Parser parser(path, baseDir, scenario, errors);
     parser.parse(text);
@@ -242,7 +315,7 @@ bool parseScenarioFile(const std::string& path, Scenario& scenario, std::vector<
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        errors.push_back(path + ": cannot read the scenario file");
+        errors.push_back(text::printable(path) + ": cannot read the scenario file");
         return false;
     }
     std::ostringstream content;

@@ -5,6 +5,7 @@
 // Statements are found by keyword in tables; every error is collected with
 // its line and column, so a file shows all its mistakes at once.
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -26,11 +27,16 @@ public:
         : path_(path),
           baseDir_(baseDir),
           scenario_(scenario),
-          errors_(errors)
+          errors_(errors),
+          firstError_(errors.size())
     {
     }
 
     void parse(const std::string& text);
+
+    // Every statement keyword (for "did you mean"): the game-state
+    // statements, the statements of their own and those only after `at`.
+    static std::vector<std::string> statementKeywords();
 
 private:
     using Handler = void (Parser::*)(const Statement&);
@@ -45,9 +51,17 @@ private:
     };
     static const Keyword keywords[];
     static const TimedKeyword timedKeywords[];
+    // The two tables, each from the file that defines it.
+    static std::span<const Keyword> keywordTable();
+    static std::span<const TimedKeyword> timedKeywordTable();
+    // A keyword of a statement of its own; one that only follows `at`.
+    static bool isStandalone(const std::string& word);
+    static bool isTimedOnly(const std::string& word);
 
     void error(int line, int column, const std::string& message);
     void error(int line, const ParseError& problem) { error(line, problem.column, problem.message); }
+    // Whether this file has given as many errors as the parser reports.
+    bool tooManyErrors() const;
     void noteTick(int tick) { scenario_.highestTick = std::max(scenario_.highestTick, tick); }
     void warnAfterTheLastTick();
 
@@ -82,6 +96,7 @@ private:
     const std::string& baseDir_;
     Scenario& scenario_;
     std::vector<std::string>& errors_;
+    size_t firstError_;  // errors_ before this file's
 
     std::vector<std::string> lines_;
     size_t next_ = 0;  // the next line to read (blocks read ahead)
@@ -98,8 +113,5 @@ private:
 // Reads one call pattern. On failure `error.column` is the column within
 // `text` (from 1) of the part at fault, or 0.
 bool readCallPattern(const std::string& text, CallPattern& pattern, ParseError& error);
-
-// Every statement keyword, for "did you mean".
-std::vector<std::string> statementKeywords();
 
 }  // namespace sim

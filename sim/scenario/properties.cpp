@@ -15,8 +15,11 @@
 
 namespace sim {
 
+namespace {
+
+// The statements, one row each (their count is the table's).
 // clang-format off
-const PropertyRow propertyRows[propertyRowCount] = {
+const PropertyRow propertyRows[] = {
     {"on_foot", PropertyKind::flag, "on_foot yes|no", &GameState::onFoot, nullptr, nullptr, nullptr, nullptr},
     {"gait", PropertyKind::gait, "gait auto, gait still|walking|running|sprinting (joined with +), or gait none", nullptr, &GameState::gait, nullptr, nullptr, nullptr},
     {"desired", PropertyKind::desired, "desired SPEED (e.g. desired 1.6), desired auto or desired auto WALK RUN", nullptr, nullptr, &GameState::desired, nullptr, nullptr},
@@ -33,8 +36,6 @@ const PropertyRow propertyRows[propertyRowCount] = {
     {"sprint_key", PropertyKind::key, "sprint_key KEY with a key's name or code (e.g. sprint_key CAPSLOCK), or sprint_key none", nullptr, nullptr, nullptr, nullptr, &GameState::sprintKey},
 };
 // clang-format on
-
-namespace {
 
 // The words of a `move` value and the control each holds.
 struct MoveWord {

@@ -46,9 +46,6 @@ struct PropertyRow {
     uint32_t GameState::*keyField;
 };
 
-inline constexpr std::size_t propertyRowCount = 14;
-extern const PropertyRow propertyRows[propertyRowCount];
-
 // The row of a keyword, or nullptr.
 const PropertyRow* findProperty(std::string_view keyword);
 

@@ -63,6 +63,11 @@ const Parser::TimedKeyword Parser::timedKeywords[] = {
     {"ini", &Parser::timedIniStatement},
 };
 
+std::span<const Parser::TimedKeyword> Parser::timedKeywordTable()
+{
+    return timedKeywords;
+}
+
 void Parser::atStatement(const Statement& s)
 {
     if (s.words.size() < 3) {

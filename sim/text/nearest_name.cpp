@@ -1,6 +1,7 @@
 #include "text/nearest_name.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace sim::text {
 
@@ -21,24 +22,41 @@ size_t allowedEdits(size_t length)
 
 size_t typingDistance(std::string_view a, std::string_view b)
 {
-    // d[i][j]: edits between the first i letters of a and the first j of b
-    // (optimal string alignment: a swap of neighbours is one edit).
-    std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1, 0));
-    for (size_t i = 0; i <= a.size(); ++i)
-        d[i][0] = i;
+    // Rows of the table d[i][j]: edits between the first i letters of a and
+    // the first j of b (optimal string alignment: a swap of neighbours is one
+    // edit). Only three rows are needed, two back for a swap; they are kept
+    // as long as the shorter text, on the stack for a name's length: every
+    // typo is compared with every known name.
+    if (a.size() < b.size())
+        std::swap(a, b);
+    constexpr size_t stackLength = 64;
+    size_t onStack[3][stackLength + 1] = {};
+    std::vector<size_t> onHeap;
+    size_t* twoBack = onStack[0];
+    size_t* oneBack = onStack[1];
+    size_t* row = onStack[2];
+    if (b.size() > stackLength) {
+        onHeap.resize(3 * (b.size() + 1));
+        twoBack = onHeap.data();
+        oneBack = twoBack + b.size() + 1;
+        row = oneBack + b.size() + 1;
+    }
     for (size_t j = 0; j <= b.size(); ++j)
-        d[0][j] = j;
+        oneBack[j] = j;
     for (size_t i = 1; i <= a.size(); ++i) {
+        row[0] = i;
         for (size_t j = 1; j <= b.size(); ++j) {
             const bool same = folded(a[i - 1]) == folded(b[j - 1]);
-            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (same ? 0 : 1)});
+            row[j] = std::min({oneBack[j] + 1, row[j - 1] + 1, oneBack[j - 1] + (same ? 0 : 1)});
             const bool swapped =
                 i > 1 && j > 1 && folded(a[i - 1]) == folded(b[j - 2]) && folded(a[i - 2]) == folded(b[j - 1]);
             if (swapped)
-                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+                row[j] = std::min(row[j], twoBack[j - 2] + 1);
         }
+        std::swap(twoBack, oneBack);
+        std::swap(oneBack, row);
     }
-    return d[a.size()][b.size()];
+    return oneBack[b.size()];
 }
 
 std::string nearestName(std::string_view written, const std::vector<std::string>& names)

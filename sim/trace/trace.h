@@ -31,7 +31,7 @@ enum class EventKind {
 struct TraceEvent {
     EventKind kind = EventKind::note;
     std::string name;              // call: role or host function name; key: key name
-    bool native = false;           // call: one of the 21 natives
+    bool native = false;           // call: a native of the catalogue
     std::vector<DecodedArg> args;  // call: the arguments; key: unused
     bool hasResult = false;
     ResultKind resultKind = ResultKind::none;

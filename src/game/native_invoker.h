@@ -18,31 +18,16 @@
 
 #include <cstdint>
 
+#include "game/native_catalogue.h"
+
 namespace NativeInvoker {
 
-// The native hashes, exactly as the host resolves them.
+// The native hashes, exactly as the host resolves them: Hash::playerPed and
+// so on, one per row of native_catalogue.h.
 namespace Hash {
-inline constexpr uint64_t playerPed = 0x096275889B8E0EE0ull;
-inline constexpr uint64_t hashOfText = 0xFD340785ADF8CFB7ull;
-inline constexpr uint64_t isControlPressed = 0xF3A21BCD95725A4Aull;
-inline constexpr uint64_t isDisabledControlJustPressed = 0x91AEF906BCA88877ull;
-inline constexpr uint64_t disableControlAction = 0xFE99B66D079CF6BCull;
-inline constexpr uint64_t setControlValueNextFrame = 0xE8A25867FBA3B05Eull;
-inline constexpr uint64_t isControlEnabled = 0x1CEA6BFDF248E5D9ull;
-inline constexpr uint64_t isControlHoldBlocked = 0x1BE19185B8AFE299ull;
-inline constexpr uint64_t isFirstPersonCameraActive = 0xA24C1D341C6E0D53ull;
-inline constexpr uint64_t getPedDesiredSpeed = 0x8517D4A6CA8513EDull;
-inline constexpr uint64_t isPedOnFoot = 0x01FEE67DB37F59B2ull;
-inline constexpr uint64_t isPedWalking = 0xDE4C184B2B9B071Aull;
-inline constexpr uint64_t isPedRunning = 0xC5286FFC176F28A2ull;
-inline constexpr uint64_t isPedSprinting = 0x57E457CD2C0FC168ull;
-inline constexpr uint64_t isPedStill = 0xAC29253EEF8F0180ull;
-inline constexpr uint64_t setPedMaxSpeed = 0x433083750C5E064Aull;
-inline constexpr uint64_t setPedMinSpeed = 0x01A898D26E2333DDull;
-inline constexpr uint64_t isPedMoveFree = 0xBDD9C235D8D1052Eull;
-inline constexpr uint64_t isGlobalMoveRestricted = 0x698F456FB909E077ull;
-inline constexpr uint64_t isPedMoveRestricted = 0x4859F1FC66A6278Eull;
-inline constexpr uint64_t isRunDropAllowed = 0x4200F14D6F840A9Aull;
+#define AMBLEWORKS_NATIVE_HASH(role, hash, args, result) inline constexpr uint64_t role = hash;
+AMBLEWORKS_NATIVES(AMBLEWORKS_NATIVE_HASH)
+#undef AMBLEWORKS_NATIVE_HASH
 }  // namespace Hash
 
 // Argument slots: 32-bit values zero-extended, floats as their single-precision

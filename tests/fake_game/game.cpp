@@ -6,11 +6,8 @@ namespace fake {
 
 Game theGame;
 
-const char* const controlNames[controlCount] = {
-    inputMoveUpOnly, inputMoveLeftOnly,    inputMoveDownOnly,   inputMoveRightOnly,
-    inputSprint,     inputFrontendSelect,  inputPrevWeapon,     inputNextWeapon,
-    inputRevealHud,  inputSelectRadarMode, inputSpecialAbility, inputScriptedFlyZup,
-};
+static_assert(controlCount == controlNameCount, "one Control per name of game/control_names.h, in its order");
+const char* const* const controlNames = controlNameList;
 
 void queueDesiredSpeeds(std::span<const float> readings)
 {

@@ -1,5 +1,5 @@
 #pragma once
-// The fake game: what each of the 21 natives answers, as one plain record
+// The fake game: what each of the natives answers, as one plain record
 // that a unit test, a benchmark or a fuzz target sets between calls. The host
 // (host.h) reads it for every call; nothing here asks or remembers anything.
 
@@ -12,7 +12,7 @@
 
 namespace fake {
 
-// The twelve controls the plug-in names, in the order of control_names.h.
+// The controls the plug-in names, in the order of game/control_names.h.
 enum Control : uint8_t {
     moveUp,
     moveLeft,
@@ -31,7 +31,7 @@ enum Control : uint8_t {
 };
 
 // The game's names of the controls, by Control.
-extern const char* const controlNames[controlCount];
+extern const char* const* const controlNames;
 
 // One answer as the host hands it back: a whole 64-bit slot. A bool or a
 // float is stored as the game stores it (0 or 1; the float's bits,

@@ -62,7 +62,7 @@ struct TextSlot {
 };
 TextSlot textSlots[64];
 
-// The first sight of a text address: which of the twelve names it holds.
+// The first sight of a text address: which of the control names it holds.
 [[gnu::noinline]] Control learnText(TextSlot& slot, uint64_t address)
 {
     const char* text = reinterpret_cast<const char*>(static_cast<uintptr_t>(address));
@@ -76,7 +76,7 @@ TextSlot textSlots[64];
 
 Control controlOfText(uint64_t address)
 {
-    // A multiplicative hash: the twelve names lie a few bytes apart.
+    // A multiplicative hash: the control names lie a few bytes apart.
     uint64_t index = (address * 0x9E3779B97F4A7C15ull) >> 58;
     for (int probes = 0; probes < 64; ++probes) {
         TextSlot& slot = textSlots[index];
@@ -154,7 +154,7 @@ bool argumentFits(Arg arg, uint64_t slot)
         break;
     }
     case Arg::text:
-        brokenRule("%s: the argument is not one of the twelve control names", native.name);
+        brokenRule("%s: the argument is not one of the control names", native.name);
         break;
     case Arg::floating:
         if (slot >> 32)
@@ -221,6 +221,7 @@ uint64_t gameAnswer(const NativeCall& call)
     case Reply::hashOfText:
         return call.control == noControl ? 0 : g.hashOfControl[call.control].slot;
     case Reply::nothing:
+    case Reply::noRow:
         break;
     }
     return 0;

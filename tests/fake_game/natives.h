@@ -1,13 +1,16 @@
 #pragma once
-// The 21 natives the plug-in may call, as the fake host knows them: the
-// arguments each takes, in what shape they must arrive, and which field of
-// the fake game answers it. One table for every check, answer and
-// description of a call.
+// The natives the plug-in may call (src/game/native_catalogue.h), as the
+// fake host knows them: the arguments each takes, in what shape they must
+// arrive, and which field of the fake game answers it. One table for every
+// check, answer and description of a call.
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "game.h"
+#include "game/native_catalogue.h"
 
 namespace fake {
 
@@ -15,7 +18,7 @@ namespace fake {
 enum class Arg : uint8_t {
     integer,      // a 32-bit value, zero-extended
     ped,          // the handle the playerPed call right before answered
-    text,         // the address of one of the twelve control names
+    text,         // the address of one of the control names (game/control_names.h)
     controlHash,  // the answer of the hashOfText call right before
     floating,     // a float's bits, zero-extended; finite unless the game or a setting fed in NaN or infinity
 };
@@ -27,6 +30,7 @@ enum class Reply : uint8_t {
     desiredSpeed,  // the queued readings first, then the game's desired speed
     control,       // the game's answer for the control of the call
     hashOfText,    // the game's hash of the named control
+    noRow,         // natives.cpp has no row for the native: it answers 0 (a test fails)
 };
 
 inline constexpr std::size_t maxArgs = 3;
@@ -44,8 +48,13 @@ struct Native {
     ControlAnswers Game::*control;  // Reply::control
 };
 
-inline constexpr std::size_t nativeCount = 21;
+inline constexpr std::size_t nativeCount = NativeCatalogue::nativeCount;
 extern const Native natives[nativeCount];
+
+// What keeps natives.cpp's rows from matching the catalogue, one line each: a
+// native without a row, a row for a role the catalogue does not have. Empty
+// when they match.
+std::vector<std::string> rowMismatches();
 
 // The catalogue entry of a hash, or nullptr: one multiply and one load, so
 // that every native costs the host about the same few instructions.
