@@ -37,13 +37,12 @@ export function browserCodes() {
   return codes;
 }
 
-// browser code -> virtual-key code, asked of the module once for every code.
+// browser code -> virtual-key code, asked of the module once for all codes.
 export async function makeKeyTable(worker) {
+  const codes = browserCodes();
+  const vks = await worker.request('keyCodesOfNames', { names: codes.map(keyNameOfBrowserCode) });
   const table = new Map();
-  for (const code of browserCodes()) {
-    const vk = await worker.request('keyCodeOfName', { name: keyNameOfBrowserCode(code) });
-    if (vk >= 0) table.set(code, vk);
-  }
+  codes.forEach((code, i) => vks[i] >= 0 && table.set(code, vks[i]));
   return table;
 }
 

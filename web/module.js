@@ -48,7 +48,7 @@ export function bridgeOf(module) {
     },
     valuesFile: (bytes, edits) => answerBytes(call('awValuesFile', [bytes, JSON.stringify(edits)])),
     schema: (shippedIni) => json(call('awSettingsSchema', [shippedIni])),
-    preview: (name, scenario, ini) => json(call('awPreview', [name, scenario, ini])),
+    preview: (name, scenario, ini, withTrace = false) => json(call('awPreview', [name, scenario, ini], [withTrace ? 1 : 0])),
     liveStart: (ini) => json(call('awLiveStart', [ini])),
     liveKey: (code, down) => module._awLiveKey(code, down ? 1 : 0),
     liveWheel: (up) => module._awLiveWheel(up ? 1 : 0),

@@ -22,6 +22,7 @@ const operations = {
     return result;
   },
   keyCodeOfName: (bridge, { name }) => bridge.keyCodeOfName(name),
+  keyCodesOfNames: (bridge, { names }) => names.map((name) => bridge.keyCodeOfName(name)),
   keyNameOfCode: (bridge, { code }) => bridge.keyNameOfCode(code),
   // The name of every code from 0 to 255, '' where no key has it.
   keyNames: (bridge) => Array.from({ length: 256 }, (_, code) => bridge.keyNameOfCode(code)),

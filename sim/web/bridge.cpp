@@ -169,13 +169,14 @@ AW_EXPORT const char* awEditIni(const char* bytes, int length, const char* edits
 // Previews
 
 // Plays a bundled scenario with the page's settings (with its own when
-// iniLength is negative): {played, error, trace, timeline, chart, faults}.
+// iniLength is negative): {played, error, trace (only withTrace), timeline,
+// chart, faults}.
 AW_EXPORT const char* awPreview(const char* name, int nameLength, const char* scenario, int scenarioLength,
-                                const char* ini, int iniLength)
+                                const char* ini, int iniLength, int withTrace)
 {
     const sim::web::Preview preview =
         sim::web::playPreview(previewFolder, text(name, nameLength), text(scenario, scenarioLength),
-                              iniLength < 0 ? std::nullopt : std::optional(text(ini, iniLength)));
+                              iniLength < 0 ? std::nullopt : std::optional(text(ini, iniLength)), withTrace != 0);
     return give(asJson({{"played", preview.played},
                         {"error", preview.error},
                         {"trace", preview.trace},

@@ -25,7 +25,7 @@ bool writeBytes(const std::string& path, const std::string& bytes)
 }  // namespace
 
 Preview playPreview(const std::string& folder, const std::string& scenarioName, const std::string& scenarioText,
-                    const std::optional<std::string>& iniBytes)
+                    const std::optional<std::string>& iniBytes, bool withTrace)
 {
     Preview preview;
     std::error_code ec;
@@ -45,7 +45,8 @@ Preview playPreview(const std::string& folder, const std::string& scenarioName, 
         return preview;
     }
     preview.played = true;
-    preview.trace = formatTrace(played.result.trace);
+    if (withTrace)
+        preview.trace = formatTrace(played.result.trace);
     preview.timeline = report::formatTimeline(played.timeline);
     preview.chart = report::renderChart(played.facts, played.timeline);
     preview.faults = played.result.trace.faultCount;

@@ -22,7 +22,8 @@ struct Preview {
 // with the scenario's own when there are none. The files are written into
 // `folder` first, which becomes the current folder, so that every path the
 // reports name is the one a player's command line in that folder would give.
+// The trace text (megabytes for a minute) is made only `withTrace`.
 Preview playPreview(const std::string& folder, const std::string& scenarioName, const std::string& scenarioText,
-                    const std::optional<std::string>& iniBytes);
+                    const std::optional<std::string>& iniBytes, bool withTrace);
 
 }  // namespace sim::web
