@@ -163,6 +163,9 @@ async function main() {
   wireOpening();
   $('[data-worker-note]').textContent = tools.usesThread ? '' : 'Your browser runs the checks on the page itself: a very large file may keep it busy for a moment.';
   await openBytes('Ambleworks.ini (shipped)', shipped);
+  // For the page's own tests: the settings file the preview and live play
+  // run on, and what the last live play recorded.
+  window.ambleworksPage = { values: () => state.values, lastLive: () => live.lastRun || null };
   document.body.dataset.ready = 'true';
   document.body.dataset.readyMs = String(Math.round(performance.now()));
 }
