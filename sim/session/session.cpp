@@ -320,6 +320,21 @@ bool Session::step()
     return true;
 }
 
+void Session::replan()
+{
+    State& s = *state_;
+    if (!s.runtime)
+        return;
+    s.ticks = s.scenario.tickCount();
+    s.result.trace.headerLines.clear();
+    s.header();
+    // The plan of the ticks played is a prefix of the new one, so the
+    // positions reached in it stay where they are.
+    s.stateActions = scheduleStateActions(s.scenario);
+    s.keyMessages = scheduleKeyMessages(s.scenario);
+    s.saved.resize(s.scenario.states.size());
+}
+
 // ---------------------------------------------------------------------------
 // Finishing
 

@@ -55,6 +55,12 @@ public:
     // Unloads the plug-in and judges the expectations (unless told not to).
     void finish();
 
+    // Takes in what was added to the scenario since start (statements at
+    // ticks not yet played, holds and ranges that now end later, a longer
+    // run): live play grows its scenario as the player acts. What was
+    // played stays as it was: the inputs of the ticks played never change.
+    void replan();
+
 private:
     struct State;
     std::unique_ptr<State> state_;

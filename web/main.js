@@ -1,0 +1,173 @@
+// The page: opens a file (or the shipped one), shows what the plug-in reads
+// of it, takes edits, plays them, saves them. The embedded data (the shipped
+// Ambleworks.ini, the bundled scenarios, the module) comes from build.mjs as
+// window.AMBLEWORKS_DATA.
+
+import { startWorker } from './client.js';
+import { SettingsForm, findingItem, element } from './form.js';
+import { makeKeyTable } from './keys.js';
+import { Preview } from './preview.js';
+import { LivePlay } from './live.js';
+import { save } from './save.js';
+
+const data = window.AMBLEWORKS_DATA;
+const bytesOf = (base64) => Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
+const $ = (selector) => document.querySelector(selector);
+
+const state = {
+  file: null,      // {name, bytes, handle}
+  edits: {},       // KEY -> value text
+  sections: {},    // KEY -> section
+  values: null,    // the settings file of the values shown
+};
+
+function say(text) {
+  $('[data-status]').textContent = text;
+}
+
+// The findings of the player's own file, by line, and beside their keys.
+function showFindings(report) {
+  const list = $('[data-file-findings]');
+  list.textContent = '';
+  const verdict = !report.readable ? 'The file cannot be read: the plug-in runs on its built-in defaults.'
+    : !report.settingsFile ? 'This is not a settings file.'
+      : report.loadsWhole ? `The plug-in reads the whole file (${report.lines} lines).`
+        : 'The plug-in does not read the whole file: see the problem below.';
+  $('[data-verdict]').textContent = verdict;
+  for (const finding of report.findings) {
+    const where = finding.line === null ? 'the whole file' : `line ${finding.line}: ${finding.lineText}`;
+    list.append(element('li', { class: 'file-finding', 'data-line': finding.line === null ? '' : String(finding.line) },
+      element('span', { class: 'where', text: where }), element('ul', {}, findingItem(finding))));
+  }
+  if (report.findingsNotShown) list.append(element('li', { text: `... and ${report.findingsNotShown} more findings, not shown` }));
+}
+
+function findingsByKey(findings) {
+  const byKey = new Map();
+  for (const finding of findings) {
+    if (!finding.key) continue;
+    const key = finding.key.toUpperCase();
+    if (!byKey.has(key)) byKey.set(key, []);
+    byKey.get(key).push(finding);
+  }
+  return byKey;
+}
+
+async function openBytes(name, bytes, handle = null) {
+  say(`Checking ${name} (${bytes.length} bytes)…`);
+  $('[data-file-name]').textContent = name;
+  const started = performance.now();
+  const report = await tools.request('doctor', { name, bytes });
+  state.file = { name, bytes, handle, report };
+  state.edits = {};
+  showFindings(report);
+  await refresh();
+  say(`${name}: checked in ${Math.round(performance.now() - started)} ms.`);
+}
+
+// After a change of file or values: what the plug-in reads now, the
+// preview and the live play with it.
+async function refresh() {
+  const fileReport = state.file.report;
+  const editedKeys = Object.keys(state.edits);
+  let settings = fileReport.settings;
+  const byKey = findingsByKey(fileReport.findings);
+  state.values = await tools.request('valuesFile', { bytes: state.file.bytes, edits: state.edits });
+  if (editedKeys.length) {
+    const valuesReport = await tools.request('doctor', { name: 'Ambleworks.ini', bytes: state.values });
+    settings = valuesReport.settings;
+    const valueFindings = findingsByKey(valuesReport.findings);
+    for (const key of editedKeys) byKey.set(key, valueFindings.get(key) || []);
+  }
+  form.show(settings, byKey);
+  $('[data-save]').disabled = editedKeys.length === 0;
+  $('[data-edits]').textContent = editedKeys.length ? `${editedKeys.length} changed: ${editedKeys.join(', ')}` : 'No changes.';
+  preview.setIni(state.values);
+  live.setIni(state.values);
+}
+
+let refreshTimer = null;
+function edit(key, text) {
+  state.edits[key] = text;
+  clearTimeout(refreshTimer);
+  refreshTimer = setTimeout(refresh, 60);
+}
+
+async function openChosen(file, handle = null) {
+  const bytes = new Uint8Array(await file.arrayBuffer());
+  await openBytes(file.name, bytes, handle);
+}
+
+function wireOpening() {
+  const input = $('[data-open-input]');
+  input.addEventListener('change', () => input.files[0] && openChosen(input.files[0]));
+  $('[data-open]').addEventListener('click', async () => {
+    if (!window.showOpenFilePicker) {
+      input.click();
+      return;
+    }
+    try {
+      const [handle] = await window.showOpenFilePicker({ types: [{ description: 'Ambleworks settings', accept: { 'text/plain': ['.ini'] } }], excludeAcceptAllOption: false });
+      await openChosen(await handle.getFile(), handle);
+    } catch (error) {
+      if (error.name !== 'AbortError') input.click();
+    }
+  });
+  $('[data-shipped]').addEventListener('click', () => openBytes('Ambleworks.ini (shipped)', bytesOf(data.shippedIni)));
+  const drop = document.body;
+  drop.addEventListener('dragover', (event) => { event.preventDefault(); drop.classList.add('dragging'); });
+  drop.addEventListener('dragleave', () => drop.classList.remove('dragging'));
+  drop.addEventListener('drop', async (event) => {
+    event.preventDefault();
+    drop.classList.remove('dragging');
+    const item = event.dataTransfer.items && event.dataTransfer.items[0];
+    const handle = item && item.getAsFileSystemHandle ? await item.getAsFileSystemHandle().catch(() => null) : null;
+    const file = event.dataTransfer.files[0];
+    if (file) await openChosen(file, handle && handle.kind === 'file' ? handle : null);
+  });
+  $('[data-save]').addEventListener('click', async () => {
+    const edits = {};
+    for (const [key, text] of Object.entries(state.edits)) edits[state.sections[key] + '.' + key] = text;
+    const result = await save(tools, state.file, edits, state.file.handle);
+    $('[data-save-status]').textContent = result.message;
+    if (result.ok) {
+      state.file.bytes = result.bytes;
+      state.edits = {};
+      state.file.report = await tools.request('doctor', { name: state.file.name, bytes: result.bytes });
+      showFindings(state.file.report);
+      await refresh();
+    }
+  });
+}
+
+const workerSources = [data.moduleSource, '\n', data.workerPart];
+const tools = startWorker(workerSources, window.createAmbleworksModule, 'tools');
+const live_ = startWorker(workerSources, window.createAmbleworksModule, 'live');
+let form;
+let preview;
+let live;
+
+async function main() {
+  const shipped = bytesOf(data.shippedIni);
+  const [schema] = await Promise.all([
+    tools.request('setup', { shippedIni: shipped }),
+    live_.request('setup', { shippedIni: shipped }),
+  ]);
+  const names = await tools.request('keyNames', {});
+  const keys = { table: await makeKeyTable(tools), nameOf: (code) => (code >= 0 && code < names.length ? names[code] : '') };
+  for (const row of schema.settings) state.sections[row.key] = row.section;
+  $('[data-intro]').textContent = schema.intro;
+  form = new SettingsForm($('[data-form]'), schema, keys, edit);
+  preview = new Preview($('[data-preview]'), tools, data.scenarios);
+  live = new LivePlay($('[data-live]'), live_, keys.table);
+  wireOpening();
+  $('[data-worker-note]').textContent = tools.usesThread ? '' : 'Your browser runs the checks on the page itself: a very large file may keep it busy for a moment.';
+  await openBytes('Ambleworks.ini (shipped)', shipped);
+  // For the page's own tests: the settings file the preview and live play
+  // run on, and what the last live play recorded.
+  window.ambleworksPage = { values: () => state.values, lastLive: () => live.lastRun || null };
+  document.body.dataset.ready = 'true';
+  document.body.dataset.readyMs = String(Math.round(performance.now()));
+}
+
+main().catch((error) => say(`The page could not start: ${error.message}`));
