@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <string_view>
 
 #include "config/value_conversions.h"
@@ -45,7 +46,8 @@ bool sameLetters(std::string_view a, std::string_view b)
 
 bool isPlainSwitchText(std::string_view value)
 {
-    return std::ranges::any_of(plainSwitchTexts, [&](std::string_view plain) { return sameLetters(value, plain); });
+    return std::any_of(std::begin(plainSwitchTexts), std::end(plainSwitchTexts),
+                       [&](std::string_view plain) { return sameLetters(value, plain); });
 }
 
 // A number is never written with a blank inside it, so a blank in a value
