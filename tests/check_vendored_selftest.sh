@@ -50,7 +50,7 @@ fresh_copy
 expect accepted "third_party/ as it is" "files as recorded"
 
 fresh_copy
-sed -i 's/length specification/length prefix/' "$work/tree/third_party/nlohmann/include/nlohmann/json.hpp"
+sed -i '0,/parse_error/s//parse_fault/' "$work/tree/third_party/nlohmann/include/nlohmann/json.hpp"
 expect rejected "a reworded json.hpp" "nlohmann/include/nlohmann/json.hpp differs from its recorded SHA-256"
 
 fresh_copy
