@@ -45,6 +45,7 @@ TEST(SettingsConversions, ANoteAfterTheValueIsDropped)
         {"0.1 # faster", "0.1"},
         {"Alt\t;walk key", "Alt"},  // the blanks before the note go too, of every kind
         {"; only a note", ""},
+        {" \t; blanks, then a note", ""},
         {"#", ""},
         {"1.5 # a ; b", "1.5"},  // the first sign starts the note, whichever it is
         {"a;b#c", "a"},

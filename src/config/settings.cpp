@@ -1,6 +1,5 @@
 #include "config/settings.h"
 
-#include <cstring>
 #include <string>
 
 #include "config/ini_reader.h"
@@ -178,21 +177,22 @@ void loadSettingsFrom(const std::string& path)
 
 void storeSettings(IniDocument& document)
 {
-    // Rows of one section stand together: each section is looked up once.
+    // Rows of one section stand together and name it with the same text, so
+    // each section is looked up once (were two texts of one name apart, it
+    // would only be looked up again).
     const char* sectionName = nullptr;
     IniSection* section = nullptr;
     for (std::size_t i = 0; i < loadRowCount; ++i) {
         const SettingRow& row = loadRow(i);
-        if (!sectionName || std::strcmp(sectionName, row.section) != 0) {
+        if (sectionName != row.section) {
             sectionName = row.section;
             section = &document.section(sectionName);
         }
         setSettingValue(settings, row, readSetting(row, section->value(row.key)).value);
-        // The copy a Shift release restores boundary respect from; play
-        // changes only the live setting.
-        if (row.flagField == &Settings::respectBoundaries)
-            controllerState.respectBoundariesConfigured = settings.respectBoundaries;
     }
+    // The copy a Shift release restores boundary respect from; play changes
+    // only the live setting.
+    controllerState.respectBoundariesConfigured = settings.respectBoundaries;
 }
 
 void sanitiseSettings()
