@@ -100,6 +100,7 @@ TEST(SettingsConversions, ADecimalCommaBetweenDigitsIsThePoint)
         {"1,5,3", 1, 1.5f},                  // the first comma only
         {"12,5e1", 2, 125.0f},               // the rest of the number reads as before
         {"1.5,3", std::string::npos, 1.5f},  // a point before it
+        {".5,3", std::string::npos, 0.5f},   // a point before it, first of all
         {",5", std::string::npos, 0.0f},     // no digit before it: no number
         {"1,", std::string::npos, 1.0f},     // no digit after it
         {"1,a", std::string::npos, 1.0f},

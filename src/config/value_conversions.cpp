@@ -435,10 +435,10 @@ FloatReading readFloat(std::string_view text)
     switch (subject.form) {
     case FloatForm::none:
     case FloatForm::notANumber:  // NaN would slip past every speed clamp
-        return {0.0f, ReadFailure::invalidFloat};
+        return {.failure = ReadFailure::invalidFloat};
     case FloatForm::infinity:
         // An infinite speed would reach the game wherever no clamp stands.
-        return {0.0f, ReadFailure::floatOutOfRange};
+        return {.failure = ReadFailure::floatOutOfRange};
     case FloatForm::decimal:
     case FloatForm::hexadecimal:
         break;
@@ -452,11 +452,11 @@ FloatReading readFloat(std::string_view text)
     // Out of range here is an overflow to infinity or an underflow to zero of
     // a number that is not zero: both range errors.
     if (result.ec == std::errc::result_out_of_range)
-        return {0.0f, ReadFailure::floatOutOfRange};
+        return {.failure = ReadFailure::floatOutOfRange};
     if (result.ec != std::errc() || result.ptr != last)
-        return {0.0f, ReadFailure::invalidFloat};  // cannot happen: the extent was checked
+        return {.failure = ReadFailure::invalidFloat};  // cannot happen: the extent was checked
     if (magnitude <= std::numeric_limits<float>::min() && lostPrecisionInTinyRange(subject, magnitude))
-        return {0.0f, ReadFailure::floatOutOfRange};
+        return {.failure = ReadFailure::floatOutOfRange};
     return {subject.negative ? -magnitude : magnitude, ReadFailure::none};
 }
 
@@ -485,7 +485,7 @@ IntegerReading convertDecimalInteger(std::string_view text)
         ++at;
     }
     if (at >= text.size() || !isDecimalDigit(text[at]))
-        return {0, ReadFailure::invalidInteger};
+        return {.failure = ReadFailure::invalidInteger};
     // The magnitude saturates just past the 32-bit range; the digits that
     // follow cannot bring it back.
     constexpr int64_t beyond = int64_t{std::numeric_limits<int32_t>::max()} + 2;
@@ -496,7 +496,7 @@ IntegerReading convertDecimalInteger(std::string_view text)
     }
     int64_t value = negative ? -magnitude : magnitude;
     if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max())
-        return {0, ReadFailure::integerOutOfRange};
+        return {.failure = ReadFailure::integerOutOfRange};
     return {static_cast<int32_t>(value), ReadFailure::none};
 }
 
