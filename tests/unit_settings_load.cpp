@@ -297,6 +297,8 @@ TEST_F(SettingsLoad, KeyNamesReadAsTheirKeys)
         {"d", 0x44},
         {"E", 0x45},
         {"F", 0x46},
+        {"z", 0x5A},
+        {"Z", 0x5A},
         {"Q", 0x51},
         {"F1", 0x70},
         {"F11", 0x7A},
