@@ -33,6 +33,12 @@ zip="$work/Ambleworks-$version.zip"
 [ -f "$zip" ] || { echo "FAIL: $zip was not made" >&2; exit 1; }
 
 page=$(sed -n 's/^AMBLEWORKS_SETTINGS_PAGE:FILEPATH=//p' "$build/CMakeCache.txt")
+if [ -n "$page" ] && [ ! -f "$page" ]; then
+  echo "FAIL: the Windows build packs the settings page $page, which is not built:" \
+    "cmake --preset web && cmake --build --preset settings-page (or configure the windows" \
+    "build with -DAMBLEWORKS_SETTINGS_PAGE= for a zip without the page)" >&2
+  exit 1
+fi
 expected="Ambleworks.asi Ambleworks.ini AmbleworksDoctor.exe CHANGELOG.txt README.txt SHA256SUMS.txt "
 [ -n "$page" ] && expected="Ambleworks.asi Ambleworks.ini AmbleworksDoctor.exe AmbleworksSettings.html CHANGELOG.txt README.txt SHA256SUMS.txt "
 contents=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')

@@ -14,14 +14,13 @@ const moveKeys = { KeyW: 'up', ArrowUp: 'up', ArrowDown: 'down', ArrowLeft: 'lef
 const moveOrder = ['up', 'down', 'left', 'right'];
 
 export class LivePlay {
-  constructor(container, worker, keyTable) {
+  constructor(container, worker) {
     this.area = container.querySelector('[data-live-area]');
     this.chart = container.querySelector('[data-live-chart]');
     this.timeline = container.querySelector('[data-live-timeline]');
     this.status = container.querySelector('[data-live-status]');
     this.speed = container.querySelector('[data-live-speed]');
     this.worker = worker;
-    this.keyTable = keyTable;
     this.ini = null;
     this.running = false;
     this.pending = [];
@@ -79,12 +78,11 @@ export class LivePlay {
     // Alt, Tab, F-keys and the rest must not move focus or open menus.
     event.preventDefault();
     if (event.repeat) return;
-    const vk = this.keyTable.get(event.code);
-    if (vk !== undefined) {
-      if (down === this.downCodes.has(vk)) return;
-      if (down) this.downCodes.add(vk);
-      else this.downCodes.delete(vk);
-      this.pending.push(['key', vk, down]);
+    // The module reads the key through the plug-in's table of key names.
+    if (event.code && down !== this.downCodes.has(event.code)) {
+      if (down) this.downCodes.add(event.code);
+      else this.downCodes.delete(event.code);
+      this.pending.push(['key', event.code, down]);
     }
     const direction = moveKeys[event.code];
     if (direction) {
@@ -104,7 +102,7 @@ export class LivePlay {
   // Lets go of every key held when the area loses focus, as the game does
   // when its window does.
   releaseAll() {
-    for (const vk of this.downCodes) this.pending.push(['key', vk, false]);
+    for (const code of this.downCodes) this.pending.push(['key', code, false]);
     this.downCodes.clear();
     if (this.moving.size) this.pending.push(['move', 'none']);
     this.moving.clear();

@@ -43,9 +43,12 @@ bool sameLetters(std::string_view a, std::string_view b)
     return true;
 }
 
+// (std::any_of, not std::ranges: the libc++ of Debian's Emscripten, which
+// builds the settings page, has no ranges algorithms.)
 bool isPlainSwitchText(std::string_view value)
 {
-    return std::ranges::any_of(plainSwitchTexts, [&](std::string_view plain) { return sameLetters(value, plain); });
+    return std::any_of(plainSwitchTexts.begin(), plainSwitchTexts.end(),
+                       [&](std::string_view plain) { return sameLetters(value, plain); });
 }
 
 // A number is never written with a blank inside it, so a blank in a value

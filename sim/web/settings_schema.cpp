@@ -33,7 +33,7 @@ const char* kindName(SettingRule rule)
         return "flag";
     case SettingRule::decimalFloat:
         return "speed";
-    case SettingRule::hexInteger:
+    case SettingRule::keyCode:
         return "key";
     case SettingRule::decimalInteger:
         return "whole";
