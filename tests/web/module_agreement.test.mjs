@@ -58,6 +58,17 @@ test('every bundled scenario plays to the native trace and timeline', () => {
   }
 });
 
+test('a preview without the trace text shows the timeline and the chart of the trace in full', () => {
+  for (const name of ['demo.scn', 'controller_ramp.scn', 'walk_hold_stages.scn', 'hotkeys_keys_reload_changes_keys.scn']) {
+    const file = path.join(root, 'scenarios', name);
+    const full = bridge.preview(name, fs.readFileSync(file), null, true);
+    const light = bridge.preview(name, fs.readFileSync(file), null, false);
+    assert.equal(light.trace, '', name);
+    assert.equal(light.timeline, full.timeline, name);
+    assert.equal(light.chart, full.chart, name);
+  }
+});
+
 // A hand-made file with problems of several kinds, for the doctor.
 const brokenIni = [
   '[General]', 'ENABLED = false', '[MouseWheel]', 'SPEED_INCRMENT = 0.1', '[Shift]', 'SHIFT_TAP_CUSTOM_SPEED = 1,5',
