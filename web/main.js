@@ -174,17 +174,18 @@ async function saveEdits(how) {
 
 const workerSources = [data.moduleSource, '\n', data.workerPart];
 const tools = startWorker(workerSources, window.createAmbleworksModule, 'tools');
-const live_ = startWorker(workerSources, window.createAmbleworksModule, 'live');
+// The live worker starts once the tools are up: the page is usable without
+// it, and the two would share the machine while the first gets ready.
+let live_;
 let form;
 let preview;
 let live;
 
 async function main() {
   const shipped = bytesOf(data.shippedIni);
-  const [schema] = await Promise.all([
-    tools.request('setup', { shippedIni: shipped }),
-    live_.request('setup', { shippedIni: shipped }),
-  ]);
+  const schema = await tools.request('setup', { shippedIni: shipped });
+  live_ = startWorker(workerSources, window.createAmbleworksModule, 'live');
+  live_.request('setup', { shippedIni: shipped }).catch(() => {});
   const names = await tools.request('keyNames', {});
   const keys = { nameOf: (code) => (code >= 0 && code < names.length ? names[code] : '') };
   for (const row of schema.settings) state.sections[row.key] = row.section;
@@ -195,9 +196,15 @@ async function main() {
   wireOpening();
   $('[data-worker-note]').textContent = tools.usesThread ? '' : 'Your browser runs the checks on the page itself: a very large file may keep it busy for a moment.';
   await openBytes('Ambleworks.ini (shipped)', shipped);
+  // Not waited for: the live worker compiles its code while the player reads.
+  live_.request('warmUp', { ini: shipped }).catch(() => {});
   // For the page's own tests: the settings file the preview and live play
   // run on, and what the last live play recorded.
-  window.ambleworksPage = { values: () => state.values, lastLive: () => live.lastRun || null };
+  window.ambleworksPage = {
+    values: () => state.values,
+    lastLive: () => live.lastRun || null,
+    liveTrace: () => live_.request('liveTrace', {}),
+  };
   document.body.dataset.ready = 'true';
   document.body.dataset.readyMs = String(Math.round(performance.now()));
 }

@@ -58,6 +58,7 @@ export function bridgeOf(module) {
     liveTick: () => json(module._awLiveTick()),
     liveReport: () => json(module._awLiveReport()),
     liveStop: () => json(module._awLiveStop()),
+    liveTrace: () => answerText(module._awLiveTrace()),
     browserKey: (browserCode) => json(call('awBrowserKey', [browserCode])),
     keyNameOfCode: (code) => answerText(module._awKeyNameOfCode(code)),
   };

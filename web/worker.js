@@ -58,7 +58,31 @@ const operations = {
   },
   liveReport: (bridge) => bridge.liveReport(),
   liveStop: (bridge) => bridge.liveStop(),
+  liveTrace: (bridge) => bridge.liveTrace(),
+  // Plays a few seconds of live play nobody sees, so that the browser has
+  // compiled the module's code for live play before the player starts.
+  warmUp: (bridge, { ini }) => {
+    bridge.liveStart(ini);
+    bridge.liveMove('up');
+    for (let tick = 1; tick <= warmUpTicks; ++tick) {
+      for (const [at, code, down] of warmUpKeys) if (at === tick) bridge.liveKey(code, down);
+      if (tick % 20 === 0) bridge.liveWheel(tick % 40 === 0);
+      bridge.liveTick();
+      if (tick % 15 === 0) bridge.liveReport();
+    }
+    bridge.liveStop();
+    return true;
+  },
 };
+
+// The warm-up's inputs: [tick, key code, down]: a short and a long Alt,
+// Shift held and tapped, End+Numpad 1 and 2.
+const warmUpTicks = 300;
+const warmUpKeys = [
+  [10, 0x12, true], [15, 0x12, false], [40, 0x12, true], [120, 0x12, false], [130, 0x10, true], [170, 0x10, false],
+  [180, 0x10, true], [182, 0x10, false], [200, 0x23, true], [201, 0x61, true], [203, 0x61, false], [210, 0x62, true],
+  [212, 0x62, false], [214, 0x23, false],
+];
 
 // Serves requests from `port` (the worker's global scope, or the page's
 // stand-in for it) once the module is up.

@@ -277,12 +277,18 @@ AW_EXPORT const char* awLiveReport()
         {{"timeline", sim::report::formatTimeline(timeline)}, {"chart", sim::report::renderChart(facts, timeline)}}));
 }
 
-// Ends live play: {scenario, trace}, the scenario that replays it and the
-// whole trace.
+// Ends live play: {scenario, ticks}, the scenario that replays it.
 AW_EXPORT const char* awLiveStop()
 {
     live().stop();
-    return give(asJson({{"scenario", live().scenarioText()}, {"trace", sim::formatTrace(live().trace())}}));
+    return give(asJson({{"scenario", live().scenarioText()}, {"ticks", live().ticksPlayed()}}));
+}
+
+// The whole trace of the last live play, as `ambleworks-sim run` prints it
+// (megabytes for a minute: made only when asked).
+AW_EXPORT const char* awLiveTrace()
+{
+    return give(sim::formatTrace(live().trace()));
 }
 
 // ---------------------------------------------------------------------------

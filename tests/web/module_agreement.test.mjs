@@ -107,7 +107,7 @@ function playLive(ini, script, ticks) {
     }
     bridge.liveTick();
   }
-  return bridge.liveStop();
+  return { ...bridge.liveStop(), trace: bridge.liveTrace() };
 }
 
 test('live play makes the calls ambleworks-sim run makes of the scenario it records', () => {

@@ -304,7 +304,7 @@ test('live play with the keyboard and the wheel makes the calls of ambleworks-si
   assert.equal(await page.evaluate(() => document.activeElement.dataset.liveArea !== undefined), true, 'Alt left the focus where it was');
   await page.click('[data-live-stop]');
   await page.waitForFunction(() => window.ambleworksPage.lastLive() !== null);
-  const run = await page.evaluate(() => window.ambleworksPage.lastLive());
+  const run = await page.evaluate(async () => ({ ...window.ambleworksPage.lastLive(), trace: await window.ambleworksPage.liveTrace() }));
   const values = Buffer.from(await page.evaluate(() => Array.from(window.ambleworksPage.values())));
   fs.writeFileSync(path.join(work, 'live.scn'), run.scenario);
   fs.writeFileSync(path.join(work, 'Ambleworks.ini'), values);
