@@ -63,6 +63,7 @@ async function openBytes(name, bytes, handle = null) {
   const report = await tools.request('doctor', { name, bytes });
   state.file = { name, bytes, handle, report };
   state.edits = {};
+  ++editGeneration;
   showFindings(report);
   await refresh();
   say(`${name}: checked in ${Math.round(performance.now() - started)} ms.`);
@@ -76,17 +77,22 @@ function editList(edits) {
 // After a change of file or values: what the plug-in reads now, the
 // preview and the live play with it.
 async function refresh() {
+  const generation = editGeneration;
   const fileReport = state.file.report;
   const editedKeys = Object.keys(state.edits);
   let settings = fileReport.settings;
   const byKey = findingsByKey(fileReport.findings);
-  state.values = await tools.request('settingsFile', { bytes: state.file.bytes, edits: editList(state.edits) });
+  const values = await tools.request('settingsFile', { bytes: state.file.bytes, edits: editList(state.edits) });
   if (editedKeys.length) {
-    const valuesReport = await tools.request('doctor', { name: state.file.name, bytes: state.values });
+    const valuesReport = await tools.request('doctor', { name: state.file.name, bytes: values });
     settings = valuesReport.settings;
     const valueFindings = findingsByKey(valuesReport.findings);
     for (const key of editedKeys) byKey.set(key, valueFindings.get(key) || []);
   }
+  // An edit made meanwhile has its own refresh coming: showing this older
+  // one would undo what the player just did to a control.
+  if (generation !== editGeneration) return;
+  state.values = values;
   form.show(settings, byKey);
   await showRefusals();
   $('[data-save]').disabled = editedKeys.length === 0;
@@ -107,7 +113,9 @@ async function showRefusals() {
 }
 
 let refreshTimer = null;
+let editGeneration = 0;
 function edit(key, text) {
+  ++editGeneration;
   state.edits[key] = text;
   clearTimeout(refreshTimer);
   refreshTimer = setTimeout(refresh, 60);
@@ -167,6 +175,7 @@ async function saveEdits(how) {
   }
   // Edits made while saving stay edits.
   for (const [key, text] of Object.entries(saving)) if (state.edits[key] === text) delete state.edits[key];
+  ++editGeneration;
   state.file.report = await tools.request('doctor', { name: state.file.name, bytes: result.bytes });
   showFindings(state.file.report);
   await refresh();

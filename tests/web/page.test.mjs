@@ -82,6 +82,8 @@ test('findings of hand-made files are those of ambleworks-sim doctor --json', as
     'broken.ini': '[General]\nENABLED = false\n[MouseWheel]\nSPEED_INCRMENT = 0.1\nSPEED_INCREMENT = 0\n[Shift]\nSHIFT_TAP_CUSTOM_SPEED = 1,5\n[WalkControl]\nFAST_WALK_CUSTOM_SPEED = 1.9\nWALK_CONTROL_KEY = 18\n[Keys]\nSWITCH_OFF_KEY = 0xA4\n',
     'binary.ini': Buffer.from(Array.from({ length: 3000 }, (_, i) => (i * 2654435761) >>> 24)),
     'crlf.ini': '\ufeff[General]\r\nENABLED = 0\r\n[Optional]\r\nMINIMUM_SPEED = 0.01\r\n',
+    // A program, as a player might pick Ambleworks.asi by mistake.
+    'Ambleworks.so': fs.readFileSync(path.join(path.dirname(sim), 'Ambleworks.so')),
   };
   for (const [name, bytes] of Object.entries(files)) {
     const file = await open(name, bytes);
@@ -98,6 +100,27 @@ test('findings of hand-made files are those of ambleworks-sim doctor --json', as
   }
   const binary = JSON.parse(native(['doctor', 'binary.ini', '--json'], work));
   assert.equal(binary.findings[0].kind, 'not-a-settings-file');
+});
+
+test('a 50 MB file gets the doctor\'s verdict while the page stays responsive', async () => {
+  const line = '; a long file of notes, as a broken tool might write one ..................\n';
+  const big = Buffer.concat([Buffer.from('[MouseWheel]\nSPEED_INCREMENT = 0.1\n'), Buffer.alloc(50 * 1024 * 1024, line)]);
+  const file = path.join(work, 'big.ini');
+  fs.writeFileSync(file, big);
+  await page.setInputFiles('[data-open-input]', file);
+  // The page answers while the module reads the file in its worker.
+  let answeredWhileChecking = 0;
+  for (let i = 0; i < 2000; ++i) {
+    const status = await page.evaluate(() => document.querySelector('[data-status]').textContent);
+    if (/^Checking big\.ini/.test(status)) ++answeredWhileChecking;
+    else if (/big\.ini: checked/.test(status)) break;
+    await page.waitForTimeout(50);
+  }
+  assert.ok(answeredWhileChecking >= 2, `the page answered ${answeredWhileChecking} times during the check`);
+  await page.waitForFunction(() => /big\.ini: checked/.test(document.querySelector('[data-status]').textContent), null, { timeout: 120000 });
+  const report = JSON.parse(native(['doctor', 'big.ini', '--json'], work));
+  assert.deepEqual(await shownFindings(), report.findings.map((f) => [f.line, f.severity, f.message]));
+  assert.equal(Number(await page.inputValue('#setting-SPEED_INCREMENT')), 0.1);
 });
 
 // Every setting as the form shows it: {KEY: value} with the doctor's JSON
@@ -287,10 +310,12 @@ test('live play with the keyboard and the wheel makes the calls of ambleworks-si
   await area.focus();
   const box = await area.boundingBox();
   await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
+  const scrolled = await page.evaluate(() => window.scrollY);
   await page.keyboard.down('KeyW');
   await page.waitForTimeout(400);
   await page.mouse.wheel(0, -100);
   await page.waitForTimeout(300);
+  await page.keyboard.press('Tab');
   await page.keyboard.down('KeyQ');
   await page.waitForTimeout(150);
   await page.keyboard.up('KeyQ');
@@ -301,15 +326,24 @@ test('live play with the keyboard and the wheel makes the calls of ambleworks-si
   await page.keyboard.up('Alt');
   await page.keyboard.up('KeyW');
   await page.waitForTimeout(300);
-  assert.equal(await page.evaluate(() => document.activeElement.dataset.liveArea !== undefined), true, 'Alt left the focus where it was');
+  assert.equal(await page.evaluate(() => document.activeElement.dataset.liveArea !== undefined), true, 'Alt and Tab left the focus where it was');
+  assert.equal(await page.evaluate(() => window.scrollY), scrolled, 'the wheel did not scroll the page');
   await page.click('[data-live-stop]');
   await page.waitForFunction(() => window.ambleworksPage.lastLive() !== null);
   const run = await page.evaluate(async () => ({ ...window.ambleworksPage.lastLive(), trace: await window.ambleworksPage.liveTrace() }));
   const values = Buffer.from(await page.evaluate(() => Array.from(window.ambleworksPage.values())));
   fs.writeFileSync(path.join(work, 'live.scn'), run.scenario);
   fs.writeFileSync(path.join(work, 'Ambleworks.ini'), values);
-  assert.match(run.scenario, /wheel up/);
-  assert.match(run.scenario, /key (hold|tap) Q/);
+  // The inputs recorded are the ones sent, in the order sent, at ticks that
+  // never go back.
+  const statements = run.scenario.split('\n').filter((line) => line.startsWith('at '))
+    .map((line) => /^at (\d+)(?:\.\.(\d+))? (key (?:hold|tap) \S+|wheel \S+|move \S+)$/.exec(line));
+  assert.ok(statements.every(Boolean), run.scenario);
+  assert.deepEqual(statements.map((m) => m[3].replace(/key (hold|tap)/, 'key').toLowerCase()), [
+    'key w', 'move up', 'wheel up', 'key tab', 'key q', 'key shift', 'key alt', 'move none',
+  ]);
+  const ticks = statements.map((m) => Number(m[1]));
+  assert.deepEqual(ticks, [...ticks].sort((a, b) => a - b));
   assert.equal(run.trace, native(['run', 'live.scn', '--ini', 'Ambleworks.ini', '--show', 'trace'], work));
   assert.ok((await page.innerHTML('[data-live-chart]')).includes('<svg'));
 });
