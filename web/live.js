@@ -164,7 +164,5 @@ export class LivePlay {
     this.chart.innerHTML = report.chart;
     this.timeline.textContent = report.timeline;
     this.timeline.scrollTop = this.timeline.scrollHeight;
-    const svg = this.chart.querySelector('svg');
-    if (svg) this.chart.scrollLeft = this.chart.scrollWidth;
   }
 }

@@ -243,3 +243,26 @@ test('the refusal shown beside a field is the INI editor\'s own', () => {
     assert.equal(written, piece === '', `${key} = ${value}`);
   }
 });
+
+test('the form\'s words come from the shipped file: each setting its own comment, the file\'s opening as the intro', () => {
+  const schema = bridge.schema(fs.readFileSync(path.join(root, 'Ambleworks.ini')));
+  assert.equal(schema.settings.length, 24);
+  for (const row of schema.settings) assert.notEqual(row.explanation, '', row.key);
+  const words = Object.fromEntries(schema.settings.map((row) => [row.key, row.explanation]));
+  // [key, a piece of its words, a piece that belongs to other settings]
+  const rows = [
+    ['SPRINT_KEY', 'Your sprint key', 'laptop'], ['RELOAD_KEY', 'Reload', 'SPRINT'], ['SWITCH_ON_KEY', 'on', 'Reload'],
+    ['SPEED_INCREMENT', 'wheel', 'ENABLED ='], ['MINIMUM_SPEED', '0.15', '[Keys]'],
+  ];
+  for (const [key, piece, other] of rows) {
+    assert.ok(words[key].includes(piece), `${key}: ${words[key]}`);
+    assert.ok(!words[key].includes(other), `${key}: ${words[key]}`);
+  }
+  assert.match(schema.intro, /How to edit/);
+  const kinds = Object.fromEntries(schema.settings.map((row) => [row.key, [row.kind, row.min, row.max]]));
+  assert.deepEqual(kinds.SHIFT_TAP_CUSTOM_SPEED, ['speed', 1.51, 3]);
+  assert.deepEqual(kinds.FAST_WALK_CUSTOM_SPEED, ['speed', null, 1.5]);
+  assert.deepEqual(kinds.MINIMUM_SPEED, ['speed', 0.15, null]);
+  assert.deepEqual(kinds.SPRINT_KEY, ['key', null, null]);
+  assert.deepEqual(kinds.ENABLED, ['flag', null, null]);
+});

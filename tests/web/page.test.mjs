@@ -54,8 +54,12 @@ after(async () => {
 
 // Opens a file through the page's chooser and waits for its check.
 async function open(name, bytes) {
-  const file = path.join(work, name);
+  // A folder of its own each time: a chooser given the path it already has
+  // may say nothing of a change.
+  const file = path.join(fs.mkdtempSync(path.join(work, 'open-')), name);
   fs.writeFileSync(file, bytes);
+  // The status of the file before says "checked" too: start from none.
+  await page.evaluate(() => { document.querySelector('[data-status]').textContent = ''; });
   await page.setInputFiles('[data-open-input]', file);
   await page.waitForFunction((n) => document.querySelector('[data-file-name]').textContent === n && /checked/.test(document.querySelector('[data-status]').textContent), name, { timeout: 30000 });
   return file;
@@ -98,7 +102,7 @@ test('findings of hand-made files are those of ambleworks-sim doctor --json', as
       assert.equal(shown, setting.value, `${name}: ${setting.key}`);
     }
   }
-  const binary = JSON.parse(native(['doctor', 'binary.ini', '--json'], work));
+  const binary = JSON.parse(native(['doctor', 'binary.ini', '--json'], path.dirname(await open('binary.ini', files['binary.ini']))));
   assert.equal(binary.findings[0].kind, 'not-a-settings-file');
 });
 
@@ -348,13 +352,18 @@ test('live play with the keyboard and the wheel makes the calls of ambleworks-si
   assert.ok((await page.innerHTML('[data-live-chart]')).includes('<svg'));
 });
 
+// One of each view, the settings (with the doctor's findings), the preview
+// and live play, at two sizes: docs/settings-page.md shows them.
 test('screenshots at 1280x800 and 1920x1080', async () => {
   fs.mkdirSync(shots, { recursive: true });
+  await open('Ambleworks.ini', fs.readFileSync(path.join(root, 'Ambleworks.ini')).toString().replace('SPEED_INCREMENT = 0.06', 'SPEED_INCREMENT = 0,1').replace('REMEMBER_FAST_WALK = 0', 'REMEMBER_FAST_WALK = false ; not now'));
+  await page.evaluate(() => { document.querySelector('[data-save-status]').textContent = ''; });
   for (const [width, height] of [[1280, 800], [1920, 1080]]) {
     await page.setViewportSize({ width, height });
-    await page.evaluate(() => window.scrollTo(0, 0));
-    await page.screenshot({ path: path.join(shots, `settings-page-${width}x${height}.png`) });
-    await page.locator('[data-live]').scrollIntoViewIfNeeded();
-    await page.screenshot({ path: path.join(shots, `settings-page-live-${width}x${height}.png`) });
+    const views = { settings: 'body', preview: '[data-preview]', live: '[data-live]' };
+    for (const [view, selector] of Object.entries(views)) {
+      await page.evaluate((s) => (s === 'body' ? window.scrollTo(0, 0) : document.querySelector(s).scrollIntoView({ block: 'start' })), selector);
+      await page.screenshot({ path: path.join(shots, `settings-page-${view}-${width}x${height}.png`) });
+    }
   }
 });
