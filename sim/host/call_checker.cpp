@@ -83,15 +83,14 @@ bool CallChecker::call(CheckedCall& out, std::vector<std::string>& faults)
     return true;
 }
 
+// The argument `index` of a call of the catalogue. The words that say where
+// a fault is are made only for a fault: most calls break no rule, and a
+// preview makes a hundred thousand of them.
 DecodedArg CallChecker::decode(const CheckedCall& call, size_t index, std::vector<std::string>& faults) const
 {
     const ArgSpec& shape = call.entry->args[index];
     const uint64_t slot = call.slots[index];
-    DecodedArg arg;
-    arg.kind = shape.kind;
-    arg.slot = slot;
-    // Words for a fault only: most calls break no rule, and a preview makes
-    // a hundred thousand of them.
+    DecodedArg arg{shape.kind, slot, {}, {}};
     const auto where = [&] { return call.name() + " argument " + decimal(static_cast<int64_t>(index + 1)); };
     const auto low = static_cast<uint32_t>(slot);
     const bool highHalfSet = (slot >> 32) != 0;
