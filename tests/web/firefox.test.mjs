@@ -1,8 +1,9 @@
 // The settings page in Firefox (Debian's firefox-esr), headless, driven over
 // WebDriver BiDi (built into Firefox; playwright-core cannot drive a stock
 // Firefox): opened from file://, the module loads in its workers and fills
-// the form, and Save, with no File System Access API in Firefox, downloads
-// the file: the bytes of `ambleworks-sim set` on the same edit.
+// the form, Save, with no File System Access API in Firefox, downloads the
+// file (the bytes of `ambleworks-sim set` on the same edit), and live play by
+// keys and the wheel makes the calls of `ambleworks-sim run`.
 //
 //   node --experimental-websocket --test tests/web/firefox.test.mjs
 // with AMBLEWORKS_SETTINGS_PAGE, AMBLEWORKS_SIM and AMBLEWORKS_FIREFOX in the
@@ -125,4 +126,41 @@ test('Save in Firefox is a download: the bytes of ambleworks-sim set', async () 
   fs.copyFileSync(path.join(root, 'Ambleworks.ini'), path.join(folder, 'Ambleworks.ini'));
   execFileSync(sim, ['set', 'Ambleworks.ini', 'SPEED_INCREMENT=0.1'], { cwd: folder, stdio: 'ignore' });
   assert.deepEqual(fs.readFileSync(saved), fs.readFileSync(path.join(folder, 'Ambleworks.ini')));
+});
+
+test('live play in Firefox by keys and the wheel makes the calls of ambleworks-sim run', async () => {
+  await evaluate("document.querySelector('[data-live-start]').click()");
+  await waitFor("/Playing/.test(document.querySelector('[data-live-status]').textContent)", 'live play');
+  await evaluate("document.querySelector('[data-live-area]').focus()");
+  const box = JSON.parse(await evaluate("JSON.stringify(document.querySelector('[data-live-area]').getBoundingClientRect())"));
+  const [x, y] = [Math.round(box.x + box.width / 2), Math.round(box.y + box.height / 2)];
+  const alt = '\uE00A';
+  await send('input.performActions', {
+    context,
+    actions: [
+      { type: 'key', id: 'keyboard', actions: [
+        { type: 'keyDown', value: 'w' }, { type: 'pause', duration: 500 }, { type: 'keyDown', value: alt },
+        { type: 'pause', duration: 150 }, { type: 'keyUp', value: alt }, { type: 'pause', duration: 400 },
+        { type: 'keyUp', value: 'w' }, { type: 'pause', duration: 200 },
+      ] },
+      { type: 'wheel', id: 'wheel', actions: [
+        { type: 'pause', duration: 300 }, { type: 'scroll', x, y, deltaX: 0, deltaY: -100 },
+      ] },
+    ],
+  });
+  await send('input.releaseActions', { context });
+  assert.equal(await evaluate("document.activeElement.dataset.liveArea !== undefined"), true, 'Alt left the focus where it was');
+  await evaluate("document.querySelector('[data-live-stop]').click()");
+  await waitFor('window.ambleworksPage.lastLive() !== null', 'the end of live play');
+  const scenario = await evaluate('window.ambleworksPage.lastLive().scenario');
+  const trace = await evaluate('window.ambleworksPage.liveTrace()');
+  const values = Buffer.from(await evaluate('btoa(String.fromCharCode(...window.ambleworksPage.values()))'), 'base64');
+  assert.match(scenario, /wheel up/);
+  assert.match(scenario, /key (hold|tap) ALT/i);
+  const folder = fs.mkdtempSync(path.join(work, 'live-'));
+  fs.writeFileSync(path.join(folder, 'live.scn'), scenario);
+  fs.writeFileSync(path.join(folder, 'Ambleworks.ini'), values);
+  const expected = execFileSync(sim, ['run', 'live.scn', '--ini', 'Ambleworks.ini', '--show', 'trace'],
+    { cwd: folder, encoding: 'utf8', stdio: ['ignore', 'pipe', 'ignore'], maxBuffer: 1 << 28 });
+  assert.equal(trace, expected);
 });

@@ -106,6 +106,26 @@ test('findings of hand-made files are those of ambleworks-sim doctor --json', as
   assert.equal(binary.findings[0].kind, 'not-a-settings-file');
 });
 
+test('a file dropped on the page is opened and checked', async () => {
+  const text = '[WalkControl]\nWALK_CONTROL_KEY = Atl\n';
+  await page.evaluate(() => { document.querySelector('[data-status]').textContent = ''; });
+  await page.evaluate((bytes) => {
+    const transfer = new DataTransfer();
+    transfer.items.add(new File([bytes], 'dropped.ini'));
+    for (const type of ['dragover', 'drop']) {
+      document.body.dispatchEvent(new DragEvent(type, { dataTransfer: transfer, bubbles: true, cancelable: true }));
+    }
+  }, text);
+  await page.waitForFunction(() => /dropped\.ini: checked/.test(document.querySelector('[data-status]').textContent), null, { timeout: 30000 });
+  assert.equal(await page.textContent('[data-file-name]'), 'dropped.ini');
+  assert.equal(await page.evaluate(() => document.body.classList.contains('dragging')), false);
+  const folder = fs.mkdtempSync(path.join(work, 'drop-'));
+  fs.writeFileSync(path.join(folder, 'dropped.ini'), text);
+  const report = JSON.parse(native(['doctor', 'dropped.ini', '--json'], folder));
+  assert.deepEqual(await shownFindings(), report.findings.map((f) => [f.line, f.severity, f.message]));
+  assert.match(await page.textContent('[data-findings="WALK_CONTROL_KEY"]'), /Atl.*Alt/);
+});
+
 test('a 50 MB file gets the doctor\'s verdict while the page stays responsive', async () => {
   const line = '; a long file of notes, as a broken tool might write one ..................\n';
   const big = Buffer.concat([Buffer.from('[MouseWheel]\nSPEED_INCREMENT = 0.1\n'), Buffer.alloc(50 * 1024 * 1024, line)]);
