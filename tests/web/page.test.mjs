@@ -327,6 +327,48 @@ test('a save that fails says so and keeps every edit; a refused value is said be
   assert.match(await page.textContent('[data-edits]'), /No changes/);
 });
 
+test('a file opened through the browser\'s file picker is saved over, and read back', async () => {
+  const shipped = fs.readFileSync(path.join(root, 'Ambleworks.ini'));
+  // A stand-in for the picker and the player's file on disk.
+  await page.evaluate((bytes) => {
+    let onDisk = new Uint8Array(bytes);
+    const handle = {
+      kind: 'file',
+      name: 'Ambleworks.ini',
+      getFile: async () => new File([onDisk], 'Ambleworks.ini'),
+      queryPermission: async () => 'prompt',
+      requestPermission: async () => 'granted',
+      createWritable: async () => {
+        let written = new Uint8Array(0);
+        return { write: async (data) => { written = new Uint8Array(data); }, close: async () => { onDisk = written; } };
+      },
+    };
+    window.showOpenFilePicker = async () => [handle];
+    window.onDisk = () => Array.from(onDisk);
+    document.querySelector('[data-status]').textContent = '';
+  }, Array.from(shipped));
+  await page.click('[data-open]');
+  await page.waitForFunction(() => /Ambleworks\.ini: checked/.test(document.querySelector('[data-status]').textContent));
+  await page.fill('#setting-FAST_WALK_CUSTOM_SPEED', '1.45');
+  await page.dispatchEvent('#setting-FAST_WALK_CUSTOM_SPEED', 'change');
+  await page.waitForFunction(() => /^1 changed/.test(document.querySelector('[data-edits]').textContent));
+  await page.click('[data-save]');
+  await page.waitForFunction(() => /Saved over Ambleworks\.ini/.test(document.querySelector('[data-save-status]').textContent));
+  const folder = fs.mkdtempSync(path.join(work, 'over-'));
+  fs.writeFileSync(path.join(folder, 'Ambleworks.ini'), shipped);
+  native(['set', 'Ambleworks.ini', 'FAST_WALK_CUSTOM_SPEED=1.45'], folder);
+  assert.deepEqual(Buffer.from(await page.evaluate(() => window.onDisk())), fs.readFileSync(path.join(folder, 'Ambleworks.ini')));
+  assert.match(await page.textContent('[data-edits]'), /No changes/);
+  // The page goes on from the file as saved: a second edit is saved over it too.
+  await page.fill('#setting-FAST_WALK_CUSTOM_SPEED', '1.4');
+  await page.dispatchEvent('#setting-FAST_WALK_CUSTOM_SPEED', 'change');
+  await page.waitForFunction(() => /^1 changed/.test(document.querySelector('[data-edits]').textContent));
+  await page.evaluate(() => { document.querySelector('[data-save-status]').textContent = ''; });
+  await page.click('[data-save]');
+  await page.waitForFunction(() => /Saved over/.test(document.querySelector('[data-save-status]').textContent));
+  assert.ok(Buffer.from(await page.evaluate(() => window.onDisk())).includes(Buffer.from('FAST_WALK_CUSTOM_SPEED = 1.4\n')));
+});
+
 test('live play with the keyboard and the wheel makes the calls of ambleworks-sim run', async () => {
   await page.click('[data-live-start]');
   await page.waitForFunction(() => /Playing/.test(document.querySelector('[data-live-status]').textContent));
