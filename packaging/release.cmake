@@ -26,9 +26,11 @@ install(FILES ${AMBLEWORKS_RELEASE_TEXT}/Ambleworks.ini ${AMBLEWORKS_RELEASE_TEX
   ${AMBLEWORKS_RELEASE_TEXT}/CHANGELOG.txt
   DESTINATION . COMPONENT player)
 
-# The settings page is built by Emscripten, in a build of its own: this names
-# the AmbleworksSettings.html that build makes, and the zip then holds it
-# (packing fails when the file named is not there). Empty: no page.
+# The settings page is built by Emscripten, in a build of its own (the web
+# preset; `cmake --build --preset settings-page` makes only the page): this
+# names the AmbleworksSettings.html that build makes, and the zip then holds
+# it (packing fails when the file named is not there). The windows preset
+# names build/web/AmbleworksSettings.html; empty: no page.
 set(AMBLEWORKS_SETTINGS_PAGE "" CACHE FILEPATH
   "AmbleworksSettings.html as the page's build makes it, for the release zip (empty: no page)")
 if(AMBLEWORKS_SETTINGS_PAGE)

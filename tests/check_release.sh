@@ -21,6 +21,13 @@ failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 rm -rf "$work" && mkdir -p "$work/unpacked"
+page=$(sed -n 's/^AMBLEWORKS_SETTINGS_PAGE:FILEPATH=//p' "$build/CMakeCache.txt")
+if [ -n "$page" ] && [ ! -f "$page" ]; then
+  echo "FAIL: the Windows build packs the settings page $page, which is not built:" \
+    "cmake --preset web && cmake --build --preset settings-page (or configure the windows" \
+    "build with -DAMBLEWORKS_SETTINGS_PAGE= for a zip without the page)" >&2
+  exit 1
+fi
 if ! cpack --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1; then
   cat "$work/cpack.log" >&2
   echo "FAIL: cpack could not make the release" >&2
@@ -32,7 +39,6 @@ zip="$work/Ambleworks-$version.zip"
 [ -n "$version" ] || fail "no package version in $build/CPackConfig.cmake"
 [ -f "$zip" ] || { echo "FAIL: $zip was not made" >&2; exit 1; }
 
-page=$(sed -n 's/^AMBLEWORKS_SETTINGS_PAGE:FILEPATH=//p' "$build/CMakeCache.txt")
 expected="Ambleworks.asi Ambleworks.ini AmbleworksDoctor.exe CHANGELOG.txt README.txt SHA256SUMS.txt "
 [ -n "$page" ] && expected="Ambleworks.asi Ambleworks.ini AmbleworksDoctor.exe AmbleworksSettings.html CHANGELOG.txt README.txt SHA256SUMS.txt "
 contents=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')

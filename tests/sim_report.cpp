@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -490,6 +491,43 @@ TEST(Chart, LabelsBesideNarrowBandsDoNotRunIntoTheNextBand)
     EXPECT_EQ(inputs.find(">End+Numpad 1 off<"), std::string::npos);
     EXPECT_NE(inputs.find(">Numpad 1 off<"), std::string::npos);
     EXPECT_NE(inputs.find(">End+Numpad 2 on<"), std::string::npos);
+}
+
+// The settings page's previews keep a call by its name alone: the timeline
+// and the chart of every bundled scenario must be those of the trace in full.
+TEST(Report, IsTheSameFromCallsKeptByNameAlone)
+{
+    int scenarios = 0;
+    for (const auto& file : std::filesystem::directory_iterator(AMBLEWORKS_SOURCE_DIR "/scenarios")) {
+        if (file.path().extension() != ".scn")
+            continue;
+        sim::Scenario scenario;
+        std::vector<std::string> errors;
+        ASSERT_TRUE(sim::parseScenarioFile(file.path().string(), scenario, errors)) << file.path();
+        std::string reports[2];
+        for (const bool details : {true, false}) {
+            sim::SessionOptions options;
+            options.pluginPath = AMBLEWORKS_PLUGIN_PATH;
+            options.judge = false;
+            options.callDetails = details;
+            sim::SessionResult result;
+            ASSERT_TRUE(sim::playScenario(scenario, options, result)) << result.error;
+            for (const sim::TickRecord& record : result.trace.records) {
+                for (const sim::TraceEvent& event : record.events) {
+                    if (event.kind == sim::EventKind::call && event.native) {
+                        ASSERT_EQ(event.line.empty(), !details) << file.path() << " " << record.label();
+                    }
+                }
+            }
+            const sim::report::Facts facts = sim::report::readFacts(result.trace);
+            const Timeline timeline = sim::report::buildTimeline(facts);
+            reports[details ? 0 : 1] =
+                sim::report::formatTimeline(timeline) + sim::report::renderChart(facts, timeline);
+        }
+        EXPECT_EQ(reports[0], reports[1]) << file.path();
+        ++scenarios;
+    }
+    EXPECT_GT(scenarios, 50);
 }
 
 }  // namespace

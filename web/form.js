@@ -3,7 +3,7 @@
 // what the doctor says the plug-in reads. Edits go out as value texts
 // through `onEdit(key, text)`; nothing here decides what a text reads as.
 
-import { hexCode, keyNameOfBrowserCode } from './keys.js';
+import { capturedKey, hexCode } from './keys.js';
 
 const element = (tag, attributes = {}, ...children) => {
   const node = document.createElement(tag);
@@ -41,11 +41,12 @@ function defaultText(row, keyName) {
 }
 
 export class SettingsForm {
-  // `keys`: {table: browser code -> vk, nameOf: vk -> name}.
-  constructor(container, schema, keys, onEdit) {
+  // `keys`: {nameOf: vk -> name}; `worker`: the module, for key capture.
+  constructor(container, schema, keys, worker, onEdit) {
     this.container = container;
     this.schema = schema;
     this.keys = keys;
+    this.worker = worker;
     this.onEdit = onEdit;
     this.rows = new Map();
     this.build();
@@ -71,14 +72,17 @@ export class SettingsForm {
     if (range) facts.push(range);
     const reads = element('span', { class: 'reads', 'data-reads': row.key });
     const findings = element('ul', { class: 'findings', 'data-findings': row.key });
+    const refusal = element('p', { class: 'refusal', role: 'alert', 'data-refusal': row.key });
+    refusal.hidden = true;
     const explanation = row.kind === 'whole' ? row.explanation.split('\n')[0] : row.explanation;
     const node = element('div', { class: 'setting', 'data-key': row.key },
       element('label', { for: id, class: 'key', text: row.key }),
       element('p', { class: 'explanation', text: explanation }),
       control.node,
+      refusal,
       element('p', { class: 'facts', text: facts.join(' · ') }, reads),
       findings);
-    this.rows.set(row.key, { row, control, reads, findings });
+    this.rows.set(row.key, { row, control, reads, findings, refusal });
     return node;
   }
 
@@ -143,44 +147,59 @@ export class SettingsForm {
 
   keyControl(row, id) {
     const modifier = row.key === 'HOTKEY_MODIFIER';
-    const shown = element('input', { type: 'text', id, class: 'key-name', 'aria-label': row.key + ': type a key name or code' });
+    const shown = element('input', { type: 'text', id, class: 'key-name', spellcheck: 'false', 'aria-label': row.key + ': type a key name or code' });
     const capture = element('button', { type: 'button', class: 'capture', text: 'Press the key you want' });
-    const none = element('button', { type: 'button', text: modifier ? 'None (hotkeys alone)' : 'No key' });
+    const none = element('button', { type: 'button', text: modifier ? 'None (the hotkeys alone)' : 'No key' });
     const node = element('div', { class: 'control key' }, capture, shown, none);
-    if (modifier) {
-      const off = element('button', { type: 'button', text: 'No key (no hotkey acts)' });
-      off.addEventListener('click', () => this.onEdit(row.key, '0xFF'));
-      node.append(off);
-    }
-    none.addEventListener('click', () => this.onEdit(row.key, '0'));
+    none.addEventListener('click', () => this.onEdit(row.key, 'None'));
     shown.addEventListener('change', () => this.onEdit(row.key, shown.value.trim()));
+    const idle = () => {
+      capture.classList.remove('listening');
+      capture.textContent = 'Press the key you want';
+    };
     capture.addEventListener('click', () => {
       capture.textContent = 'Press a key now… (Esc cancels)';
       capture.classList.add('listening');
-      const listen = (event) => {
+      const listen = async (event) => {
         event.preventDefault();
         event.stopPropagation();
         window.removeEventListener('keydown', listen, true);
-        capture.classList.remove('listening');
-        capture.textContent = 'Press the key you want';
-        if (event.code === 'Escape' && row.key !== 'RELOAD_KEY') return;
-        const vk = this.keys.table.get(event.code);
-        if (vk === undefined) {
-          shown.value = `${keyNameOfBrowserCode(event.code) || event.code}: no key code Ambleworks knows`;
+        capture.removeEventListener('blur', cancel);
+        idle();
+        if (event.code === 'Escape') return;
+        const key = await capturedKey(this.worker, event);
+        if (!key) {
+          this.showRefusal(row.key, `${event.code || event.key}: Ambleworks knows no key by that name. Press another key, or type a key code.`);
           return;
         }
-        this.onEdit(row.key, hexCode(vk));
+        this.onEdit(row.key, key.name);
+      };
+      const cancel = () => {
+        window.removeEventListener('keydown', listen, true);
+        idle();
       };
       window.addEventListener('keydown', listen, true);
+      capture.addEventListener('blur', cancel, { once: true });
     });
     return {
       node,
       show: (value) => {
         if (document.activeElement === shown) return;
         const name = this.keys.nameOf(value);
-        shown.value = value <= 0 || value >= 255 ? (modifier && value === 0 ? 'none' : 'no key') : `${name || 'no key on a keyboard'} (${hexCode(value)})`;
+        if (value === 0 && modifier) shown.value = 'None (the hotkeys alone)';
+        else if (value <= 0 || value >= 255) shown.value = 'no key';
+        else shown.value = `${name || 'no key on a keyboard'} (${hexCode(value)})`;
       },
     };
+  }
+
+  // Says beside a setting why the value given for it would not be saved (or
+  // would not read as meant); '' clears it.
+  showRefusal(key, reason) {
+    const entry = this.rows.get(key);
+    if (!entry) return;
+    entry.refusal.textContent = reason;
+    entry.refusal.hidden = !reason;
   }
 
   // Shows the values the plug-in reads (the doctor's settings rows) and the

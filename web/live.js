@@ -7,21 +7,24 @@
 // missed rather than dropping them.
 
 const tickMs = 1000 / 30;
-// How often the chart and the timeline are drawn again, in ticks.
-const reportEvery = 10;
+// How often the chart and the timeline are drawn again, in ticks (twice a
+// second: each drawing reads the whole play so far).
+const reportEvery = 15;
+// Live play stops by itself after five minutes: the module keeps every call
+// of the play, for the chart, the timeline and the trace.
+const longestTicks = 5 * 60 * 30;
 
 const moveKeys = { KeyW: 'up', ArrowUp: 'up', ArrowDown: 'down', ArrowLeft: 'left', ArrowRight: 'right' };
 const moveOrder = ['up', 'down', 'left', 'right'];
 
 export class LivePlay {
-  constructor(container, worker, keyTable) {
+  constructor(container, worker) {
     this.area = container.querySelector('[data-live-area]');
     this.chart = container.querySelector('[data-live-chart]');
     this.timeline = container.querySelector('[data-live-timeline]');
     this.status = container.querySelector('[data-live-status]');
     this.speed = container.querySelector('[data-live-speed]');
     this.worker = worker;
-    this.keyTable = keyTable;
     this.ini = null;
     this.running = false;
     this.pending = [];
@@ -56,6 +59,8 @@ export class LivePlay {
     this.downCodes.clear();
     this.ticks = 0;
     this.slowestTickMs = 0;
+    this.latestMs = 0;
+    this.lateTicks = 0;
     this.startedAt = performance.now();
     this.status.textContent = 'Playing: click here or keep this area focused, then move with W or the arrow keys.';
     this.area.focus();
@@ -69,7 +74,10 @@ export class LivePlay {
     await this.flush();
     const ended = await this.worker.request('liveStop', {});
     await this.report();
-    this.status.textContent = `Stopped after ${this.ticks} ticks. The slowest tick took ${this.slowestTickMs.toFixed(2)} ms.`;
+    const why = this.ticks >= longestTicks ? 'Live play stops after five minutes: press Start to play again. ' : '';
+    this.status.textContent = `${why}Stopped after ${this.ticks} ticks (${(this.ticks / 30).toFixed(1)} s). ` +
+      `The slowest tick took ${this.slowestTickMs.toFixed(2)} ms; ${this.lateTicks} came more than a tick late ` +
+      `(the latest ${Math.round(this.latestMs)} ms after its time).`;
     this.lastRun = ended;
     return ended;
   }
@@ -79,12 +87,11 @@ export class LivePlay {
     // Alt, Tab, F-keys and the rest must not move focus or open menus.
     event.preventDefault();
     if (event.repeat) return;
-    const vk = this.keyTable.get(event.code);
-    if (vk !== undefined) {
-      if (down === this.downCodes.has(vk)) return;
-      if (down) this.downCodes.add(vk);
-      else this.downCodes.delete(vk);
-      this.pending.push(['key', vk, down]);
+    // The module reads the key through the plug-in's table of key names.
+    if (event.code && down !== this.downCodes.has(event.code)) {
+      if (down) this.downCodes.add(event.code);
+      else this.downCodes.delete(event.code);
+      this.pending.push(['key', event.code, down]);
     }
     const direction = moveKeys[event.code];
     if (direction) {
@@ -104,7 +111,7 @@ export class LivePlay {
   // Lets go of every key held when the area loses focus, as the game does
   // when its window does.
   releaseAll() {
-    for (const vk of this.downCodes) this.pending.push(['key', vk, false]);
+    for (const code of this.downCodes) this.pending.push(['key', code, false]);
     this.downCodes.clear();
     if (this.moving.size) this.pending.push(['move', 'none']);
     this.moving.clear();
@@ -115,8 +122,12 @@ export class LivePlay {
     if (this.pumping || !this.running) return;
     this.pumping = true;
     try {
-      const due = Math.floor((performance.now() - this.startedAt) / tickMs) + 1;
+      const due = Math.min(longestTicks, Math.floor((performance.now() - this.startedAt) / tickMs) + 1);
       if (due > this.ticks) await this.flush(due - this.ticks);
+      if (this.ticks >= longestTicks) {
+        this.pumping = false;
+        await this.stop();
+      }
     } finally {
       this.pumping = false;
     }
@@ -128,6 +139,13 @@ export class LivePlay {
     for (let i = 0; i < ticks; ++i) steps.push(['tick']);
     if (!steps.length) return;
     const answer = await this.worker.request('liveSteps', { steps });
+    if (ticks) {
+      // How long after its time the first of these ticks was played; more
+      // than a tick is a tick the player felt late.
+      const late = performance.now() - (this.startedAt + this.ticks * tickMs);
+      this.latestMs = Math.max(this.latestMs, late);
+      if (late > tickMs) this.lateTicks += 1;
+    }
     this.ticks += ticks;
     this.slowestTickMs = Math.max(this.slowestTickMs, answer.slowest);
     if (answer.last) {
@@ -146,7 +164,5 @@ export class LivePlay {
     this.chart.innerHTML = report.chart;
     this.timeline.textContent = report.timeline;
     this.timeline.scrollTop = this.timeline.scrollHeight;
-    const svg = this.chart.querySelector('svg');
-    if (svg) this.chart.scrollLeft = this.chart.scrollWidth;
   }
 }

@@ -40,12 +40,14 @@ export function bridgeOf(module) {
   return {
     putFile: (path, bytes) => call('awPutFile', [path, bytes]) === 1,
     doctor: (name, bytes) => json(call('awDoctor', [name, bytes])),
-    // The edited file's bytes come back one character per byte.
+    // `edits`: [{section, key, value}] in order. The edited file's bytes
+    // come back one character per byte.
     editIni: (bytes, edits) => {
-      const answer = json(call('awEditIni', [bytes, JSON.stringify(edits)]));
-      if (answer.written) answer.bytes = Uint8Array.from(answer.bytes, (c) => c.charCodeAt(0));
+      const answer = json(call('awEditIni', [bytes, typeof edits === 'string' ? edits : JSON.stringify(edits)]));
+      answer.bytes = Uint8Array.from(answer.bytes, (c) => c.charCodeAt(0));
       return answer;
     },
+    editRefusal: (section, key, value) => answerText(call('awEditRefusal', [section, key, value])),
     valuesFile: (bytes, edits) => answerBytes(call('awValuesFile', [bytes, JSON.stringify(edits)])),
     schema: (shippedIni) => json(call('awSettingsSchema', [shippedIni])),
     preview: (name, scenario, ini, withTrace = false) => json(call('awPreview', [name, scenario, ini], [withTrace ? 1 : 0])),
@@ -56,7 +58,8 @@ export function bridgeOf(module) {
     liveTick: () => json(module._awLiveTick()),
     liveReport: () => json(module._awLiveReport()),
     liveStop: () => json(module._awLiveStop()),
-    keyCodeOfName: (name) => call('awKeyCodeOfName', [name]),
+    liveTrace: () => answerText(module._awLiveTrace()),
+    browserKey: (browserCode) => json(call('awBrowserKey', [browserCode])),
     keyNameOfCode: (code) => answerText(module._awKeyNameOfCode(code)),
   };
 }

@@ -80,9 +80,12 @@ int verdict(const SessionResult& result, const std::string& scenarioPath)
     return result.passed() ? exitPassed : exitFailed;
 }
 
-bool playForReport(const std::string& scenarioPath, const CommonOptions& common, bool withReport, PlayedReport& played)
+bool playForReport(const std::string& scenarioPath, const CommonOptions& common, bool withReport, bool callDetails,
+                   PlayedReport& played)
 {
-    if (!playFile(scenarioPath, sessionOptions(common, false), played.result))
+    SessionOptions options = sessionOptions(common, false);
+    options.callDetails = callDetails;
+    if (!playFile(scenarioPath, options, played.result))
         return false;
     const std::string note = common.ini.empty() ? std::string()
                                                 : "Played with your settings from " + common.ini +

@@ -37,8 +37,11 @@ struct PlayedReport {
 
 // Plays a scenario for run and plot. With the player's own Ambleworks.ini
 // (--ini) the expectations are not judged, and the timeline and a note on
-// stderr say so. False when it cannot be played (the messages written).
-bool playForReport(const std::string& scenarioPath, const CommonOptions& common, bool withReport, PlayedReport& played);
+// stderr say so. Without `callDetails` the trace keeps only what the report
+// reads (SessionOptions::callDetails). False when it cannot be played (the
+// messages written).
+bool playForReport(const std::string& scenarioPath, const CommonOptions& common, bool withReport, bool callDetails,
+                   PlayedReport& played);
 
 // Writes the chart (and its PNG when wanted and a converter is installed).
 // `report` says where it went, or why it could not be written (false).

@@ -43,7 +43,7 @@ void PlotCommand::define(CLI::App& app)
 int PlotCommand::run(const CommonOptions& common)
 {
     PlayedReport played;
-    if (!playForReport(scenarioPath_, common, true, played))
+    if (!playForReport(scenarioPath_, common, true, false, played))
         return exitUnusable;
     // The default: the scenario's name with .svg, in the current folder.
     std::filesystem::path path = chartPath_;

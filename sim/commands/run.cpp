@@ -82,7 +82,7 @@ int RunCommand::run(const CommonOptions& common)
     const std::string show = shown();
     const bool timeline = show == "timeline" || show == "both";
     PlayedReport played;
-    if (!playForReport(scenarioPath_, common, timeline || !chartPath_.empty(), played))
+    if (!playForReport(scenarioPath_, common, timeline || !chartPath_.empty(), true, played))
         return exitUnusable;
     const std::string text = formatTrace(played.result.trace);
     if (!writeTraceFile(text))

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <array>
-#include <iterator>
 #include <string_view>
 
 #include "config/value_conversions.h"
@@ -44,9 +43,11 @@ bool sameLetters(std::string_view a, std::string_view b)
     return true;
 }
 
+// (std::any_of, not std::ranges: the libc++ of Debian's Emscripten, which
+// builds the settings page, has no ranges algorithms.)
 bool isPlainSwitchText(std::string_view value)
 {
-    return std::any_of(std::begin(plainSwitchTexts), std::end(plainSwitchTexts),
+    return std::any_of(plainSwitchTexts.begin(), plainSwitchTexts.end(),
                        [&](std::string_view plain) { return sameLetters(value, plain); });
 }
 

@@ -57,7 +57,6 @@ bool CallChecker::call(CheckedCall& out, std::vector<std::string>& faults)
     out.hash = pendingHash_;
     out.entry = findNative(pendingHash_);
     out.slots = pendingSlots_;
-    const std::string name = out.name();
     if (!out.entry) {
         for (uint64_t slot : out.slots) {
             DecodedArg arg;
@@ -68,12 +67,12 @@ bool CallChecker::call(CheckedCall& out, std::vector<std::string>& faults)
         return true;
     }
     if (out.slots.size() != out.entry->args.size()) {
-        faults.push_back(name + " called with " + decimal(static_cast<int64_t>(out.slots.size())) +
+        faults.push_back(out.name() + " called with " + decimal(static_cast<int64_t>(out.slots.size())) +
                          " arguments; it takes " + decimal(static_cast<int64_t>(out.entry->args.size())));
     }
     for (size_t i = 0; i < out.slots.size(); ++i) {
         if (i < out.entry->args.size()) {
-            out.args.push_back(decode(out.entry->args[i], i, out.slots[i], name, faults));
+            out.args.push_back(decode(out, i, faults));
         } else {
             DecodedArg extra;
             extra.slot = out.slots[i];
@@ -84,13 +83,15 @@ bool CallChecker::call(CheckedCall& out, std::vector<std::string>& faults)
     return true;
 }
 
-DecodedArg CallChecker::decode(const ArgSpec& shape, size_t index, uint64_t slot, const std::string& callName,
-                               std::vector<std::string>& faults) const
+// The argument `index` of a call of the catalogue. The words that say where
+// a fault is are made only for a fault: most calls break no rule, and a
+// preview makes a hundred thousand of them.
+DecodedArg CallChecker::decode(const CheckedCall& call, size_t index, std::vector<std::string>& faults) const
 {
-    DecodedArg arg;
-    arg.kind = shape.kind;
-    arg.slot = slot;
-    const std::string where = callName + " argument " + decimal(static_cast<int64_t>(index + 1));
+    const ArgSpec& shape = call.entry->args[index];
+    const uint64_t slot = call.slots[index];
+    DecodedArg arg{shape.kind, slot, {}, {}};
+    const auto where = [&] { return call.name() + " argument " + decimal(static_cast<int64_t>(index + 1)); };
     const auto low = static_cast<uint32_t>(slot);
     const bool highHalfSet = (slot >> 32) != 0;
 
@@ -99,35 +100,36 @@ DecodedArg CallChecker::decode(const ArgSpec& shape, size_t index, uint64_t slot
         std::string text;
         if (!readText_ || !readText_(slot, text)) {
             arg.shown = "<unreadable text>";
-            faults.push_back(where + " does not point at a readable NUL-terminated string");
+            faults.push_back(where() + " does not point at a readable NUL-terminated string");
             return arg;
         }
         arg.name = text;
         arg.shown = "\"" + text + "\"";
         const auto& names = controlNames();
         if (std::find(names.begin(), names.end(), text) == names.end())
-            faults.push_back(where + " is the text \"" + text + "\", not one of the control names the plug-in passes");
+            faults.push_back(where() + " is the text \"" + text +
+                             "\", not one of the control names the plug-in passes");
         return arg;
     }
     case ArgKind::literal:
         arg.shown = highHalfSet ? hex64(slot) : decimal(low);
         if (highHalfSet)
-            faults.push_back(where + " slot " + hex64(slot) + " has a non-zero high half");
+            faults.push_back(where() + " slot " + hex64(slot) + " has a non-zero high half");
         else if (low != shape.literal)
-            faults.push_back(where + " is " + decimal(low) + "; every call passes " + decimal(shape.literal));
+            faults.push_back(where() + " is " + decimal(low) + "; every call passes " + decimal(shape.literal));
         return arg;
     case ArgKind::number:
         arg.shown = highHalfSet ? hex64(slot) : formatFloat(std::bit_cast<float>(low));
         if (highHalfSet)
-            faults.push_back(where + " slot " + hex64(slot) +
+            faults.push_back(where() + " slot " + hex64(slot) +
                              " has a non-zero high half (a float travels in the low 32 bits)");
         return arg;
     case ArgKind::ped:
         arg.shown = highHalfSet ? hex64(slot) : hex32(low);
         if (highHalfSet) {
-            faults.push_back(where + " slot " + hex64(slot) + " has a non-zero high half (not zero-extended)");
+            faults.push_back(where() + " slot " + hex64(slot) + " has a non-zero high half (not zero-extended)");
         } else if (previousName_ != "playerPed" || previousResult_ != low) {
-            faults.push_back(where + " (ped " + hex32(low) +
+            faults.push_back(where() + " (ped " + hex32(low) +
                              ") is not the result of a playerPed call made right before it");
         }
         return arg;
@@ -136,9 +138,9 @@ DecodedArg CallChecker::decode(const ArgSpec& shape, size_t index, uint64_t slot
             arg.name = nameControl_(low);
         arg.shown = highHalfSet ? hex64(slot) : (arg.name.empty() ? hex32(low) : arg.name);
         if (highHalfSet) {
-            faults.push_back(where + " slot " + hex64(slot) + " has a non-zero high half (not zero-extended)");
+            faults.push_back(where() + " slot " + hex64(slot) + " has a non-zero high half (not zero-extended)");
         } else if (previousName_ != "hashOfText" || previousResult_ != low) {
-            faults.push_back(where + " (control " + hex32(low) +
+            faults.push_back(where() + " (control " + hex32(low) +
                              ") is not the result of a hashOfText call made right before it");
         }
         return arg;
@@ -149,13 +151,13 @@ DecodedArg CallChecker::decode(const ArgSpec& shape, size_t index, uint64_t slot
 
 void CallChecker::completed(const CheckedCall& call, uint64_t resultSlot)
 {
-    previousName_ = call.entry ? std::string(call.entry->name) : std::string();
+    previousName_ = call.entry ? std::string_view(call.entry->name) : std::string_view();
     previousResult_ = static_cast<uint32_t>(resultSlot);
 }
 
 void CallChecker::forgetPrevious()
 {
-    previousName_.clear();
+    previousName_ = {};
     previousResult_ = 0;
 }
 

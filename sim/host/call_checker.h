@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/catalogue.h"
@@ -50,16 +51,16 @@ public:
     std::string pendingName() const;
 
 private:
-    DecodedArg decode(const ArgSpec& shape, size_t index, uint64_t slot, const std::string& callName,
-                      std::vector<std::string>& faults) const;
+    DecodedArg decode(const CheckedCall& call, size_t index, std::vector<std::string>& faults) const;
 
     TextReader readText_;
     ControlNamer nameControl_;
     bool pending_ = false;
     uint64_t pendingHash_ = 0;
     std::vector<uint64_t> pendingSlots_;
-    // The previous complete call: its role and result, for the freshness rule.
-    std::string previousName_;
+    // The previous complete call: its role (the catalogue's name, "" for an
+    // unknown hash) and result, for the freshness rule.
+    std::string_view previousName_;
     uint32_t previousResult_ = 0;
 };
 

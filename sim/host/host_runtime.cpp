@@ -81,10 +81,11 @@ HostRuntime::HostRuntime()
 {
 }
 
-void HostRuntime::begin(Trace& trace, GameModel& model)
+void HostRuntime::begin(Trace& trace, GameModel& model, bool callDetails)
 {
     trace_ = &trace;
     model_ = &model;
+    callDetails_ = callDetails;
     record_ = nullptr;
     checker_.reset();
     caller_ = Caller::host;
@@ -384,14 +385,20 @@ uint64_t* HostRuntime::nativeCall()
     event.kind = EventKind::call;
     event.native = true;
     event.name = call.name();
-    event.args = call.args;
     std::string shown;
     std::string name;
     if (model_)
         resultSlot_ = model_->answer(call, shown, name);
+    checker_.completed(call, resultSlot_);
+    if (!callDetails_) {
+        addEvent(std::move(event));
+        addFaults(faults);
+        return &resultSlot_;
+    }
+    event.args = std::move(call.args);
     std::string line = event.name + "(";
-    for (size_t i = 0; i < call.args.size(); ++i)
-        line += (i ? ", " : "") + call.args[i].shown;
+    for (size_t i = 0; i < event.args.size(); ++i)
+        line += (i ? ", " : "") + event.args[i].shown;
     line += ")";
     if (call.entry && call.entry->result != ResultKind::none) {
         event.hasResult = true;
@@ -401,10 +408,9 @@ uint64_t* HostRuntime::nativeCall()
         event.resultName = name;
         line += " -> " + shown;
     }
-    event.line = line;
+    event.line = std::move(line);
     addEvent(std::move(event));
     addFaults(faults);
-    checker_.completed(call, resultSlot_);
     return &resultSlot_;
 }
 

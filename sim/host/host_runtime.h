@@ -29,8 +29,10 @@ public:
     static const HostApi& api();
 
     // Starts a session: events go to `record` (see setRecord), natives are
-    // answered by `model`, the fault count goes to `trace`.
-    void begin(Trace& trace, GameModel& model);
+    // answered by `model`, the fault count goes to `trace`. Without
+    // `callDetails` a native call is kept as its name alone (what the
+    // timeline and the chart read), not its arguments, result and line.
+    void begin(Trace& trace, GameModel& model, bool callDetails);
     // Ends a session; the plug-in must have been unloaded.
     void end();
 
@@ -92,6 +94,7 @@ private:
     uint64_t resultSlot_ = 0;
     uint32_t clockMs_ = 0;
     Caller caller_ = Caller::host;
+    bool callDetails_ = true;
 
     platform::PluginLibrary library_;
     void* registeredModule_ = nullptr;

@@ -67,9 +67,7 @@ std::vector<Wanted> resolveEdits(const std::vector<Edit>& edits, std::vector<Ref
         const SettingRow* row = findSetting(editableRows(), edit.section, edit.key, reason);
         const std::string value = trimmed(edit.value);
         if (row)
-            reason = valueRefusal(value);
-        if (row && reason.empty())
-            reason = readingRefusal(*row, value);
+            reason = editRefusal(*row, value);
         if (!reason.empty()) {
             refusals.push_back(Refusal{editName(edit), reason});
             continue;

@@ -106,6 +106,15 @@ std::string valueRefusal(std::string_view value);
 // setting its built-in default, as a missing line does.
 std::string readingRefusal(const SettingRow& row, std::string_view value);
 
+// Why a value text (its end blanks already dropped) cannot be written for
+// this setting: valueRefusal, else readingRefusal; "" when it can.
+std::string editRefusal(const SettingRow& row, std::string_view value);
+
+// Why editIni would refuse this one edit, whatever the file: a key that is
+// no setting (or under another section), or its value's editRefusal; "" when
+// it would write it. The settings page shows it beside the field as it is typed.
+std::string editRefusal(const Edit& edit);
+
 // "KEY" as an edit names it: "Section.KEY", or "KEY" when no section is given.
 std::string editName(const Edit& edit);
 

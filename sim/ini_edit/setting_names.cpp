@@ -188,6 +188,23 @@ std::string readingRefusal(const SettingRow& row, std::string_view value)
     return "";
 }
 
+std::string editRefusal(const SettingRow& row, std::string_view value)
+{
+    std::string reason = valueRefusal(value);
+    return reason.empty() ? readingRefusal(row, value) : reason;
+}
+
+std::string editRefusal(const Edit& edit)
+{
+    std::string reason;
+    const SettingRow* row = findSetting(editableRows(), edit.section, edit.key, reason);
+    if (!row)
+        return reason;
+    std::string value = edit.value;
+    trimBlanks(value);
+    return editRefusal(*row, value);
+}
+
 std::string editName(const Edit& edit)
 {
     return edit.section.empty() ? edit.key : edit.section + "." + edit.key;

@@ -165,8 +165,11 @@ bool Session::start()
     s.model.resultHighBits = s.scenario.resultHighBits;
     s.runtime = &HostRuntime::instance();
     platform::installHostApi(&HostRuntime::api());
-    s.runtime->begin(s.result.trace, s.model);
+    // Expectations are judged on the calls in full.
+    s.runtime->begin(s.result.trace, s.model, s.options.callDetails || s.options.judge);
 
+    // The load, every tick and the end.
+    s.result.trace.records.reserve(static_cast<size_t>(s.ticks) + 2);
     TickRecord load;
     load.phase = Phase::load;
     load.tick = 0;
@@ -294,6 +297,11 @@ bool Session::step()
     TickRecord record;
     record.phase = Phase::tick;
     record.tick = tick;
+    // A tick makes about as many calls as the one before: room for them at
+    // once, rather than growing (and moving) the list call by call.
+    const std::vector<TickRecord>& records = s.result.trace.records;
+    if (!records.empty())
+        record.events.reserve(records.back().events.size());
     record.clockMs = tickClock(s.scenario, tick);
     s.runtime->setRecord(&record);
     s.runtime->setClock(record.clockMs);

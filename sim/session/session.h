@@ -20,6 +20,11 @@ struct SessionOptions {
     std::string pluginPath;              // the plug-in to load
     std::optional<std::string> userIni;  // start from this Ambleworks.ini instead
     bool judge = true;                   // judge the scenario's expectations at the end
+    // Keep every native call whole in the trace (its arguments, result and
+    // line). Off, a call keeps only its name: the timeline and the chart
+    // are the same, but the trace text lacks the calls. Judging keeps them
+    // whatever this says.
+    bool callDetails = true;
     // Called after every tick with the ticks played and the ticks in all
     // (for a progress display; it must not touch the trace).
     std::function<void(int played, int total)> progress;

@@ -16,7 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "config/key_names.h"
 #include "doctor/doctor.h"
+#include "ini_edit/ini_edit.h"
 #include "report/chart.h"
 #include "report/facts.h"
 #include "report/timeline.h"
@@ -26,10 +28,6 @@
 #include "web/preview.h"
 #include "web/settings_schema.h"
 #include "web/values_file.h"
-
-#if defined(AMBLEWORKS_WEB_INI_EDIT)
-#include "ini_edit/ini_edit.h"
-#endif
 
 #define AW_EXPORT extern "C" EMSCRIPTEN_KEEPALIVE
 
@@ -67,6 +65,48 @@ sim::web::LiveSession& live()
 {
     static sim::web::LiveSession session;
     return session;
+}
+
+// The edits the page sends, in the order given: a JSON array of
+// {section, key, value} (section "" or left out: the key alone). Anything
+// else in it is no edit.
+std::vector<sim::ini_edit::Edit> editsOf(const std::string& json)
+{
+    std::vector<sim::ini_edit::Edit> list;
+    const nlohmann::json parsed = nlohmann::json::parse(json, nullptr, false);
+    if (!parsed.is_array())
+        return list;
+    for (const nlohmann::json& item : parsed) {
+        if (!item.is_object())
+            continue;
+        const auto textOf = [&item](const char* name) {
+            const auto it = item.find(name);
+            return it == item.end() ? std::string() : it->is_string() ? it->get<std::string>() : it->dump();
+        };
+        sim::ini_edit::Edit edit;
+        edit.section = textOf("section");
+        edit.key = textOf("key");
+        edit.value = textOf("value");
+        list.push_back(edit);
+    }
+    return list;
+}
+
+// Bytes as JSON text, one character per byte (U+0000 to U+00FF), so that any
+// bytes survive the JSON and the page's decoding.
+std::string latin1(const std::string& bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    for (const unsigned char byte : bytes) {
+        if (byte < 0x80) {
+            out += static_cast<char>(byte);
+        } else {
+            out += static_cast<char>(0xC0 | (byte >> 6));
+            out += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return out;
 }
 
 }  // namespace
@@ -122,47 +162,39 @@ AW_EXPORT const char* awSettingsSchema(const char* shippedIni, int length)
     return give(sim::web::settingsSchemaJson(text(shippedIni, length)));
 }
 
-// Writes the edits (a JSON object of "Section.KEY" -> value text) into the
-// player's file, keeping every other byte: {written, bytes (latin-1
-// characters, one per byte), refusals: [{what, reason}]}. {available: false}
-// in a build without the INI editor.
+// Writes the edits (a JSON array of {section, key, value}) into the player's
+// file with the INI editor, keeping every other byte: {written, bytes (one
+// character per byte), changes: [{key, line, kind}], refusals: [{what,
+// reason}]}. All or nothing: with refusals nothing is written.
 AW_EXPORT const char* awEditIni(const char* bytes, int length, const char* edits, int editsLength)
 {
-#if defined(AMBLEWORKS_WEB_INI_EDIT)
-    std::vector<sim::ini_edit::Edit> list;
-    const nlohmann::json parsed = nlohmann::json::parse(text(edits, editsLength), nullptr, false);
-    if (parsed.is_object()) {
-        for (const auto& [name, value] : parsed.items()) {
-            const size_t dot = name.find('.');
-            sim::ini_edit::Edit edit;
-            edit.section = dot == std::string::npos ? "" : name.substr(0, dot);
-            edit.key = dot == std::string::npos ? name : name.substr(dot + 1);
-            edit.value = value.is_string() ? value.get<std::string>() : value.dump();
-            list.push_back(edit);
-        }
-    }
-    const sim::ini_edit::EditResult result = sim::ini_edit::editIni(text(bytes, length), list);
+    const sim::ini_edit::EditResult result =
+        sim::ini_edit::editIni(text(bytes, length), editsOf(text(edits, editsLength)));
     nlohmann::json refusals = nlohmann::json::array();
     for (const sim::ini_edit::Refusal& refusal : result.refusals)
         refusals.push_back({{"what", refusal.what}, {"reason", refusal.reason}});
-    std::string latin1;
-    for (const unsigned char byte : result.bytes) {
-        // One character per byte, so that any bytes survive the JSON.
-        if (byte < 0x80) {
-            latin1 += static_cast<char>(byte);
-        } else {
-            latin1 += static_cast<char>(0xC0 | (byte >> 6));
-            latin1 += static_cast<char>(0x80 | (byte & 0x3F));
-        }
+    static const char* const kinds[] = {"changed", "unchanged", "added", "newSection"};
+    nlohmann::json changes = nlohmann::json::array();
+    for (const sim::ini_edit::Change& change : result.changes) {
+        changes.push_back({{"key", change.row ? change.row->key : ""},
+                           {"line", change.line},
+                           {"kind", kinds[static_cast<int>(change.kind)]}});
     }
-    return give(asJson({{"available", true}, {"written", result.written}, {"bytes", latin1}, {"refusals", refusals}}));
-#else
-    (void)bytes;
-    (void)length;
-    (void)edits;
-    (void)editsLength;
-    return give(asJson({{"available", false}}));
-#endif
+    return give(asJson({{"written", result.written},
+                        {"bytes", result.written ? latin1(result.bytes) : ""},
+                        {"changes", changes},
+                        {"refusals", refusals}}));
+}
+
+// Why the editor would refuse this value text for this setting (section ""
+// for the key alone), in a player's words, or "" when it would write it: a
+// key that is no setting, a text that cannot stand on the line, or one the
+// plug-in would not read as meant.
+AW_EXPORT const char* awEditRefusal(const char* section, int sectionLength, const char* key, int keyLength,
+                                    const char* value, int valueLength)
+{
+    const sim::ini_edit::Edit edit{text(section, sectionLength), text(key, keyLength), text(value, valueLength)};
+    return give(sim::ini_edit::editRefusal(edit));
 }
 
 // ---------------------------------------------------------------------------
@@ -245,25 +277,33 @@ AW_EXPORT const char* awLiveReport()
         {{"timeline", sim::report::formatTimeline(timeline)}, {"chart", sim::report::renderChart(facts, timeline)}}));
 }
 
-// Ends live play: {scenario, trace}, the scenario that replays it and the
-// whole trace.
+// Ends live play: {scenario, ticks}, the scenario that replays it.
 AW_EXPORT const char* awLiveStop()
 {
     live().stop();
-    return give(asJson({{"scenario", live().scenarioText()}, {"trace", sim::formatTrace(live().trace())}}));
+    return give(asJson({{"scenario", live().scenarioText()}, {"ticks", live().ticksPlayed()}}));
+}
+
+// The whole trace of the last live play, as `ambleworks-sim run` prints it
+// (megabytes for a minute: made only when asked).
+AW_EXPORT const char* awLiveTrace()
+{
+    return give(sim::formatTrace(live().trace()));
 }
 
 // ---------------------------------------------------------------------------
 // Key names
 
-// The code of a key name, or -1.
-AW_EXPORT int awKeyCodeOfName(const char* name, int length)
+// The key a browser keyboard event's `code` names ("KeyQ", "ShiftLeft",
+// "Numpad1"): {code, name}, or null for a key the table does not know.
+AW_EXPORT const char* awBrowserKey(const char* browserCode, int length)
 {
-    const auto code = sim::web::keyCodeOfName(text(name, length));
-    return code ? static_cast<int>(*code) : -1;
+    const auto key = sim::web::keyOfBrowserCode(text(browserCode, length));
+    return give(key ? asJson({{"code", key->code}, {"name", key->name}}) : std::string("null"));
 }
 
+// The canonical name of a key code, "" for a code no key has.
 AW_EXPORT const char* awKeyNameOfCode(int code)
 {
-    return give(sim::web::keyNameOfCode(static_cast<uint32_t>(code)));
+    return give(std::string(keyNameOfCode(code)));
 }

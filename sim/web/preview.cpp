@@ -39,7 +39,7 @@ Preview playPreview(const std::string& folder, const std::string& scenarioName, 
     if (iniBytes)
         common.ini = iniName;
     commands::PlayedReport played;
-    if (!commands::playForReport(scenarioName, common, true, played)) {
+    if (!commands::playForReport(scenarioName, common, true, withTrace, played)) {
         preview.error =
             played.result.error.empty() ? "the scenario " + scenarioName + " cannot be played" : played.result.error;
         return preview;

@@ -33,7 +33,7 @@ const char* kindName(SettingRule rule)
         return "flag";
     case SettingRule::decimalFloat:
         return "speed";
-    case SettingRule::hexInteger:
+    case SettingRule::keyCode:
         return "key";
     case SettingRule::decimalInteger:
         return "whole";
@@ -71,6 +71,21 @@ std::string commentText(std::string_view line)
     return at >= line.size() ? std::string() : std::string(line.substr(at));
 }
 
+// The comment lines after the last empty one, joined: a key's own words
+// (above SPRINT_KEY, the laptop hotkeys before an empty comment line are
+// about other keys).
+std::string lastParagraph(const std::vector<std::string>& block)
+{
+    std::string joined;
+    for (const std::string& part : block) {
+        if (part.find_first_not_of(" \t\r") == std::string::npos)
+            joined.clear();
+        else
+            joined += (joined.empty() ? "" : "\n") + part;
+    }
+    return joined;
+}
+
 struct Explanations {
     std::string intro;                         // the comments before the first section
     std::map<std::string, std::string> byKey;  // upper-case key -> its comments
@@ -95,7 +110,7 @@ Explanations readExplanations(const std::string& shippedIni)
         for (const std::string& part : block)
             joined += (joined.empty() ? "" : "\n") + part;
         if (line.kind == IniLineKind::keyValue) {
-            last = block.empty() ? last : joined;
+            last = block.empty() ? last : lastParagraph(block);
             out.byKey[upper(line.name)] = last;
         } else if (line.kind == IniLineKind::section) {
             if (!sectionSeen && out.intro.empty())

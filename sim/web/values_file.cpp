@@ -18,7 +18,7 @@ std::string valueText(const doctor::SettingUse& use)
         return use.loaded.flag ? "1" : "0";
     if (row.floatField)
         return formatFloat(use.loaded.real);
-    if (row.rule == SettingRule::hexInteger) {
+    if (row.rule == SettingRule::keyCode) {
         const int32_t code = use.loaded.integer;
         return code < 0 ? "-" + hexShort(static_cast<uint32_t>(-static_cast<int64_t>(code))) : hexShort(code);
     }
