@@ -125,7 +125,7 @@ void keepFirstFindings(std::vector<Finding> all, std::size_t notKeptBefore, Diag
 void settingsFindings(Diagnosis& diagnosis, LineScan& scan, std::vector<Finding>& all)
 {
     scan.finish();
-    all.insert(all.end(), scan.findings.begin(), scan.findings.end());
+    all.insert(all.end(), std::make_move_iterator(scan.findings.begin()), std::make_move_iterator(scan.findings.end()));
     for (const SettingUse& use : diagnosis.settings) {
         valueTextFindings(use, all);
         valueEffectFindings(use, all);
@@ -150,7 +150,7 @@ Diagnosis unreadableFile(const std::string& path)
                       " (it is missing, not a regular file, or not readable). Without it the plug-in runs on its "
                       "built-in defaults, when the game starts and after a reload alike. The plug-in looks for "
                       "Ambleworks.ini in the game's folder.";
-    diagnosis.findings.push_back(finding);
+    diagnosis.findings.push_back(std::move(finding));
     return diagnosis;
 }
 

@@ -4,6 +4,7 @@
 // is shown as \xNN, in the messages too.
 
 #include <algorithm>
+#include <utility>
 
 #include "doctor/doctor_parts.h"
 #include "text/text_table.h"
@@ -106,6 +107,17 @@ void appendFindings(std::string& out, const Diagnosis& diagnosis)
                " more findings, not shown: mend the ones above and run the doctor again.\n";
 }
 
+// A setting's row of the table, its three texts moved in: a braced list of
+// texts would copy each of them.
+text::TextRow settingRow(std::string key, std::string value, std::string source)
+{
+    text::TextRow row(3);
+    row[0].push_back(std::move(key));
+    row[1].push_back(std::move(value));
+    row[2].push_back(std::move(source));
+    return row;
+}
+
 // The settings as a table: the key (indented under its section), the value,
 // and where it comes from, wrapped within its column.
 void appendSettings(std::string& out, const Diagnosis& diagnosis)
@@ -128,7 +140,7 @@ void appendSettings(std::string& out, const Diagnosis& diagnosis)
             table.addRow({{"[" + section + "]"}});
         }
         table.addRow(
-            {{std::string("  ") + use.row->key}, {valueWords(*use.row, use.used)}, {printable(sourceWords(use))}});
+            settingRow(std::string("  ") + use.row->key, valueWords(*use.row, use.used), printable(sourceWords(use))));
     }
     out += "Settings the plug-in will use:\n";
     const std::string rows = table.format();

@@ -212,6 +212,11 @@ std::string& IniSection::value(std::string key)
     return findOrAppend(entries, keyIndex, std::move(key));
 }
 
+std::string& IniSection::storedValue(const std::string& storedKey)
+{
+    return findOrAppend(entries, keyIndex, storedKey);
+}
+
 IniSection& IniDocument::section(std::string name)
 {
     trimBlanks(name);

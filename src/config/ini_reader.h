@@ -31,6 +31,10 @@ public:
     // key with an empty value when the section has no such key.
     std::string& value(std::string key);
 
+    // `value` for a key already in the form the section stores it (trimmed
+    // and lower-cased): the key is copied only when it is appended.
+    std::string& storedValue(const std::string& storedKey);
+
     std::deque<std::pair<std::string, std::string>> entries;
     std::unordered_map<std::string, std::size_t> keyIndex;
 };

@@ -1,5 +1,6 @@
 #include "config/settings.h"
 
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -68,6 +69,22 @@ constexpr float lowestMinimumSpeed = 0.15f;
 
 // The built-in defaults, for a line that gives no value.
 const Settings builtInSettings{};
+
+// The key of the row at `index` in load order as a document stores it,
+// lower-cased. Made once: the load looks every key up, and most keys are too
+// long to be made afresh without an allocation.
+const std::string& storedKey(std::size_t index)
+{
+    static const std::array<std::string, loadRowCount> keys = [] {
+        std::array<std::string, loadRowCount> all;
+        for (std::size_t i = 0; i < loadRowCount; ++i) {
+            all[i] = loadRow(i).key;
+            lowerCaseAscii(all[i]);
+        }
+        return all;
+    }();
+    return keys[index];
+}
 
 // The value a text (without its note, not empty) gives, or its failure.
 SettingReading readText(const SettingRow& row, std::string_view text)
@@ -187,7 +204,7 @@ void storeSettings(IniDocument& document)
             sectionName = row.section;
             section = &document.section(sectionName);
         }
-        setSettingValue(settings, row, readSetting(row, section->value(row.key)).value);
+        setSettingValue(settings, row, readSetting(row, section->storedValue(storedKey(i))).value);
         // The copy a Shift release restores boundary respect from; play
         // changes only the live setting.
         if (row.flagField == &Settings::respectBoundaries)
