@@ -219,17 +219,6 @@ void checkSources(const sim::doctor::Diagnosis& diagnosis)
 
 }  // namespace
 
-// AddressSanitizer's defaults for this target; ASAN_OPTIONS overrides them.
-// A quarantine of 16 MB instead of 256: freed memory still waits there for
-// far more than one input frees (half a megabyte at most, measured on inputs
-// of 8 KB), so a use after free within an input, or in the inputs that
-// follow, is still caught, and the memory an input reuses stays in the
-// processor's caches. This alone makes an input about half as dear.
-extern "C" const char* __asan_default_options()
-{
-    return "quarantine_size_mb=16";
-}
-
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     const char* throughFileSetting = std::getenv("AMBLEWORKS_FUZZ_THROUGH_FILE");
