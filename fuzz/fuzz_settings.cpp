@@ -27,8 +27,8 @@
 //     were before the load.
 //
 // From memory each input is read once: the document is checked, then loaded
-// from the built-in settings and again from other settings (the first load's
-// lookups add the keys they do not find, empty, which reads as missing).
+// from the built-in settings and again from other settings (a load only reads
+// the document).
 // Nothing copies a document, and the expected load looks values up on its
 // own, without the reader's lookups, and reads numbers with the C library.
 
@@ -367,7 +367,7 @@ void checkReadAgain(IniReader& reader, const std::string& bytes, const IniDocume
 
 // The plug-in's load of the input: loadSettings on Ambleworks.ini, or, from
 // memory, the same rows on `document`, a document just read from the bytes.
-void loadInput(IniDocument& document)
+void loadInput(const IniDocument& document)
 {
     if (throughFile)
         loadSettings();
@@ -376,9 +376,8 @@ void loadInput(IniDocument& document)
 }
 
 // Loads the input over `before` and holds the outcome to `expected`, read off
-// the document (which the load from memory then uses: its lookups add empty
-// keys, and nothing else).
-void checkLoad(const Settings& before, IniDocument& document, const Settings& expected)
+// the document (which the load from memory then reads).
+void checkLoad(const Settings& before, const IniDocument& document, const Settings& expected)
 {
     settings = before;
     controllerState = ControllerState{};

@@ -42,7 +42,7 @@ bool sameValue(const SettingRow& row, const SettingValue& a, const SettingValue&
 using LoadedValues = std::array<SettingValue, loadRowCount>;
 
 // The load as the plug-in runs it, then the per-tick clamps.
-LoadedValues runLoad(IniDocument& document)
+LoadedValues runLoad(const IniDocument& document)
 {
     LoadedValues loaded;
     storeSettings(document);
@@ -66,7 +66,7 @@ Source sourceOf(bool readable, bool found, const SettingReading& reading)
     return reading.builtInDefault ? Source::empty : Source::file;
 }
 
-std::vector<SettingUse> settingUses(IniDocument& document, const LineScan& scan, bool readable,
+std::vector<SettingUse> settingUses(const IniDocument& document, const LineScan& scan, bool readable,
                                     const LoadedValues& loaded)
 {
     const Settings defaults;
@@ -79,7 +79,7 @@ std::vector<SettingUse> settingUses(IniDocument& document, const LineScan& scan,
         const bool found = scan.of(i).count > 0;
         if (found) {
             use.line = scan.of(i).last.number;
-            use.text = document.section(row.section).value(row.key);
+            use.text = settingText(document, i);
         }
         // How the load read the line: the same reading storeSettings made.
         const SettingReading reading = readSetting(row, use.text);

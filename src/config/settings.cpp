@@ -1,7 +1,6 @@
 #include "config/settings.h"
 
 #include <array>
-#include <cstring>
 #include <string>
 
 #include "config/ini_reader.h"
@@ -70,20 +69,27 @@ constexpr float lowestMinimumSpeed = 0.15f;
 // The built-in defaults, for a line that gives no value.
 const Settings builtInSettings{};
 
-// The key of the row at `index` in load order as a document stores it,
-// lower-cased. Made once: the load looks every key up, and most keys are too
-// long to be made afresh without an allocation.
-const std::string& storedKey(std::size_t index)
+// A row's section and key as a document stores names, lower-cased.
+struct StoredNames {
+    std::string section;
+    std::string key;
+};
+
+// The stored names of the row at `index` in load order. Made once: every
+// load looks every row up, and most keys are too long to be made afresh
+// without an allocation.
+const StoredNames& storedNames(std::size_t index)
 {
-    static const std::array<std::string, loadRowCount> keys = [] {
-        std::array<std::string, loadRowCount> all;
+    static const std::array<StoredNames, loadRowCount> names = [] {
+        std::array<StoredNames, loadRowCount> all;
         for (std::size_t i = 0; i < loadRowCount; ++i) {
-            all[i] = loadRow(i).key;
-            lowerCaseAscii(all[i]);
+            all[i] = {loadRow(i).section, loadRow(i).key};
+            lowerCaseAscii(all[i].section);
+            lowerCaseAscii(all[i].key);
         }
         return all;
     }();
-    return keys[index];
+    return names[index];
 }
 
 // The value a text (without its note, not empty) gives, or its failure.
@@ -193,18 +199,19 @@ void loadSettingsFrom(const std::string& path)
     storeSettings(document);
 }
 
-void storeSettings(IniDocument& document)
+std::string_view settingText(const IniDocument& document, std::size_t index)
 {
-    // Rows of one section stand together: each section is looked up once.
-    const char* sectionName = nullptr;
-    IniSection* section = nullptr;
+    const StoredNames& names = storedNames(index);
+    const IniSection* section = document.findStored(names.section);
+    const std::string* text = section ? section->findStored(names.key) : nullptr;
+    return text ? std::string_view(*text) : std::string_view();
+}
+
+void storeSettings(const IniDocument& document)
+{
     for (std::size_t i = 0; i < loadRowCount; ++i) {
         const SettingRow& row = loadRow(i);
-        if (!sectionName || std::strcmp(sectionName, row.section) != 0) {
-            sectionName = row.section;
-            section = &document.section(sectionName);
-        }
-        setSettingValue(settings, row, readSetting(row, section->storedValue(storedKey(i))).value);
+        setSettingValue(settings, row, readSetting(row, settingText(document, i)).value);
         // The copy a Shift release restores boundary respect from; play
         // changes only the live setting.
         if (row.flagField == &Settings::respectBoundaries)
