@@ -22,49 +22,22 @@ size_t allowedEdits(size_t length)
 
 size_t typingDistance(std::string_view a, std::string_view b)
 {
-    // Rows of the table d[i][j]: edits between the first i letters of a and
-    // the first j of b (optimal string alignment: a swap of neighbours is one
-    // edit). Only three rows are needed, two back for a swap; they are kept
-    // as long as the shorter text, on the stack for a name's length: every
-    // typo is compared with every known name.
-    if (a.size() < b.size())
-        std::swap(a, b);
-    constexpr size_t stackLength = 64;
-    size_t onStack[3][stackLength + 1] = {};
-    std::vector<size_t> onHeap;
-    size_t* twoBack = onStack[0];
-    size_t* oneBack = onStack[1];
-    size_t* row = onStack[2];
-    if (b.size() > stackLength) {
-        onHeap.resize(3 * (b.size() + 1));
-        twoBack = onHeap.data();
-        oneBack = twoBack + b.size() + 1;
-        row = oneBack + b.size() + 1;
-    }
-    for (size_t j = 0; j <= b.size(); ++j)
-        oneBack[j] = j;
-    for (size_t i = 1; i <= a.size(); ++i) {
-        row[0] = i;
-        for (size_t j = 1; j <= b.size(); ++j) {
-            const bool same = folded(a[i - 1]) == folded(b[j - 1]);
-            row[j] = std::min({oneBack[j] + 1, row[j - 1] + 1, oneBack[j - 1] + (same ? 0 : 1)});
-            const bool swapped =
-                i > 1 && j > 1 && folded(a[i - 1]) == folded(b[j - 2]) && folded(a[i - 2]) == folded(b[j - 1]);
-            if (swapped)
-                row[j] = std::min(row[j], twoBack[j - 2] + 1);
-        }
-        std::swap(twoBack, oneBack);
-        std::swap(oneBack, row);
-    }
-    return oneBack[b.size()];
+    // No two texts are further apart than the longer one is long, so at that
+    // bound the count is never cut short.
+    return typingDistanceWithin(a, b, std::max(a.size(), b.size()));
 }
 
 size_t typingDistanceWithin(std::string_view a, std::string_view b, size_t most)
 {
-    // The table of typingDistance, cell (i, j) counted only where |i - j| is
-    // at most `most`: an alignment that leaves that band has made more than
-    // `most` edits already, as a swap keeps to its diagonal. Every cell is
-    // capped at `beyond`; a cell outside the band reads as `beyond`.
+    // Rows of the table d[i][j]: edits between the first i letters of a and
+    // the first j of b (optimal string alignment: a swap of neighbours is one
+    // edit). Only three rows are needed, two back for a swap; they are kept
+    // as long as the shorter text, on the stack for a name's length: every
+    // typo is compared with every known name. Cell (i, j) is counted only
+    // where |i - j| is at most `most`: an alignment that leaves that band has
+    // made more than `most` edits already, as a swap keeps to its diagonal.
+    // Every cell is capped at `beyond`; a cell outside the band reads as
+    // `beyond`.
     if (a.size() < b.size())
         std::swap(a, b);
     const size_t beyond = most + 1;
@@ -93,15 +66,20 @@ size_t typingDistanceWithin(std::string_view a, std::string_view b, size_t most)
         row[0] = std::min(i, beyond);
         row[low - 1] = low > 1 ? beyond : row[0];
         size_t lowest = row[0];
+        // Each letter folded once per row or cell, not once per comparison.
+        const char letter = folded(a[i - 1]);
+        const char letterBefore = i > 1 ? folded(a[i - 2]) : '\0';
+        char otherBefore = low > 1 ? folded(b[low - 2]) : '\0';
         for (size_t j = low; j <= high; ++j) {
-            const bool same = folded(a[i - 1]) == folded(b[j - 1]);
-            size_t cell = std::min({oneBack[j] + 1, row[j - 1] + 1, oneBack[j - 1] + (same ? 0 : 1), beyond});
-            const bool swapped =
-                i > 1 && j > 1 && folded(a[i - 1]) == folded(b[j - 2]) && folded(a[i - 2]) == folded(b[j - 1]);
+            const char other = folded(b[j - 1]);
+            size_t cell = std::min(oneBack[j - 1] + (letter == other ? 0 : 1), beyond);
+            cell = std::min(cell, std::min(oneBack[j], row[j - 1]) + 1);
+            const bool swapped = i > 1 && j > 1 && letter == otherBefore && letterBefore == other;
             if (swapped)
                 cell = std::min(cell, twoBack[j - 2] + 1);
             row[j] = cell;
             lowest = std::min(lowest, cell);
+            otherBefore = other;
         }
         if (high < b.size())
             row[high + 1] = beyond;
