@@ -16,7 +16,15 @@
 // the bad access; the stacks of where the memory was taken and given back
 // show their five innermost frames. Replay the input with
 // ASAN_OPTIONS=malloc_context_size=30 to see them whole.
+//
+// clear_shadow_mmap_threshold=262144 instead of 65536: at every switch into
+// the script context (fuzz_plugin, every tick) AddressSanitizer clears the
+// shadow of the script's whole 1 MB stack, 128 KB, twice. Above the default
+// threshold it does so by mapping fresh pages over the shadow, which the
+// script then faults in again a tick later; below it, by a memset. The
+// shadow is cleared either way; the memset made fuzz_plugin three times as
+// fast.
 extern "C" const char* __asan_default_options()
 {
-    return "quarantine_size_mb=16:malloc_context_size=5";
+    return "quarantine_size_mb=16:malloc_context_size=5:clear_shadow_mmap_threshold=262144";
 }
