@@ -110,12 +110,6 @@ bool parse(const std::string& bytes, sim::Scenario& scenario, std::vector<std::s
 
 }  // namespace
 
-// A small ASan quarantine, as in the other targets (docs/sanitizers-and-fuzzing.md).
-extern "C" const char* __asan_default_options()
-{
-    return "quarantine_size_mb=16";
-}
-
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     const char* throughFileSetting = std::getenv("AMBLEWORKS_FUZZ_THROUGH_FILE");

@@ -27,8 +27,8 @@
 //     were before the load.
 //
 // From memory each input is read once: the document is checked, then loaded
-// from the built-in settings and again from other settings (the first load's
-// lookups add the keys they do not find, empty, which reads as missing).
+// from the built-in settings and again from other settings (a load only reads
+// the document).
 // Nothing copies a document, and the expected load looks values up on its
 // own, without the reader's lookups, and reads numbers with the C library.
 
@@ -367,7 +367,7 @@ void checkReadAgain(IniReader& reader, const std::string& bytes, const IniDocume
 
 // The plug-in's load of the input: loadSettings on Ambleworks.ini, or, from
 // memory, the same rows on `document`, a document just read from the bytes.
-void loadInput(IniDocument& document)
+void loadInput(const IniDocument& document)
 {
     if (throughFile)
         loadSettings();
@@ -376,9 +376,8 @@ void loadInput(IniDocument& document)
 }
 
 // Loads the input over `before` and holds the outcome to `expected`, read off
-// the document (which the load from memory then uses: its lookups add empty
-// keys, and nothing else).
-void checkLoad(const Settings& before, IniDocument& document, const Settings& expected)
+// the document (which the load from memory then reads).
+void checkLoad(const Settings& before, const IniDocument& document, const Settings& expected)
 {
     settings = before;
     controllerState = ControllerState{};
@@ -402,17 +401,6 @@ void checkLoad(const Settings& before, IniDocument& document, const Settings& ex
 }
 
 }  // namespace
-
-// AddressSanitizer's defaults for this target; ASAN_OPTIONS overrides them.
-// A quarantine of 16 MB instead of 256: freed memory still waits there for
-// far more than one input frees (half a megabyte at most, measured on inputs
-// of 8 KB), so a use after free within an input, or in the inputs that
-// follow, is still caught, and the memory an input reuses stays in the
-// processor's caches. This alone makes an input about half as dear.
-extern "C" const char* __asan_default_options()
-{
-    return "quarantine_size_mb=16";
-}
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -35,6 +37,44 @@ TEST(NearestName, TypingDistanceCountsSlips)
     for (const Case& c : cases) {
         EXPECT_EQ(sim::text::typingDistance(c.a, c.b), c.distance) << c.a << " / " << c.b;
         EXPECT_EQ(sim::text::typingDistance(c.b, c.a), c.distance) << c.b << " / " << c.a;
+    }
+}
+
+// The bounded count is the full count wherever that is within the bound, and
+// one past the bound otherwise: over every pair of short texts of a small
+// alphabet (so that swaps, repeats and case differences abound), over random
+// pairs of mixed lengths and bounds, and over long texts that leave the stack
+// behind.
+TEST(NearestName, BoundedDistanceAgreesWithTheFullCount)
+{
+    const auto expectAgreement = [](const std::string& a, const std::string& b, std::size_t most) {
+        const std::size_t expected = std::min(sim::text::typingDistance(a, b), most + 1);
+        ASSERT_EQ(sim::text::typingDistanceWithin(a, b, most), expected) << a << " / " << b << " within " << most;
+    };
+    std::vector<std::string> texts = {""};
+    for (std::size_t from = 0; texts[from].size() < 4; ++from) {
+        for (const char* letter : {"a", "B", "b", "c"})
+            texts.push_back(texts[from] + letter);
+    }
+    for (const std::string& a : texts) {
+        for (const std::string& b : texts) {
+            for (std::size_t most = 0; most <= 4; ++most)
+                expectAgreement(a, b, most);
+        }
+    }
+    std::mt19937 random(23);
+    const auto randomText = [&random] {
+        std::string text(random() % 16, 'a');
+        for (char& c : text)
+            c = "aBbc"[random() % 4];
+        return text;
+    };
+    for (int i = 0; i < 100000; ++i)
+        expectAgreement(randomText(), randomText(), random() % 6);
+    const std::string longText(70, 'x');
+    for (const std::string& b : {longText, longText + "y", "y" + longText, longText.substr(0, 67) + "yx"}) {
+        for (std::size_t most = 0; most <= 4; ++most)
+            expectAgreement(longText, b, most);
     }
 }
 

@@ -13,6 +13,7 @@
 #include <random>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "config/ini_reader.h"
 
@@ -221,6 +222,36 @@ TEST(IniReader, LookupsTrimLowerCaseAndCreate)
         document.section("s" + std::to_string(i)).value("k" + std::to_string(i));
     enabled = "1";
     EXPECT_EQ(document.section("general").value("enabled"), "1");
+}
+
+// The lookups by stored name (what a load uses) find exactly what the
+// document holds under that name, and add nothing, whatever they are asked.
+TEST(IniReader, LookupsByStoredNameFindAndAddNothing)
+{
+    IniDocument document;
+    IniReader("").readBytes("[General]\nENABLED = 0 ; note\nEmpty =\n[Keys]\nRELOAD_KEY = F11\n", document);
+    const std::string before = describe(document);
+    struct Case {
+        std::string section;
+        std::string key;
+        const char* text;  // nullptr: no such key (or section)
+    };
+    const std::vector<Case> cases = {
+        {"general", "enabled", "0 ; note"}, {"general", "empty", ""},         {"keys", "reload_key", "F11"},
+        {"general", "reload_key", nullptr},  // a key of another section
+        {"General", "enabled", nullptr},     // a name not in stored form
+        {"general", "ENABLED", nullptr},    {"general", " enabled", nullptr}, {"other", "enabled", nullptr},
+    };
+    for (const Case& c : cases) {
+        const IniSection* section = document.findStored(c.section);
+        const std::string* text = section ? section->findStored(c.key) : nullptr;
+        ASSERT_EQ(text != nullptr, c.text != nullptr) << c.section << " " << c.key;
+        if (text) {
+            EXPECT_EQ(*text, c.text) << c.section << " " << c.key;
+            EXPECT_EQ(text, &document.section(c.section).value(c.key)) << "not the stored entry";
+        }
+    }
+    EXPECT_EQ(describe(document), before);
 }
 
 // Reads `path` into a document that had content; true when the read fails

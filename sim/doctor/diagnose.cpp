@@ -42,7 +42,7 @@ bool sameValue(const SettingRow& row, const SettingValue& a, const SettingValue&
 using LoadedValues = std::array<SettingValue, loadRowCount>;
 
 // The load as the plug-in runs it, then the per-tick clamps.
-LoadedValues runLoad(IniDocument& document)
+LoadedValues runLoad(const IniDocument& document)
 {
     LoadedValues loaded;
     storeSettings(document);
@@ -66,7 +66,7 @@ Source sourceOf(bool readable, bool found, const SettingReading& reading)
     return reading.builtInDefault ? Source::empty : Source::file;
 }
 
-std::vector<SettingUse> settingUses(IniDocument& document, const LineScan& scan, bool readable,
+std::vector<SettingUse> settingUses(const IniDocument& document, const LineScan& scan, bool readable,
                                     const LoadedValues& loaded)
 {
     const Settings defaults;
@@ -79,7 +79,7 @@ std::vector<SettingUse> settingUses(IniDocument& document, const LineScan& scan,
         const bool found = scan.of(i).count > 0;
         if (found) {
             use.line = scan.of(i).last.number;
-            use.text = document.section(row.section).value(row.key);
+            use.text = settingText(document, i);
         }
         // How the load read the line: the same reading storeSettings made.
         const SettingReading reading = readSetting(row, use.text);
@@ -125,7 +125,7 @@ void keepFirstFindings(std::vector<Finding> all, std::size_t notKeptBefore, Diag
 void settingsFindings(Diagnosis& diagnosis, LineScan& scan, std::vector<Finding>& all)
 {
     scan.finish();
-    all.insert(all.end(), scan.findings.begin(), scan.findings.end());
+    all.insert(all.end(), std::make_move_iterator(scan.findings.begin()), std::make_move_iterator(scan.findings.end()));
     for (const SettingUse& use : diagnosis.settings) {
         valueTextFindings(use, all);
         valueEffectFindings(use, all);
@@ -150,7 +150,7 @@ Diagnosis unreadableFile(const std::string& path)
                       " (it is missing, not a regular file, or not readable). Without it the plug-in runs on its "
                       "built-in defaults, when the game starts and after a reload alike. The plug-in looks for "
                       "Ambleworks.ini in the game's folder.";
-    diagnosis.findings.push_back(finding);
+    diagnosis.findings.push_back(std::move(finding));
     return diagnosis;
 }
 

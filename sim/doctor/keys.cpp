@@ -5,6 +5,7 @@
 // one key. Names and codes are the plug-in's (config/key_names.h).
 
 #include <cstdlib>
+#include <utility>
 
 #include "config/key_names.h"
 #include "config/value_conversions.h"
@@ -131,7 +132,7 @@ void keyNameFinding(const SettingUse& use, const KeyName& key, std::vector<Findi
                           std::string(keyNameOfCode(code)) + " keys send it, so either side works.";
     else
         finding.message = written + " is " + keyCalled(code) + ", " + hex + ".";
-    findings.push_back(finding);
+    findings.push_back(std::move(finding));
 }
 
 // A key code written in decimal: a warning when the hexadecimal reading is
@@ -162,7 +163,7 @@ void decimalCodeFinding(const SettingUse& use, std::string_view value, int32_t r
                           ": a number here is a hexadecimal key code. Did you mean " + std::string(name) + " (" + hex +
                           ", which is " + std::string(value) + " in decimal)? Write " + std::string(name) + ".";
     }
-    findings.push_back(finding);
+    findings.push_back(std::move(finding));
 }
 
 // What the player loses when a key setting names no key; "" when nothing is
@@ -195,7 +196,7 @@ void unknownKeyNameFinding(const SettingUse& use, const KeyRole& role, std::stri
         finding.message += ", which means the hotkeys need no modifier.";
     else
         finding.message += ".";
-    findings.push_back(finding);
+    findings.push_back(std::move(finding));
 }
 
 bool isMouseButton(int32_t code)
@@ -229,7 +230,7 @@ void neverArrivesFinding(const SettingUse& use, std::vector<Finding>& findings)
         finding.message =
             written + ": mouse buttons never arrive in a key message, so this key never acts. Pick a keyboard key.";
     }
-    findings.push_back(finding);
+    findings.push_back(std::move(finding));
 }
 
 void noKeyFinding(const SettingUse& use, const KeyRole& role, std::vector<Finding>& findings)
@@ -245,7 +246,7 @@ void noKeyFinding(const SettingUse& use, const KeyRole& role, std::vector<Findin
                       keyWords(code) + ", which is no key: " + effect +
                       ". Write a key's name (such as F9) or its code, 0x01 to 0xFE";
     finding.message += role.field == &Settings::hotkeyModifier ? "; 0 means hotkeys without a modifier." : ".";
-    findings.push_back(finding);
+    findings.push_back(std::move(finding));
 }
 
 bool isNumpadDigit(int32_t code)
@@ -269,7 +270,7 @@ void numLockFinding(const std::vector<const SettingUse*>& hotkeys, std::vector<F
     finding.message = keys + (hotkeys.size() > 1 ? " act" : " acts") +
                       " only while Num Lock is on: with Num Lock off the numpad sends other keys (Numpad 1 is End, "
                       "Numpad 2 Down arrow, Numpad 3 Page Down).";
-    findings.push_back(finding);
+    findings.push_back(std::move(finding));
 }
 
 // What goes wrong when two roles share a key, `first` before `second` in
@@ -306,7 +307,7 @@ void sharedKeyFinding(const SettingUse& first, const KeyRole& firstRole, const S
     finding.message = std::string(first.row->key) + " and " + second.row->key + " are both " +
                       keyWords(first.used.integer) + ", so " + firstRole.words + " and " + secondRole.words +
                       " share a key: " + sharedKeyEffect(firstRole, secondRole);
-    findings.push_back(finding);
+    findings.push_back(std::move(finding));
 }
 
 void sharedKeyFindings(const std::vector<const SettingUse*>& uses, std::vector<Finding>& findings)
@@ -368,7 +369,7 @@ void keyTextFindings(const SettingUse& use, std::vector<Finding>& findings)
         finding.severity = Severity::note;
         finding.message = std::string(use.row->key) + " = " + clipped(value) + " reads as " + keyWords(read) +
                           ": the text after the code is ignored.";
-        findings.push_back(finding);
+        findings.push_back(std::move(finding));
         return;
     }
     case KeyText::unknown:

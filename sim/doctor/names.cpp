@@ -42,11 +42,16 @@ std::vector<std::string> sectionNames()
     return names;
 }
 
+// The most edits a typo of a name of `length` bytes may make.
+std::size_t typoEdits(std::size_t length)
+{
+    return std::max<std::size_t>(1, std::min<std::size_t>(3, length / 4));
+}
+
 // Close enough to be a typo of a name of `length` bytes.
 bool isNear(std::size_t distance, std::size_t length)
 {
-    const std::size_t allowed = std::max<std::size_t>(1, std::min<std::size_t>(3, length / 4));
-    return distance > 0 && distance <= allowed;
+    return distance > 0 && distance <= typoEdits(length);
 }
 
 // The known name closest to `written` (compared without regard to case), or
@@ -64,8 +69,9 @@ std::string nearestName(const std::string& written, const std::vector<std::strin
             written.size() > name.size() ? written.size() - name.size() : name.size() - written.size();
         if (!isNear(std::max<std::size_t>(lengthGap, 1), name.size()))
             continue;
-        // Letter case ignored; a swap of neighbours is one edit.
-        const std::size_t distance = text::typingDistance(written, name);
+        // Letter case ignored; a swap of neighbours is one edit. Only a
+        // distance within a typo's edits matters, and is counted.
+        const std::size_t distance = text::typingDistanceWithin(written, name, typoEdits(name.size()));
         if (isNear(distance, name.size()) && (best.empty() || distance < bestDistance)) {
             best = name;
             bestDistance = distance;
@@ -143,15 +149,20 @@ const char* knownSection(std::string_view name)
 
 std::string nearestKey(const std::string& written)
 {
-    std::vector<std::string> keys;
-    for (std::size_t i = 0; i < loadRowCount; ++i)
-        keys.emplace_back(loadRow(i).key);
+    // Made once: every unknown key of a file is compared with them.
+    static const std::vector<std::string> keys = [] {
+        std::vector<std::string> all;
+        for (std::size_t i = 0; i < loadRowCount; ++i)
+            all.emplace_back(loadRow(i).key);
+        return all;
+    }();
     return nearestName(written, keys);
 }
 
 std::string nearestSection(const std::string& written)
 {
-    return nearestName(written, sectionNames());
+    static const std::vector<std::string> sections = sectionNames();
+    return nearestName(written, sections);
 }
 
 // ---------------------------------------------------------------------------

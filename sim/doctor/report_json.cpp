@@ -3,10 +3,11 @@
 // through validUtf8 first, and the output escapes every character beyond
 // ASCII, so it is valid JSON in pure ASCII whatever bytes the file holds.
 //
-// Objects are built field by field into room made beforehand, and arrays are
-// moved into the report, not copied: an object written as an initializer list
-// makes every field a two-element array first, and copies all the fields
-// before it each time its storage grows.
+// Objects are built field by field into room made beforehand, each field
+// appended without a search for one of the same name (no object here names a
+// field twice), and arrays are moved into the report, not copied: an object
+// written as an initializer list makes every field a two-element array first,
+// and copies all the fields before it each time its storage grows.
 
 #include <nlohmann/json.hpp>
 
@@ -29,6 +30,12 @@ Json object(std::size_t fields)
     Json value = Json::object();
     value.get_ref<Json::object_t&>().reserve(fields);
     return value;
+}
+
+// Appends a field to an object made by `object`.
+void add(Json& object, const char* name, Json value)
+{
+    object.get_ref<Json::object_t&>().emplace_back(name, std::move(value));
 }
 
 Json text(const std::string& bytes)
@@ -90,33 +97,33 @@ Json settingJson(const SettingUse& use)
 {
     const SettingRow& row = *use.row;
     Json setting = object(11);
-    setting["section"] = row.section;
-    setting["key"] = row.key;
-    setting["field"] = row.field;
-    setting["source"] = sourceName(use.source);
-    setting["line"] = lineOrNull(use.line);
-    setting["text"] = use.line ? text(use.text) : Json(nullptr);
+    add(setting, "section", row.section);
+    add(setting, "key", row.key);
+    add(setting, "field", row.field);
+    add(setting, "source", sourceName(use.source));
+    add(setting, "line", lineOrNull(use.line));
+    add(setting, "text", use.line ? text(use.text) : Json(nullptr));
     // The loader's own reason, exactly, for a line that cannot be read.
-    setting["error"] = use.failure == ReadFailure::none ? Json(nullptr) : Json(readFailureText(use.failure));
-    setting["loaded"] = valueJson(row, use.loaded);
-    setting["value"] = valueJson(row, use.used);
-    setting["clamped"] = use.clamped;
-    setting["builtInDefault"] = !use.differsFromDefault;
+    add(setting, "error", use.failure == ReadFailure::none ? Json(nullptr) : Json(readFailureText(use.failure)));
+    add(setting, "loaded", valueJson(row, use.loaded));
+    add(setting, "value", valueJson(row, use.used));
+    add(setting, "clamped", use.clamped);
+    add(setting, "builtInDefault", !use.differsFromDefault);
     return setting;
 }
 
 Json findingJson(const Finding& finding)
 {
     Json json = object(9);
-    json["line"] = lineOrNull(finding.line);
-    json["severity"] = severityName(finding.severity);
-    json["kind"] = finding.kind;
-    json["section"] = textOrNull(finding.section);
-    json["key"] = textOrNull(finding.key);
-    json["text"] = finding.key.empty() ? Json(nullptr) : text(finding.text);
-    json["suggestion"] = textOrNull(finding.suggestion);
-    json["message"] = text(finding.message);
-    json["lineText"] = finding.line ? text(finding.lineText) : Json(nullptr);
+    add(json, "line", lineOrNull(finding.line));
+    add(json, "severity", severityName(finding.severity));
+    add(json, "kind", finding.kind);
+    add(json, "section", textOrNull(finding.section));
+    add(json, "key", textOrNull(finding.key));
+    add(json, "text", finding.key.empty() ? Json(nullptr) : text(finding.text));
+    add(json, "suggestion", textOrNull(finding.suggestion));
+    add(json, "message", text(finding.message));
+    add(json, "lineText", finding.line ? text(finding.lineText) : Json(nullptr));
     return json;
 }
 
@@ -152,16 +159,16 @@ std::string formatJson(const Diagnosis& diagnosis)
     for (const Finding& finding : diagnosis.findings)
         findingsArray.push_back(findingJson(finding));
     Json report = object(10);
-    report["file"] = text(diagnosis.path);
-    report["readable"] = diagnosis.readable;
-    report["settingsFile"] = diagnosis.settingsText;
-    report["lines"] = diagnosis.lineCount;
-    report["loadsWhole"] = diagnosis.exitStatus() == 0;
-    report["exitStatus"] = diagnosis.exitStatus();
-    report["unreadableLines"] = diagnosis.unreadableLines;
-    report["settings"] = std::move(settingsArray);
-    report["findings"] = std::move(findingsArray);
-    report["findingsNotShown"] = diagnosis.findingsNotShown;
+    add(report, "file", text(diagnosis.path));
+    add(report, "readable", diagnosis.readable);
+    add(report, "settingsFile", diagnosis.settingsText);
+    add(report, "lines", diagnosis.lineCount);
+    add(report, "loadsWhole", diagnosis.exitStatus() == 0);
+    add(report, "exitStatus", diagnosis.exitStatus());
+    add(report, "unreadableLines", diagnosis.unreadableLines);
+    add(report, "settings", std::move(settingsArray));
+    add(report, "findings", std::move(findingsArray));
+    add(report, "findingsNotShown", diagnosis.findingsNotShown);
     constexpr int indent = 2;
     constexpr bool asciiOnly = true;
     return report.dump(indent, ' ', asciiOnly) + "\n";

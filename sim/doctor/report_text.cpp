@@ -4,6 +4,7 @@
 // is shown as \xNN, in the messages too.
 
 #include <algorithm>
+#include <utility>
 
 #include "doctor/doctor_parts.h"
 #include "text/text_table.h"
@@ -76,27 +77,50 @@ std::string verdict(const Diagnosis& diagnosis)
            " built-in default, every other line takes effect (" + counts + ").\n";
 }
 
-std::string findingsText(const Diagnosis& diagnosis)
+// The findings, each written straight into `out`: a file's findings are
+// many, and every temporary text costs an allocation.
+void appendFindings(std::string& out, const Diagnosis& diagnosis)
 {
-    if (diagnosis.findings.empty())
-        return "Nothing to report: every line does what it seems to.\n";
-    std::string out = "Findings:\n";
+    if (diagnosis.findings.empty()) {
+        out += "Nothing to report: every line does what it seems to.\n";
+        return;
+    }
+    out += "Findings:\n";
     for (const Finding& finding : diagnosis.findings) {
-        if (finding.line == 0)
+        if (finding.line == 0) {
             out += "  the whole file\n";
-        else
-            out += "  line " + number(finding.line) + ": " + printable(finding.lineText) + "\n";
-        out += std::string("    ") + severityName(finding.severity) + ": " + printable(finding.message) + "\n";
+        } else {
+            out += "  line ";
+            out += number(finding.line);
+            out += ": ";
+            text::appendPrintable(out, finding.lineText);
+            out += '\n';
+        }
+        out += "    ";
+        out += severityName(finding.severity);
+        out += ": ";
+        text::appendPrintable(out, finding.message);
+        out += '\n';
     }
     if (diagnosis.findingsNotShown > 0)
         out += "  ... and " + number(diagnosis.findingsNotShown) +
                " more findings, not shown: mend the ones above and run the doctor again.\n";
-    return out;
+}
+
+// A setting's row of the table, its three texts moved in: a braced list of
+// texts would copy each of them.
+text::TextRow settingRow(std::string key, std::string value, std::string source)
+{
+    text::TextRow row(3);
+    row[0].push_back(std::move(key));
+    row[1].push_back(std::move(value));
+    row[2].push_back(std::move(source));
+    return row;
 }
 
 // The settings as a table: the key (indented under its section), the value,
 // and where it comes from, wrapped within its column.
-std::string settingsText(const Diagnosis& diagnosis)
+void appendSettings(std::string& out, const Diagnosis& diagnosis)
 {
     // The longest key, DISABLE_AUTO_RUN_IN_FIRST_PERSON_CAMERA, with its indent.
     constexpr std::size_t keyWidth = 41;
@@ -116,24 +140,35 @@ std::string settingsText(const Diagnosis& diagnosis)
             table.addRow({{"[" + section + "]"}});
         }
         table.addRow(
-            {{std::string("  ") + use.row->key}, {valueWords(*use.row, use.used)}, {printable(sourceWords(use))}});
+            settingRow(std::string("  ") + use.row->key, valueWords(*use.row, use.used), printable(sourceWords(use))));
     }
-    std::string out = "Settings the plug-in will use:\n";
+    out += "Settings the plug-in will use:\n";
     const std::string rows = table.format();
     for (std::size_t from = 0; from < rows.size();) {
         const std::size_t to = rows.find('\n', from);
-        out += "  " + rows.substr(from, to - from + 1);
+        out += "  ";
+        out.append(rows, from, to - from + 1);
         from = to + 1;
     }
-    return out;
 }
 
 }  // namespace
 
 std::string formatText(const Diagnosis& diagnosis)
 {
-    return "Ambleworks.ini doctor: " + printable(diagnosis.path) + "\n" + verdict(diagnosis) + "\n" +
-           findingsText(diagnosis) + "\n" + settingsText(diagnosis);
+    // Room for the whole report at once: a file's report is a few kilobytes.
+    constexpr std::size_t usualLength = 8192;
+    std::string out;
+    out.reserve(usualLength);
+    out += "Ambleworks.ini doctor: ";
+    text::appendPrintable(out, diagnosis.path);
+    out += '\n';
+    out += verdict(diagnosis);
+    out += '\n';
+    appendFindings(out, diagnosis);
+    out += '\n';
+    appendSettings(out, diagnosis);
+    return out;
 }
 
 }  // namespace sim::doctor

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <string_view>
+#include <utility>
 
 #include "config/value_conversions.h"
 #include "doctor/doctor_parts.h"
@@ -96,7 +97,7 @@ void switchWordFinding(const SettingUse& use, std::string_view value, std::vecto
         finding.severity = Severity::note;
         finding.message = written(use) + " reads as " + (word == SwitchWord::off ? "off." : "on.");
     }
-    findings.push_back(finding);
+    findings.push_back(std::move(finding));
 }
 
 void ignoredTextFinding(const SettingUse& use, const std::string& after, std::vector<Finding>& findings)
@@ -105,7 +106,7 @@ void ignoredTextFinding(const SettingUse& use, const std::string& after, std::ve
     finding.kind = "ignored-text";
     finding.severity = Severity::note;
     finding.message = written(use) + " reads as " + valueWords(*use.row, use.loaded) + ": " + after;
-    findings.push_back(finding);
+    findings.push_back(std::move(finding));
 }
 
 void speedTextFindings(const SettingUse& use, std::string_view value, std::vector<Finding>& findings)
@@ -116,7 +117,7 @@ void speedTextFindings(const SettingUse& use, std::string_view value, std::vecto
         finding.severity = Severity::note;
         finding.message = written(use) + " reads as " + formatFloat(use.loaded.real) +
                           ": a comma between two digits counts as the decimal point.";
-        findings.push_back(finding);
+        findings.push_back(std::move(finding));
     }
     if (hasTextAfterABlank(value))
         ignoredTextFinding(use, "the text after the number is ignored.", findings);
@@ -145,7 +146,7 @@ void unreadableFinding(const SettingUse& use, std::vector<Finding>& findings)
     const std::string reload = hotkeyWords(Hotkey::reload);
     finding.message += reload.empty() ? " With these keys no key reads the file again: mend it and restart the game."
                                       : " Once it is mended, " + reload + " in the game reads the file again.";
-    findings.push_back(finding);
+    findings.push_back(std::move(finding));
 }
 
 void emptyFinding(const SettingUse& use, std::vector<Finding>& findings)
@@ -156,7 +157,7 @@ void emptyFinding(const SettingUse& use, std::vector<Finding>& findings)
     const std::string key = use.row->key;
     finding.message = (use.text.empty() ? key + " is empty" : key + " = " + clipped(use.text) + " holds only a note") +
                       ", so it takes its built-in default, " + defaultWords(*use.row) + ".";
-    findings.push_back(finding);
+    findings.push_back(std::move(finding));
 }
 
 void clampFinding(const SettingUse& use, std::vector<Finding>& findings)
@@ -168,7 +169,7 @@ void clampFinding(const SettingUse& use, std::vector<Finding>& findings)
     finding.message = std::string(use.row->key) + " = " + formatFloat(use.loaded.real) + " is " +
                       (raised ? "below the lowest" : "above the highest") + " value the plug-in allows: it " +
                       (raised ? "raises" : "lowers") + " it to " + formatFloat(use.used.real) + " every tick.";
-    findings.push_back(finding);
+    findings.push_back(std::move(finding));
 }
 
 // Speeds the plug-in takes as they are although they defeat their feature.
@@ -197,7 +198,7 @@ void speedEffectFinding(const SettingUse& use, std::vector<Finding>& findings)
     } else {
         return;
     }
-    findings.push_back(finding);
+    findings.push_back(std::move(finding));
 }
 
 void switchedOffFinding(const SettingUse& use, std::vector<Finding>& findings)
@@ -212,7 +213,7 @@ void switchedOffFinding(const SettingUse& use, std::vector<Finding>& findings)
                                            "read again."
                           : written(use) + ": the plug-in starts switched off and changes no speed until " + switchOn +
                                 " switches it on.";
-    findings.push_back(finding);
+    findings.push_back(std::move(finding));
 }
 
 }  // namespace

@@ -13,6 +13,12 @@ namespace sim::text {
 // ignored; swapping two neighbouring letters counts as one edit.
 size_t typingDistance(std::string_view a, std::string_view b);
 
+// typingDistance when it is at most `most`, and most + 1 when it is more: all
+// a "did you mean" needs to know of each known name. Only the cells within
+// `most` of the table's diagonal are counted, and the count stops once no
+// alignment can stay within `most`, so a far name costs a few letters.
+size_t typingDistanceWithin(std::string_view a, std::string_view b, size_t most);
+
 // The name in `names` closest to `written`, or "" when none is close enough
 // to be a slip of the fingers (one edit for short names, up to three for
 // long ones) or `written` is one of them already.

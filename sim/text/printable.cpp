@@ -4,20 +4,25 @@ namespace sim::text {
 
 std::string printable(std::string_view bytes)
 {
-    static const char digits[] = "0123456789ABCDEF";
     std::string shown;
     shown.reserve(bytes.size());
+    appendPrintable(shown, bytes);
+    return shown;
+}
+
+void appendPrintable(std::string& out, std::string_view bytes)
+{
+    static const char digits[] = "0123456789ABCDEF";
     for (char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte >= 0x20 && byte < 0x7F) {
-            shown += c;
+            out += c;
         } else {
-            shown += "\\x";
-            shown += digits[byte >> 4];
-            shown += digits[byte & 0xF];
+            out += "\\x";
+            out += digits[byte >> 4];
+            out += digits[byte & 0xF];
         }
     }
-    return shown;
 }
 
 }  // namespace sim::text

@@ -11,4 +11,7 @@ namespace sim::text {
 // Bytes 0x20 to 0x7E as they are, every other byte as \xNN (upper-case hex).
 std::string printable(std::string_view bytes);
 
+// printable(bytes), written at the end of `out`.
+void appendPrintable(std::string& out, std::string_view bytes);
+
 }  // namespace sim::text

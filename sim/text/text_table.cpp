@@ -6,25 +6,29 @@ namespace sim::text {
 
 namespace {
 
-constexpr const char* columnGap = "  ";
+constexpr std::string_view columnGap = "  ";
 
-std::string padded(const std::string& text, size_t width, bool right)
+// `text` padded with blanks to `width` columns (on the left when `right`),
+// written at the end of `out`.
+void appendPadded(std::string& out, std::string_view text, size_t width, bool right)
 {
     const size_t shown = displayWidth(text);
-    if (shown >= width)
-        return text;
-    const std::string blanks(width - shown, ' ');
-    return right ? blanks + text : text + blanks;
+    const size_t blanks = shown >= width ? 0 : width - shown;
+    if (right)
+        out.append(blanks, ' ');
+    out += text;
+    if (!right)
+        out.append(blanks, ' ');
 }
 
 // A text broken after each "; ", the "; " kept as ";" at the end of its clause.
-std::vector<std::string> clauses(const std::string& text)
+std::vector<std::string_view> clauses(std::string_view text)
 {
-    std::vector<std::string> parts;
+    std::vector<std::string_view> parts;
     size_t from = 0;
     while (from < text.size()) {
         const size_t to = text.find("; ", from);
-        if (to == std::string::npos) {
+        if (to == std::string_view::npos) {
             parts.push_back(text.substr(from));
             break;
         }
@@ -34,21 +38,11 @@ std::vector<std::string> clauses(const std::string& text)
     return parts;
 }
 
-}  // namespace
-
-size_t displayWidth(const std::string& text)
+// wrapWords, its lines views of `text` added to `lines`.
+void wrapWordsInto(std::string_view text, size_t width, std::vector<std::string_view>& lines)
 {
-    size_t width = 0;
-    for (unsigned char c : text)
-        width += (c & 0xC0) != 0x80 ? 1 : 0;
-    return width;
-}
-
-std::vector<std::string> wrapWords(const std::string& text, size_t width)
-{
-    std::vector<std::string> lines;
     size_t start = text.find_first_not_of(' ');
-    while (start != std::string::npos) {
+    while (start != std::string_view::npos) {
         // The most words from `start` that fit, the blanks between them kept.
         size_t end = start;
         size_t next = start;
@@ -62,7 +56,23 @@ std::vector<std::string> wrapWords(const std::string& text, size_t width)
         lines.push_back(text.substr(start, end - start));
         start = text.find_first_not_of(' ', end);
     }
-    return lines;
+}
+
+}  // namespace
+
+size_t displayWidth(std::string_view text)
+{
+    size_t width = 0;
+    for (unsigned char c : text)
+        width += (c & 0xC0) != 0x80 ? 1 : 0;
+    return width;
+}
+
+std::vector<std::string> wrapWords(const std::string& text, size_t width)
+{
+    std::vector<std::string_view> lines;
+    wrapWordsInto(text, width, lines);
+    return std::vector<std::string>(lines.begin(), lines.end());
 }
 
 std::vector<size_t> TextTable::widths() const
@@ -82,63 +92,66 @@ std::vector<size_t> TextTable::widths() const
     return widths;
 }
 
-std::vector<std::string> TextTable::cellLines(size_t column, const std::vector<std::string>& texts, size_t width) const
+void TextTable::cellLines(size_t column, const std::vector<std::string>& texts, size_t width,
+                          std::vector<std::string_view>& lines) const
 {
     const TextColumn& shape = columns_[column];
-    std::vector<std::string> lines;
     for (const std::string& text : texts) {
         // A text that fits stays as written, its blanks too (a value quoted
         // from a file keeps its spacing).
         if (!shape.wrap || displayWidth(text) <= width) {
             if (!text.empty())
-                lines.push_back(text);
+                lines.emplace_back(text);
             continue;
         }
-        const std::vector<std::string> parts = shape.breakClauses ? clauses(text) : std::vector<std::string>{text};
-        for (const std::string& part : parts) {
-            for (const std::string& piece : wrapWords(part, width))
-                lines.push_back(piece);
+        if (!shape.breakClauses) {
+            wrapWordsInto(text, width, lines);
+            continue;
         }
+        for (std::string_view part : clauses(text))
+            wrapWordsInto(part, width, lines);
     }
-    return lines;
 }
 
-std::string TextTable::line(const std::vector<std::string>& cells, const std::vector<size_t>& widths) const
+void TextTable::appendLine(std::string& text, const std::vector<std::string_view>& cells,
+                           const std::vector<size_t>& widths) const
 {
-    std::string text;
+    const size_t start = text.size();
     for (size_t c = 0; c < columns_.size(); ++c) {
         if (c > 0)
             text += columnGap;
-        text += padded(c < cells.size() ? cells[c] : std::string(), widths[c], columns_[c].alignRight);
+        appendPadded(text, c < cells.size() ? cells[c] : std::string_view(), widths[c], columns_[c].alignRight);
     }
-    while (!text.empty() && text.back() == ' ')
+    while (text.size() > start && text.back() == ' ')
         text.pop_back();
-    return text + "\n";
+    text += '\n';
 }
 
 std::string TextTable::format() const
 {
     const std::vector<size_t> width = widths();
-    std::vector<std::string> headings;
+    std::vector<std::string_view> cells;
     bool anyHeading = false;
     for (const TextColumn& column : columns_) {
-        headings.push_back(column.heading);
+        cells.emplace_back(column.heading);
         anyHeading = anyHeading || !column.heading.empty();
     }
-    std::string text = anyHeading ? line(headings, width) : std::string();
+    std::string text;
+    if (anyHeading)
+        appendLine(text, cells, width);
+    std::vector<std::vector<std::string_view>> lines(columns_.size());
     for (const TextRow& row : rows_) {
-        std::vector<std::vector<std::string>> lines;
         size_t height = 1;
         for (size_t c = 0; c < columns_.size(); ++c) {
-            lines.push_back(c < row.size() ? cellLines(c, row[c], width[c]) : std::vector<std::string>{});
-            height = std::max(height, lines.back().size());
+            lines[c].clear();
+            if (c < row.size())
+                cellLines(c, row[c], width[c], lines[c]);
+            height = std::max(height, lines[c].size());
         }
         for (size_t i = 0; i < height; ++i) {
-            std::vector<std::string> cells;
-            cells.reserve(lines.size());
-            for (const std::vector<std::string>& cell : lines)
-                cells.push_back(i < cell.size() ? cell[i] : std::string());
-            text += line(cells, width);
+            for (size_t c = 0; c < columns_.size(); ++c)
+                cells[c] = i < lines[c].size() ? lines[c][i] : std::string_view();
+            appendLine(text, cells, width);
         }
     }
     return text;

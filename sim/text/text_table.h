@@ -5,6 +5,7 @@
 // timeline is one; any other report of rows and columns can be.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sim::text {
@@ -33,20 +34,23 @@ public:
     void addRow(TextRow row) { rows_.push_back(std::move(row)); }
 
     // The heading line (none when no column has a heading) and every row,
-    // two spaces between columns, no trailing blanks.
+    // two spaces between columns, no trailing blanks. The lines are views of
+    // the rows' texts until they are written into the one text returned.
     std::string format() const;
 
 private:
     std::vector<size_t> widths() const;
-    std::vector<std::string> cellLines(size_t column, const std::vector<std::string>& texts, size_t width) const;
-    std::string line(const std::vector<std::string>& cells, const std::vector<size_t>& widths) const;
+    void cellLines(size_t column, const std::vector<std::string>& texts, size_t width,
+                   std::vector<std::string_view>& lines) const;
+    void appendLine(std::string& text, const std::vector<std::string_view>& cells,
+                    const std::vector<size_t>& widths) const;
 
     std::vector<TextColumn> columns_;
     std::vector<TextRow> rows_;
 };
 
 // The number of terminal columns a UTF-8 text takes (one per code point).
-size_t displayWidth(const std::string& text);
+size_t displayWidth(std::string_view text);
 
 // Splits a text into lines of at most `width` columns at its spaces (the
 // blanks where a line breaks are dropped, the others kept); a word longer

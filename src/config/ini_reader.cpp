@@ -212,11 +212,23 @@ std::string& IniSection::value(std::string key)
     return findOrAppend(entries, keyIndex, std::move(key));
 }
 
+const std::string* IniSection::findStored(const std::string& storedKey) const
+{
+    const auto found = keyIndex.find(storedKey);
+    return found == keyIndex.end() ? nullptr : &entries[found->second].second;
+}
+
 IniSection& IniDocument::section(std::string name)
 {
     trimBlanks(name);
     lowerCaseAscii(name);
     return findOrAppend(sections, sectionIndex, std::move(name));
+}
+
+const IniSection* IniDocument::findStored(const std::string& storedName) const
+{
+    const auto found = sectionIndex.find(storedName);
+    return found == sectionIndex.end() ? nullptr : &sections[found->second].second;
 }
 
 // ---------------------------------------------------------------------------

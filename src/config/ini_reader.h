@@ -31,6 +31,11 @@ public:
     // key with an empty value when the section has no such key.
     std::string& value(std::string key);
 
+    // The value text of a key already in the form the section stores it
+    // (trimmed and lower-cased), or nullptr when the section has no such key.
+    // Unlike `value`, it adds nothing.
+    const std::string* findStored(const std::string& storedKey) const;
+
     std::deque<std::pair<std::string, std::string>> entries;
     std::unordered_map<std::string, std::size_t> keyIndex;
 };
@@ -42,6 +47,11 @@ public:
     // The section named `name` (trimmed and lower-cased first); appends an
     // empty one when the document has none of that name.
     IniSection& section(std::string name);
+
+    // The section of a name already in the form the document stores it
+    // (trimmed and lower-cased), or nullptr when there is none. Unlike
+    // `section`, it adds nothing.
+    const IniSection* findStored(const std::string& storedName) const;
 
     std::deque<std::pair<std::string, IniSection>> sections;
     std::unordered_map<std::string, std::size_t> sectionIndex;

@@ -1,5 +1,6 @@
 #include "config/settings.h"
 
+#include <array>
 #include <string>
 
 #include "config/ini_reader.h"
@@ -67,6 +68,29 @@ constexpr float lowestMinimumSpeed = 0.15f;
 
 // The built-in defaults, for a line that gives no value.
 const Settings builtInSettings{};
+
+// A row's section and key as a document stores names, lower-cased.
+struct StoredNames {
+    std::string section;
+    std::string key;
+};
+
+// The stored names of the row at `index` in load order. Made once: every
+// load looks every row up, and most keys are too long to be made afresh
+// without an allocation.
+const StoredNames& storedNames(std::size_t index)
+{
+    static const std::array<StoredNames, loadRowCount> names = [] {
+        std::array<StoredNames, loadRowCount> all;
+        for (std::size_t i = 0; i < loadRowCount; ++i) {
+            all[i] = {loadRow(i).section, loadRow(i).key};
+            lowerCaseAscii(all[i].section);
+            lowerCaseAscii(all[i].key);
+        }
+        return all;
+    }();
+    return names[index];
+}
 
 // The value a text (without its note, not empty) gives, or its failure.
 SettingReading readText(const SettingRow& row, std::string_view text)
@@ -175,20 +199,19 @@ void loadSettingsFrom(const std::string& path)
     storeSettings(document);
 }
 
-void storeSettings(IniDocument& document)
+std::string_view settingText(const IniDocument& document, std::size_t index)
 {
-    // Rows of one section stand together and name it with the same text, so
-    // each section is looked up once (were two texts of one name apart, it
-    // would only be looked up again).
-    const char* sectionName = nullptr;
-    IniSection* section = nullptr;
+    const StoredNames& names = storedNames(index);
+    const IniSection* section = document.findStored(names.section);
+    const std::string* text = section ? section->findStored(names.key) : nullptr;
+    return text ? std::string_view(*text) : std::string_view();
+}
+
+void storeSettings(const IniDocument& document)
+{
     for (std::size_t i = 0; i < loadRowCount; ++i) {
         const SettingRow& row = loadRow(i);
-        if (sectionName != row.section) {
-            sectionName = row.section;
-            section = &document.section(sectionName);
-        }
-        setSettingValue(settings, row, readSetting(row, section->value(row.key)).value);
+        setSettingValue(settings, row, readSetting(row, settingText(document, i)).value);
     }
     // The copy a Shift release restores boundary respect from; play changes
     // only the live setting.

@@ -125,10 +125,15 @@ void loadSettingsGuarded();
 // loadSettings on another file: the same reader and the same rows.
 void loadSettingsFrom(const std::string& path);
 
+// The value text a document gives the row at `index` in load order (a note
+// after the value included), or "" when the row's section or key is not in
+// it: what the load reads for that row. Adds nothing to the document.
+std::string_view settingText(const IniDocument& document, std::size_t index);
+
 // The load from a document already read: every row in load order, each
 // stored before the next is read, and the configured copy of
-// RESPECT_BOUNDARIES beside the live one.
-void storeSettings(IniDocument& document);
+// RESPECT_BOUNDARIES beside the live one. The document is only read.
+void storeSettings(const IniDocument& document);
 
 // Pulls the three bounded speed settings back into range; run every tick.
 void sanitiseSettings();
