@@ -54,6 +54,14 @@ constexpr bool canCountInstructions = false;
 #include "plugin_host.h"
 #include "situations.h"
 
+// Index of this file:
+// [SECTION] Files
+// [SECTION] Ticks
+// [SECTION] The boundary's own cost
+// [SECTION] Settings and the readers
+// [SECTION] Summary: the derived figures, from the same run
+// [SECTION] Instruction counts
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -61,8 +69,9 @@ namespace fs = std::filesystem;
 using bench::Situation;
 
 // ---------------------------------------------------------------------------
-// Files: a working folder of our own with the shipped Ambleworks.ini (the
-// plug-in reads it from the current directory) and the 1 MiB file.
+// [SECTION] Files
+// A working folder of our own with the shipped Ambleworks.ini (the plug-in
+// reads it from the current directory) and the 1 MiB file.
 
 std::string pluginPath = AMBLEWORKS_PLUGIN_PATH;
 const std::string shippedIniSource = AMBLEWORKS_SOURCE_DIR "/Ambleworks.ini";
@@ -165,7 +174,7 @@ void removeFiles()
 }
 
 // ---------------------------------------------------------------------------
-// Ticks
+// [SECTION] Ticks
 
 void perIteration(benchmark::State& state, const char* name, double total)
 {
@@ -203,7 +212,7 @@ void tickBenchmark(benchmark::State& state, Situation situation)
 }
 
 // ---------------------------------------------------------------------------
-// The boundary's own cost
+// [SECTION] The boundary's own cost
 
 // A native the host takes on its own, with no argument that must come from
 // the call before: for 0, 1 and 3 arguments.
@@ -291,7 +300,7 @@ void keyboardCallback(benchmark::State& state)
 }
 
 // ---------------------------------------------------------------------------
-// Settings and the readers
+// [SECTION] Settings and the readers
 
 void loadShippedSettings(benchmark::State& state)
 {
@@ -396,7 +405,7 @@ void registerBenchmarks()
 }
 
 // ---------------------------------------------------------------------------
-// Summary: the derived figures, from the same run
+// [SECTION] Summary: the derived figures, from the same run
 
 struct Figure {
     double cpuNs = 0;
@@ -528,9 +537,9 @@ std::vector<std::string> runFaults(const SummaryReporter& reporter)
 }
 
 // ---------------------------------------------------------------------------
-// Instruction counts: fixed work between callgrind's client requests. Each
-// dump is named "<label> x<count>", so a per-unit figure is its total over
-// the count.
+// [SECTION] Instruction counts
+// Fixed work between callgrind's client requests. Each dump is named
+// "<label> x<count>", so a per-unit figure is its total over the count.
 
 template <typename Work>
 void countInstructions(const std::string& label, uint64_t count, Work work)

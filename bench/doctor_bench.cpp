@@ -27,9 +27,13 @@
 
 #include "doctor/doctor.h"
 
+// Index of this file:
+// [SECTION] The heap's size now and at its peak
+
 // ---------------------------------------------------------------------------
-// The heap's size now and at its peak: every C++ allocation goes through
-// these, and the C library says how large each block is.
+// [SECTION] The heap's size now and at its peak
+// Every C++ allocation goes through these, and the C library says how large
+// each block is.
 
 namespace {
 

@@ -1,5 +1,4 @@
-// The fuzz target's host. Sections: the session and its hooks · standing
-// answers by number · decoding the input · the nine functions.
+// The fuzz target's host.
 
 #include "plugin_host.h"
 
@@ -13,6 +12,12 @@
 #include "controller/controller_state.h"
 #include "host.h"
 #include "platform/script_context.h"
+
+// Index of this file:
+// [SECTION] The session and its hooks
+// [SECTION] Standing answers by number
+// [SECTION] Decoding the input
+// [SECTION] The nine functions
 
 namespace fuzz {
 
@@ -117,7 +122,7 @@ uint64_t chaosAnswer(InputStream& in)
 }
 
 // ---------------------------------------------------------------------------
-// The session and its hooks
+// [SECTION] The session and its hooks
 
 uint64_t answerOfSession(const fake::NativeCall& /*call*/, uint64_t gameAnswer)
 {
@@ -202,7 +207,7 @@ void startSession()
 }
 
 // ---------------------------------------------------------------------------
-// Standing answers by number
+// [SECTION] Standing answers by number
 
 fake::Answer& worldAnswer(std::size_t query)
 {
@@ -242,7 +247,7 @@ void sendKeyboardMessage(uint32_t key, uint16_t repeats, uint8_t scanCode, int32
 }
 
 // ---------------------------------------------------------------------------
-// Decoding the input
+// [SECTION] Decoding the input
 
 uint64_t decodeAnswer(InputStream& in)
 {
@@ -264,7 +269,8 @@ int32_t decodeInt(InputStream& in)
 }  // namespace fuzz
 
 // ---------------------------------------------------------------------------
-// The nine functions: this target's rules first, then the fake host's.
+// [SECTION] The nine functions
+// This target's rules first, then the fake host's.
 
 extern "C" {
 

@@ -20,6 +20,11 @@
 #include "doctor/doctor.h"
 #include "doctor_support.h"
 
+// Index of this file:
+// [SECTION] Findings about single lines
+// [SECTION] How each line is read
+// [SECTION] The reports
+
 namespace {
 
 using sim::doctor::Diagnosis;
@@ -110,7 +115,8 @@ std::string reportedValue(const std::string& text, const std::string& key)
 }
 
 // ---------------------------------------------------------------------------
-// Findings about single lines, one case per kind.
+// [SECTION] Findings about single lines
+// One case per kind.
 
 struct LineCase {
     const char* name;
@@ -507,7 +513,8 @@ TEST(DoctorFindings, WholeFileTroubles)
 }
 
 // ---------------------------------------------------------------------------
-// How each line is read, and what every setting then holds.
+// [SECTION] How each line is read
+// And what every setting then holds.
 
 // One line of a setting, among the lines of numbersOnly: how the doctor says
 // it was read, the value the setting gets, and what it says of the line.
@@ -761,7 +768,7 @@ TEST(DoctorLoad, EachDiagnosisStartsFromTheBuiltInSettings)
 }
 
 // ---------------------------------------------------------------------------
-// The reports
+// [SECTION] The reports
 
 TEST(DoctorReport, TextNamesTheVerdictTheLinesAndTheSettings)
 {

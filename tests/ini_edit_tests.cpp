@@ -19,6 +19,13 @@
 #include "ini_edit/ini_edit.h"
 #include "ini_edit/ini_edit_parts.h"
 
+// Index of this file:
+// [SECTION] The table
+// [SECTION] The shipped file, every setting written, loaded by the plug-in's loader
+// [SECTION] Names
+// [SECTION] The read-back's comparison
+// [SECTION] Files of random lines
+
 namespace {
 
 using nlohmann::json;
@@ -27,7 +34,7 @@ using sim::ini_edit::Edit;
 using sim::ini_edit::EditResult;
 
 // ---------------------------------------------------------------------------
-// The table
+// [SECTION] The table
 
 // A text of the table as the bytes it stands for: each character U+0000 to
 // U+00FF is one byte (JSON cannot hold other bytes).
@@ -150,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, EditTable, testing::ValuesIn(tableCases()),
                          });
 
 // ---------------------------------------------------------------------------
-// The shipped file, every setting written, loaded by the plug-in's loader
+// [SECTION] The shipped file, every setting written, loaded by the plug-in's loader
 
 std::string shippedFile()
 {
@@ -232,7 +239,7 @@ TEST(EditShippedFile, EverySettingWrittenIsWhatThePluginLoadsAndNoOtherLineChang
 }
 
 // ---------------------------------------------------------------------------
-// Names
+// [SECTION] Names
 
 TEST(EditNames, AKeyAloneMustNameOneSectionAndASectionMustHoldTheKey)
 {
@@ -263,7 +270,7 @@ TEST(EditNames, AKeyAloneMustNameOneSectionAndASectionMustHoldTheKey)
 }
 
 // ---------------------------------------------------------------------------
-// The read-back's comparison
+// [SECTION] The read-back's comparison
 
 TEST(EditReadBack, DocumentsDifferInAnyValueKeyOrderOrSection)
 {
@@ -292,7 +299,7 @@ TEST(EditReadBack, DocumentsDifferInAnyValueKeyOrderOrSection)
 }
 
 // ---------------------------------------------------------------------------
-// Files of random lines
+// [SECTION] Files of random lines
 
 // A line made of pieces a settings file is made of, and the bytes around
 // them that the reader drops or treats specially.

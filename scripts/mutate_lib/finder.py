@@ -20,6 +20,12 @@ import shlex
 
 import clang.cindex as ci
 
+# Index of this file:
+# [SECTION] Constants: the neighbours of a literal, spelled as the source spells it
+# [SECTION] Names: the enclosing function and the full expression
+# [SECTION] The walk
+# [SECTION] Compile commands
+
 K = ci.CursorKind
 
 # Each relational operator becomes its boundary twin (the one that also, or no
@@ -85,7 +91,7 @@ class Mutant:
 
 
 # ---------------------------------------------------------------------------
-# Constants: the neighbours of a literal, spelled as the source spells it
+# [SECTION] Constants: the neighbours of a literal, spelled as the source spells it
 
 
 def split_suffix(spelling, suffix_letters):
@@ -171,7 +177,7 @@ def integer_value(spelling):
 
 
 # ---------------------------------------------------------------------------
-# Names: the enclosing function and the full expression
+# [SECTION] Names: the enclosing function and the full expression
 
 
 def qualified_name(cursor):
@@ -225,7 +231,7 @@ def site_of(node, ancestors):
 
 
 # ---------------------------------------------------------------------------
-# The walk
+# [SECTION] The walk
 
 
 class FileMutants:
@@ -365,7 +371,7 @@ class FileMutants:
 
 
 # ---------------------------------------------------------------------------
-# Compile commands
+# [SECTION] Compile commands
 
 
 def parse_arguments(entry):

@@ -1,10 +1,4 @@
 """scripts/mutate: mutation testing of the plug-in's sources.
-
-Sections:
-  1. Options
-  2. Choosing the mutants (files, saved results, known equivalents, sample)
-  3. Running them (one worker per scratch tree)
-  4. Results: the JSON file, the survivors, the score
 """
 
 import argparse
@@ -20,13 +14,19 @@ import time
 
 from . import equivalents, finder, scratch
 
+# Index of this file:
+# [SECTION] Options
+# [SECTION] Choosing the mutants (files, saved results, known equivalents, sample)
+# [SECTION] Running them (one worker per scratch tree)
+# [SECTION] Results: the JSON file, the survivors, the score
+
 DEFAULT_FOLDER = "src"
 LEFT_OUT = ("src/testing/",)  # test-only helpers, never shipped
 EQUIVALENTS_FILE = "docs/equivalent-mutants.txt"
 COUNTED_AS_KILLED = ("killed", "timeout")
 
 # ---------------------------------------------------------------------------
-# 1. Options
+# [SECTION] Options
 
 
 def parse_options(argv):
@@ -70,7 +70,7 @@ def parse_options(argv):
 
 
 # ---------------------------------------------------------------------------
-# 2. Choosing the mutants
+# [SECTION] Choosing the mutants (files, saved results, known equivalents, sample)
 
 
 def wanted_files(root, arguments):
@@ -144,7 +144,7 @@ def choose(options, tree, known, log):
 
 
 # ---------------------------------------------------------------------------
-# 3. Running them
+# [SECTION] Running them (one worker per scratch tree)
 
 
 class Killers:
@@ -256,7 +256,7 @@ def progress_line(record):
 
 
 # ---------------------------------------------------------------------------
-# 4. Results
+# [SECTION] Results: the JSON file, the survivors, the score
 
 
 def summarise(records, seconds, jobs):

@@ -1,5 +1,4 @@
-// The doctor's verdict on one file. Sections: the plug-in's records and its
-// load · the settings as used · diagnose.
+// The doctor's verdict on one file.
 //
 // Nothing here parses the file a second way: the lines, their kinds, keys and
 // values come from the plug-in's IniReader (through its onLine hook), the
@@ -17,12 +16,17 @@
 #include "doctor/doctor_parts.h"
 #include "testing/reset_for_tests.h"
 
+// Index of this file:
+// [SECTION] The plug-in's records and its load
+// [SECTION] The settings as used
+// [SECTION] diagnose
+
 namespace sim::doctor {
 
 namespace {
 
 // ---------------------------------------------------------------------------
-// The plug-in's records and its load
+// [SECTION] The plug-in's records and its load
 
 bool sameValue(const SettingRow& row, const SettingValue& a, const SettingValue& b)
 {
@@ -53,7 +57,7 @@ LoadedValues runLoad(const IniDocument& document)
 }
 
 // ---------------------------------------------------------------------------
-// The settings as used
+// [SECTION] The settings as used
 
 Source sourceOf(bool readable, bool found, const SettingReading& reading)
 {
@@ -96,7 +100,7 @@ std::vector<SettingUse> settingUses(const IniDocument& document, const LineScan&
 }
 
 // ---------------------------------------------------------------------------
-// diagnose
+// [SECTION] diagnose
 
 // Gives the findings about a setting's value the line they are about.
 void fillLineTexts(std::vector<Finding>& findings, const LineScan& scan)

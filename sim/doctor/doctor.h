@@ -9,7 +9,7 @@
 // lines, typos, keys under the wrong section, words it does not know, keys
 // that never act, ...).
 //
-// Sections: the verdict (Diagnosis, diagnose) · the reports (text, JSON).
+// It declares the verdict (Diagnosis, diagnose) and the reports (text, JSON).
 
 #include <cstddef>
 #include <cstdint>

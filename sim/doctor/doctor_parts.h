@@ -16,10 +16,16 @@
 #include "host/plugin_keys.h"
 #include "text/text_bytes.h"
 
+// Index of this file:
+// [SECTION] Names (names.cpp)
+// [SECTION] The whole file (file_bytes.cpp)
+// [SECTION] The lines (line_scan.cpp)
+// [SECTION] Values and keys (values.cpp, keys.cpp)
+
 namespace sim::doctor {
 
 // ---------------------------------------------------------------------------
-// Names (names.cpp)
+// [SECTION] Names (names.cpp)
 
 inline constexpr std::size_t noIndex = static_cast<std::size_t>(-1);
 
@@ -52,14 +58,14 @@ std::string valueWords(const SettingRow& row, const SettingValue& value);
 std::string defaultWords(const SettingRow& row);
 
 // ---------------------------------------------------------------------------
-// The whole file (file_bytes.cpp)
+// [SECTION] The whole file (file_bytes.cpp)
 
 // FileFacts and inspectBytes: doctor/file_bytes.h.
 using text::wellFormedUtf8Length;
 void fileFindings(const FileFacts& facts, std::vector<Finding>& findings);
 
 // ---------------------------------------------------------------------------
-// The lines (line_scan.cpp)
+// [SECTION] The lines (line_scan.cpp)
 
 // A line of the file as a finding may quote it.
 struct LineRef {
@@ -111,7 +117,7 @@ Finding unrecognisedLineFinding(const IniLine& line);
 Finding unknownSectionFinding(const IniLine& line);
 
 // ---------------------------------------------------------------------------
-// Values and keys (values.cpp, keys.cpp)
+// [SECTION] Values and keys (values.cpp, keys.cpp)
 
 // The loader's failure text in a player's words ("not a number").
 std::string failureWords(ReadFailure failure);

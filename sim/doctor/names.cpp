@@ -1,7 +1,6 @@
 // The names the doctor knows: the rows and sections of the settings table,
 // the nearest known name to a typo, and the words of values and keys (the
 // keys' names come from the plug-in's one table, config/key_names.h).
-// Sections: rows and sections · typos · words · keys.
 
 #include <algorithm>
 #include <array>
@@ -11,6 +10,12 @@
 #include "doctor/doctor_parts.h"
 #include "text/nearest_name.h"
 #include "trace/format.h"
+
+// Index of this file:
+// [SECTION] Rows and sections
+// [SECTION] Typos
+// [SECTION] Words
+// [SECTION] Keys
 
 namespace sim::doctor {
 
@@ -83,7 +88,7 @@ std::string nearestName(const std::string& written, const std::vector<std::strin
 }  // namespace
 
 // ---------------------------------------------------------------------------
-// Rows and sections
+// [SECTION] Rows and sections
 
 namespace {
 
@@ -145,7 +150,7 @@ const char* knownSection(std::string_view name)
 }
 
 // ---------------------------------------------------------------------------
-// Typos
+// [SECTION] Typos
 
 std::string nearestKey(const std::string& written)
 {
@@ -166,7 +171,7 @@ std::string nearestSection(const std::string& written)
 }
 
 // ---------------------------------------------------------------------------
-// Words
+// [SECTION] Words
 
 std::string quoted(const std::string& text)
 {
@@ -199,7 +204,7 @@ const char* severityName(Severity severity)
 }
 
 // ---------------------------------------------------------------------------
-// Keys
+// [SECTION] Keys
 
 std::string keyWords(int32_t code)
 {

@@ -3,6 +3,11 @@
 #include "platform/process.h"
 #include "trace/format.h"
 
+// Index of this file:
+// [SECTION] Loading and unloading
+// [SECTION] Driving
+// [SECTION] The nine functions
+
 namespace sim {
 
 namespace {
@@ -170,7 +175,7 @@ void HostRuntime::hostCall(const std::string& name, const std::vector<HostArg>& 
 }
 
 // ---------------------------------------------------------------------------
-// Loading and unloading
+// [SECTION] Loading and unloading
 
 bool HostRuntime::load(const std::string& path, std::string& error)
 {
@@ -224,7 +229,7 @@ void HostRuntime::unload()
 }
 
 // ---------------------------------------------------------------------------
-// Driving
+// [SECTION] Driving
 
 void HostRuntime::deliverKey(const KeyMessage& message)
 {
@@ -273,7 +278,7 @@ void HostRuntime::runTick()
 }
 
 // ---------------------------------------------------------------------------
-// The nine functions
+// [SECTION] The nine functions
 
 void HostRuntime::scriptRegister(void* module, void (*entry)())
 {

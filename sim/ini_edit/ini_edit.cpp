@@ -1,7 +1,5 @@
 // Writing settings into a file's bytes (ini_edit.h says what is kept, what
-// is added where, and what is refused). Sections: the edits and the file
-// checked · the value on a line · the plan of changes · the new bytes · the
-// read-back · editIni.
+// is added where, and what is refused).
 
 #include "ini_edit/ini_edit.h"
 
@@ -11,6 +9,14 @@
 #include "config/value_conversions.h"
 #include "doctor/file_bytes.h"
 #include "ini_edit/ini_edit_parts.h"
+
+// Index of this file:
+// [SECTION] The edits and the file checked
+// [SECTION] The plan of changes: what each line gets, and which new lines go after it
+// [SECTION] The new bytes
+// [SECTION] The read-back
+// [SECTION] The value on a line
+// [SECTION] editIni
 
 namespace sim::ini_edit {
 
@@ -42,7 +48,7 @@ std::string trimmed(std::string_view text)
 }
 
 // ---------------------------------------------------------------------------
-// The edits and the file checked
+// [SECTION] The edits and the file checked
 
 // True when the setting is wanted already; a refusal when with another value.
 bool givenTwice(const std::vector<Wanted>& wanted, const SettingRow* row, const std::string& value, const Edit& edit,
@@ -100,7 +106,7 @@ std::string fileRefusal(const std::string& bytes)
 }
 
 // ---------------------------------------------------------------------------
-// The plan of changes: what each line gets, and which new lines go after it
+// [SECTION] The plan of changes: what each line gets, and which new lines go after it
 
 struct Replacement {
     ValueSpan span;
@@ -187,7 +193,7 @@ void planNewLines(const FileShape& shape, const FileScan& scan, std::vector<Want
 }
 
 // ---------------------------------------------------------------------------
-// The new bytes
+// [SECTION] The new bytes
 
 // Copies the file's bytes up to `to`, then `text`; carries on from `from`.
 void copyThen(const std::string& bytes, std::size_t& copied, std::size_t to, std::string_view text, std::size_t from,
@@ -254,7 +260,7 @@ std::string newBytes(const std::string& bytes, const FileShape& shape, const Pla
 }
 
 // ---------------------------------------------------------------------------
-// The read-back
+// [SECTION] The read-back
 
 // True when `out`, read by the plug-in's reader, holds every key of the old
 // file with its old value text and each edited key with the text written;
@@ -290,7 +296,7 @@ bool sameSection(const IniSection& a, const IniSection& b)
 }  // namespace
 
 // ---------------------------------------------------------------------------
-// The value on a line
+// [SECTION] The value on a line
 
 bool locateValue(std::string_view text, std::string_view value, ValueSpan& span)
 {
@@ -321,7 +327,7 @@ bool sameDocument(const IniDocument& a, const IniDocument& b)
 }
 
 // ---------------------------------------------------------------------------
-// editIni
+// [SECTION] editIni
 
 bool EditResult::changesBytes() const
 {

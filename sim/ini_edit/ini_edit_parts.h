@@ -13,10 +13,15 @@
 #include "config/ini_reader.h"
 #include "ini_edit/ini_edit.h"
 
+// Index of this file:
+// [SECTION] Names (setting_names.cpp)
+// [SECTION] The lines (file_lines.cpp)
+// [SECTION] The value on a line (ini_edit.cpp)
+
 namespace sim::ini_edit {
 
 // ---------------------------------------------------------------------------
-// Names (setting_names.cpp)
+// [SECTION] Names (setting_names.cpp)
 
 // A section or key name as the reader looks it up: blanks at the ends
 // dropped, A to Z lower-cased.
@@ -26,7 +31,7 @@ std::string lookupName(std::string_view name);
 std::size_t rowOrder(const SettingRow* row);
 
 // ---------------------------------------------------------------------------
-// The lines (file_lines.cpp)
+// [SECTION] The lines (file_lines.cpp)
 
 // One line of the file's bytes, cut where the reader cuts lines (at each
 // LF). It runs from `start` (after the byte-order mark on the first line) to
@@ -95,7 +100,7 @@ struct FileScan {
 FileScan scanFile(const std::string& bytes, const std::vector<const SettingRow*>& rows);
 
 // ---------------------------------------------------------------------------
-// The value on a line (ini_edit.cpp)
+// [SECTION] The value on a line (ini_edit.cpp)
 
 // Where on a key line (the reader's text of it) the value's own text
 // stands: after the separator's blanks, before a note and the blanks in

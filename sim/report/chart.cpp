@@ -1,5 +1,4 @@
-// The chart. Sections: layout and numbers · the speed plot · the reasons ·
-// the input lanes · the whole picture.
+// The chart.
 //
 // Everything is written by hand as SVG text: coordinates with one decimal
 // through std::to_chars, no locale, no floating-point formatting of the C
@@ -15,12 +14,19 @@
 #include "report/key_roles.h"
 #include "trace/format.h"
 
+// Index of this file:
+// [SECTION] Layout and numbers
+// [SECTION] The speed plot
+// [SECTION] The reasons
+// [SECTION] The input lanes
+// [SECTION] The whole picture
+
 namespace sim::report {
 
 namespace {
 
 // ---------------------------------------------------------------------------
-// Layout and numbers
+// [SECTION] Layout and numbers
 
 constexpr double chartWidth = 1400.0;
 constexpr double plotLeft = 120.0;
@@ -146,7 +152,7 @@ std::string secondsLabel(uint32_t ms)
 }
 
 // ---------------------------------------------------------------------------
-// The speed plot
+// [SECTION] The speed plot
 
 // A step line through the ticks where `value` gives a speed, broken where it
 // gives none: "M x y H x V y H x …".
@@ -257,9 +263,9 @@ std::string speedPlot(const Facts& facts, const Scale& scale)
 }
 
 // ---------------------------------------------------------------------------
-// The reasons: the timeline's labels above the plot, each on the first row
-// where it does not run into the one before, with a dashed line down to the
-// moment it marks.
+// [SECTION] The reasons
+// The timeline's labels above the plot, each on the first row where it does
+// not run into the one before, with a dashed line down to the moment it marks.
 
 std::string reasonMarks(const Facts& facts, const Timeline& timeline, const Scale& scale)
 {
@@ -294,7 +300,7 @@ std::string reasonMarks(const Facts& facts, const Timeline& timeline, const Scal
 }
 
 // ---------------------------------------------------------------------------
-// The input lanes
+// [SECTION] The input lanes
 
 struct Band {
     uint32_t fromMs = 0;
@@ -506,7 +512,7 @@ std::string drawLanes(const std::vector<Lane>& lanes, const Scale& scale)
 }
 
 // ---------------------------------------------------------------------------
-// The whole picture
+// [SECTION] The whole picture
 
 std::string legend(double y)
 {

@@ -1,6 +1,6 @@
-// The timeline: the header, then one line per change. Sections: the header ·
-// the lines (each run's effect and its reason, the sprint pulses, the input
-// items placed on the line of their effect) · the entries · the text.
+// The timeline: the header, then one line per change: each run's effect and
+// its reason, the sprint pulses, the input items placed on the line of their
+// effect.
 
 #include "report/timeline.h"
 
@@ -14,12 +14,18 @@
 #include "text/text_table.h"
 #include "trace/format.h"
 
+// Index of this file:
+// [SECTION] The header
+// [SECTION] The lines
+// [SECTION] The entries
+// [SECTION] The text
+
 namespace sim::report {
 
 namespace {
 
 // ---------------------------------------------------------------------------
-// The header
+// [SECTION] The header
 
 // The keys the plug-in acts on, when Ambleworks.ini chose other keys than
 // the built-in ones; "" otherwise.
@@ -59,7 +65,7 @@ std::vector<std::string> headerLines(const Facts& facts)
 }
 
 // ---------------------------------------------------------------------------
-// The lines
+// [SECTION] The lines
 
 struct Line {
     int tick = 0;
@@ -187,7 +193,7 @@ std::map<int, Line> LineBuilder::build()
 }
 
 // ---------------------------------------------------------------------------
-// The entries
+// [SECTION] The entries
 
 TimelineEntry faultEntry(int tick, uint32_t elapsedMs, const std::string& why)
 {
@@ -251,7 +257,8 @@ std::vector<TimelineEntry> entriesOf(const std::map<int, Line>& lines, const Lin
 }
 
 // ---------------------------------------------------------------------------
-// The text: columns up to these widths; longer texts wrap.
+// [SECTION] The text
+// Columns up to these widths; longer texts wrap.
 
 constexpr size_t timeWidth = 7;
 constexpr size_t tickWidth = 5;

@@ -1,5 +1,4 @@
-// Playing a scenario, one tick per step. Sections: the plan of the run (what
-// changes at which tick) · starting · one tick · finishing.
+// Playing a scenario, one tick per step.
 
 #include "session/session.h"
 
@@ -15,12 +14,18 @@
 #include "session/working_folder.h"
 #include "trace/format.h"
 
+// Index of this file:
+// [SECTION] The plan of the run
+// [SECTION] Starting
+// [SECTION] One tick
+// [SECTION] Finishing
+
 namespace sim {
 
 namespace {
 
 // ---------------------------------------------------------------------------
-// The plan of the run
+// [SECTION] The plan of the run
 
 // A key reads as down in the plug-in's key table for this long after its
 // last message.
@@ -117,7 +122,7 @@ struct Session::State {
 };
 
 // ---------------------------------------------------------------------------
-// Starting
+// [SECTION] Starting
 
 Session::Session(const Scenario& scenario, const SessionOptions& options, SessionResult& result)
     : state_(std::make_unique<State>(scenario, options, result))
@@ -203,7 +208,7 @@ bool Session::State::load(TickRecord& load)
 }
 
 // ---------------------------------------------------------------------------
-// One tick
+// [SECTION] One tick
 
 // Ambleworks.ini changes and plug-in reloads due before this tick.
 void Session::State::hostActions(TickRecord& record, int tick)
@@ -344,7 +349,7 @@ void Session::replan()
 }
 
 // ---------------------------------------------------------------------------
-// Finishing
+// [SECTION] Finishing
 
 void Session::finish()
 {

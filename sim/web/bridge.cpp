@@ -2,9 +2,6 @@
 // in as (pointer, length) pairs the page allocated with malloc; every answer
 // is kept in one buffer until the next call (awResult gives its address,
 // awResultSize its length). JSON answers are pure ASCII.
-//
-// Sections: answers · the doctor and the settings · previews · live play ·
-// key names.
 
 #include <emscripten.h>
 
@@ -29,12 +26,19 @@
 #include "web/settings_schema.h"
 #include "web/values_file.h"
 
+// Index of this file:
+// [SECTION] Answers
+// [SECTION] The doctor and the settings
+// [SECTION] Previews
+// [SECTION] Live play
+// [SECTION] Key names
+
 #define AW_EXPORT extern "C" EMSCRIPTEN_KEEPALIVE
 
 namespace {
 
 // ---------------------------------------------------------------------------
-// Answers
+// [SECTION] Answers
 
 std::string answer;
 
@@ -131,7 +135,7 @@ AW_EXPORT int awPutFile(const char* path, int pathLength, const char* bytes, int
 }
 
 // ---------------------------------------------------------------------------
-// The doctor and the settings
+// [SECTION] The doctor and the settings
 
 // The doctor's JSON report (`ambleworks-sim doctor --json`) on the bytes of
 // a file named `name`.
@@ -198,7 +202,7 @@ AW_EXPORT const char* awEditRefusal(const char* section, int sectionLength, cons
 }
 
 // ---------------------------------------------------------------------------
-// Previews
+// [SECTION] Previews
 
 // Plays a bundled scenario with the page's settings (with its own when
 // iniLength is negative): {played, error, trace (only withTrace), timeline,
@@ -218,7 +222,7 @@ AW_EXPORT const char* awPreview(const char* name, int nameLength, const char* sc
 }
 
 // ---------------------------------------------------------------------------
-// Live play
+// [SECTION] Live play
 
 // Starts live play with these settings: {started, error}.
 AW_EXPORT const char* awLiveStart(const char* ini, int iniLength)
@@ -292,7 +296,7 @@ AW_EXPORT const char* awLiveTrace()
 }
 
 // ---------------------------------------------------------------------------
-// Key names
+// [SECTION] Key names
 
 // The key a browser keyboard event's `code` names ("KeyQ", "ShiftLeft",
 // "Numpad1"): {code, name}, or null for a key the table does not know.

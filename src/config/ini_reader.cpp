@@ -7,11 +7,11 @@
 #include <system_error>
 #include <vector>
 
-// Sections of this file:
-//   1. Blanks and lower-casing
-//   2. Lookups (IniSection::value, IniDocument::section)
-//   3. One line (classifyLine)
-//   4. The file (IniReader::read, readFileBytes, readBytes)
+// Index of this file:
+// [SECTION] Blanks and lower-casing
+// [SECTION] Lookups (IniSection::value, IniDocument::section)
+// [SECTION] One line (classifyLine)
+// [SECTION] The file (IniReader::read, readFileBytes, readBytes)
 
 namespace {
 
@@ -178,7 +178,7 @@ bool isRegularFile(const std::string& path)
 }  // namespace
 
 // ---------------------------------------------------------------------------
-// 1. Blanks and lower-casing
+// [SECTION] Blanks and lower-casing
 
 void trimBlanks(std::string& text)
 {
@@ -203,7 +203,7 @@ void lowerCaseAscii(std::string& text)
 }
 
 // ---------------------------------------------------------------------------
-// 2. Lookups
+// [SECTION] Lookups (IniSection::value, IniDocument::section)
 
 std::string& IniSection::value(std::string key)
 {
@@ -232,7 +232,7 @@ const IniSection* IniDocument::findStored(const std::string& storedName) const
 }
 
 // ---------------------------------------------------------------------------
-// 3. One line
+// [SECTION] One line (classifyLine)
 
 IniLineKind classifyLine(const std::string& line, std::string& name, std::string& value)
 {
@@ -240,7 +240,7 @@ IniLineKind classifyLine(const std::string& line, std::string& name, std::string
 }
 
 // ---------------------------------------------------------------------------
-// 4. The file
+// [SECTION] The file (IniReader::read, readFileBytes, readBytes)
 
 IniReader::IniReader(std::string path) : path(std::move(path)) { }
 

@@ -14,11 +14,11 @@
 
 #include "config/key_names.h"
 
-// Sections of this file:
-//   1. Helpers of the decimal float: the number's extent, exact comparison
-//   2. Notes, switches and the decimal comma
-//   3. The conversions
-//
+// Index of this file:
+// [SECTION] Helpers of the decimal float: the number's extent, exact comparison
+// [SECTION] Notes, switches and the decimal comma
+// [SECTION] The conversions
+
 // Why the float is not simply strtof: strtof follows the process locale (a
 // game running in a locale with a decimal comma would read "1.5" as 1), and
 // the Windows C runtime does not report a hexadecimal number that loses
@@ -62,7 +62,7 @@ bool startsWithWord(std::string_view text, std::size_t at, std::string_view word
 }
 
 // ---------------------------------------------------------------------------
-// 1. Helpers of the decimal float
+// [SECTION] Helpers of the decimal float: the number's extent, exact comparison
 
 enum class FloatForm { none, decimal, hexadecimal, infinity, notANumber };
 
@@ -323,7 +323,7 @@ bool lostPrecisionInTinyRange(const FloatSubject& subject, float magnitude)
 }  // namespace
 
 // ---------------------------------------------------------------------------
-// 2. Notes, switches and the decimal comma
+// [SECTION] Notes, switches and the decimal comma
 
 namespace {
 
@@ -424,7 +424,7 @@ std::size_t decimalCommaAt(std::string_view text)
 }
 
 // ---------------------------------------------------------------------------
-// 3. The conversions
+// [SECTION] The conversions
 
 namespace {
 

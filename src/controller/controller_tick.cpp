@@ -29,6 +29,12 @@
 #include "game/movement_probes.h"
 #include "game/native_invoker.h"
 
+// Index of this file:
+// [SECTION] Gate
+// [SECTION] First person and sprint start
+// [SECTION] Apply
+// [SECTION] Remembered fast walk
+
 using NativeInvoker::playerPed;
 
 namespace {
@@ -39,7 +45,8 @@ constexpr double neutralWindowLow = 0.97;
 constexpr float neutralWindowHigh = 1.03f;
 constexpr float neutralWindowMinIncrement = 0.02f;
 
-// ---- Gate -------------------------------------------------------------------
+// ---------------------------------------------------------------------------
+// [SECTION] Gate
 
 // True when the controller may act this tick: the ped is on foot and the
 // special ability is not held. Stops asking at the first answer that decides.
@@ -48,7 +55,8 @@ bool controllerMayAct()
     return NativeInvoker::isPedOnFoot(playerPed()) && !NativeInvoker::isControlPressed(0, inputSpecialAbility);
 }
 
-// ---- First person and sprint start ------------------------------------------
+// ---------------------------------------------------------------------------
+// [SECTION] First person and sprint start
 
 // In the first-person camera a walking pace is imposed while the player pushes
 // a direction, so the game does not break into its automatic run.
@@ -67,7 +75,8 @@ void startSprint()
         onSprintPressed();
 }
 
-// ---- Apply ------------------------------------------------------------------
+// ---------------------------------------------------------------------------
+// [SECTION] Apply
 
 // What a drop leaves behind: the remembered fast walk, or the game's own speed.
 void dropToFastWalkOrRelease()
@@ -142,7 +151,8 @@ bool applyCustomSpeed()
     return true;
 }
 
-// ---- Remembered fast walk ---------------------------------------------------
+// ---------------------------------------------------------------------------
+// [SECTION] Remembered fast walk
 
 // Standing with nothing engaged and the fast walk latched: the fast walk comes
 // back as a lasting speed, imposed from the next tick that applies it.

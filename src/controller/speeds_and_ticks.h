@@ -7,7 +7,12 @@
 
 #include <cstdint>
 
-// ---- Speeds -----------------------------------------------------------------
+// Index of this file:
+// [SECTION] Speeds
+// [SECTION] Tick limits
+
+// ---------------------------------------------------------------------------
+// [SECTION] Speeds
 
 // The pace of a slow walk: the wheel never starts stepping below it, and a
 // ped that wanted no more when a sprint press began is not pinned at a sprint.
@@ -40,7 +45,8 @@ inline constexpr float sprintSpeed = 2.0f;
 // The fastest speed the plug-in sets.
 inline constexpr float highestSpeed = 3.0f;
 
-// ---- Tick limits ------------------------------------------------------------
+// ---------------------------------------------------------------------------
+// [SECTION] Tick limits
 
 // A press of the walk-control key or of the sprint key held for at most this
 // many ticks is a tap (a short press); 19 ticks is already a hold.

@@ -16,6 +16,12 @@
 
 #include "game/native_invoker.h"
 
+// Index of this file:
+// [SECTION] The call in progress
+// [SECTION] Rules
+// [SECTION] Answers
+// [SECTION] The nine functions
+
 namespace fake {
 
 namespace {
@@ -23,9 +29,9 @@ namespace {
 Host theHost;
 
 // ---------------------------------------------------------------------------
-// The call in progress, and what the next call may need of the last one
-// completed (the ped handle and the control hash come from the call right
-// before theirs).
+// [SECTION] The call in progress
+// What the next call may need of the last one completed (the ped handle and
+// the control hash come from the call right before theirs).
 
 bool pending = false;
 NativeCall current;
@@ -90,7 +96,7 @@ Control controlOfText(uint64_t address)
 }
 
 // ---------------------------------------------------------------------------
-// Rules
+// [SECTION] Rules
 
 // Counts a broken rule, keeps the first in words and tells the driver.
 [[gnu::cold, gnu::noinline]] void brokenRule(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -196,7 +202,7 @@ bool argumentFits(Arg arg, uint64_t slot)
 }
 
 // ---------------------------------------------------------------------------
-// Answers
+// [SECTION] Answers
 
 uint64_t desiredSpeedAnswer()
 {
@@ -258,7 +264,7 @@ void count(const NativeCall& call)
 }  // namespace
 
 // ---------------------------------------------------------------------------
-// The nine functions
+// [SECTION] The nine functions
 
 uint64_t Counts::of(uint64_t hash) const
 {
