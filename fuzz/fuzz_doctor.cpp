@@ -44,14 +44,14 @@
 #include "config/ini_reader.h"
 #include "config/settings.h"
 #include "doctor/doctor.h"
+#include "fuzz_failure.h"
 #include "testing/reset_for_tests.h"
 
 namespace {
 
 [[noreturn]] void fail(const char* what)
 {
-    std::fprintf(stderr, "fuzz_doctor: %s\n", what);
-    std::abort();
+    fuzz::failWith("fuzz_doctor", what);
 }
 
 void checkText(const std::string& text)

@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz_failure.h"
 #include "scenario/scenario.h"
 #include "text/text_bytes.h"
 #include "work_directory.h"
@@ -38,15 +39,7 @@ bool throughFile = false;
 
 [[noreturn]] void fail(const char* what, std::string_view detail = {})
 {
-    std::fprintf(stderr, "fuzz_scenario: %s", what);
-    if (!detail.empty()) {
-        std::fprintf(stderr, ": \"");
-        for (unsigned char c : detail.substr(0, 200))
-            std::fprintf(stderr, c >= 0x20 && c < 0x7F && c != '"' && c != '\\' ? "%c" : "\\x%02x", c);
-        std::fprintf(stderr, "\"");
-    }
-    std::fputc('\n', stderr);
-    std::abort();
+    fuzz::failWith("fuzz_scenario", what, detail);
 }
 
 void checkPrintable(const std::string& line, const char* what)

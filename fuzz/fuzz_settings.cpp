@@ -50,21 +50,14 @@
 #include "config/settings.h"
 #include "config/value_conversions.h"
 #include "controller/controller_state.h"
+#include "fuzz_failure.h"
 #include "work_directory.h"
 
 namespace {
 
 [[noreturn]] void fail(const char* what, std::string_view detail = {})
 {
-    std::fprintf(stderr, "fuzz_settings: %s", what);
-    if (!detail.empty()) {
-        std::fprintf(stderr, ": \"");
-        for (unsigned char c : detail.substr(0, 200))
-            std::fprintf(stderr, c >= 0x20 && c < 0x7F && c != '"' && c != '\\' ? "%c" : "\\x%02x", c);
-        std::fprintf(stderr, "\"");
-    }
-    std::fputc('\n', stderr);
-    std::abort();
+    fuzz::failWith("fuzz_settings", what, detail);
 }
 
 bool isBlank(char c)
