@@ -26,8 +26,9 @@ struct PluginLibrary {
 // before the first load; the table must outlive every loaded plug-in.
 void installHostApi(const HostApi* api);
 
-// The table installHostApi set (POSIX: the exported host functions forward
-// through it). Ends the program with a message when none is set.
+// The table installHostApi set (POSIX and WebAssembly: the exported host
+// functions forward through it; both keep it in host_api_table_posix.cpp).
+// Ends the program with a message when none is set.
 const HostApi& installedHostApi();
 
 // Loads the library at `path` and delivers process attach (POSIX: dlopen,

@@ -6,35 +6,15 @@
 
 #include <dlfcn.h>
 
-#include <cstdio>
-#include <cstdlib>
-
 #include "platform/process.h"
 
 namespace sim::platform {
 
 namespace {
 
-// The table the exported host functions forward through.
-const HostApi* installedApi = nullptr;
-
 using DllMainFunction = int32_t (*)(void* module, uint32_t reason, void* reserved);
 
 }  // namespace
-
-void installHostApi(const HostApi* api)
-{
-    installedApi = api;
-}
-
-const HostApi& installedHostApi()
-{
-    if (!installedApi) {
-        std::fputs("ambleworks-sim: the plug-in called its host before the host was set up\n", stderr);
-        std::abort();
-    }
-    return *installedApi;
-}
 
 bool loadPlugin(const std::string& path, PluginLibrary& library, std::string& error)
 {

@@ -8,9 +8,6 @@
 
 #include "platform/plugin_loader.h"
 
-#include <cstdio>
-#include <cstdlib>
-
 #include "testing/reset_for_tests.h"
 
 extern "C" int32_t DllMain(void* module, uint32_t reason, void* reserved);
@@ -19,8 +16,6 @@ namespace sim::platform {
 
 namespace {
 
-const HostApi* installedApi = nullptr;
-
 // The plug-in's module handle: any address that stays the same.
 char moduleHandle = 0;
 
@@ -28,20 +23,6 @@ constexpr uint32_t processDetach = 0;
 constexpr uint32_t processAttach = 1;
 
 }  // namespace
-
-void installHostApi(const HostApi* api)
-{
-    installedApi = api;
-}
-
-const HostApi& installedHostApi()
-{
-    if (!installedApi) {
-        std::fputs("ambleworks-sim: the plug-in called its host before the host was set up\n", stderr);
-        std::abort();
-    }
-    return *installedApi;
-}
 
 bool loadPlugin(const std::string& path, PluginLibrary& library, std::string& /*error*/)
 {
