@@ -15,10 +15,10 @@ import { execFileSync, spawn } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { fileURLToPath, pathToFileURL } from 'node:url';
+import { pathToFileURL } from 'node:url';
 
-const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
-const sim = process.env.AMBLEWORKS_SIM || path.join(root, 'build/linux/bin/ambleworks-sim');
+import { root, sim } from './native_sim.mjs';
+
 const pagePath = process.env.AMBLEWORKS_SETTINGS_PAGE || path.join(root, 'build/web/AmbleworksSettings.html');
 const firefox = process.env.AMBLEWORKS_FIREFOX || '/usr/bin/firefox-esr';
 const shots = process.env.AMBLEWORKS_SCREENSHOTS || path.join(path.dirname(pagePath), 'screenshots');

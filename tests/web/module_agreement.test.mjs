@@ -10,17 +10,14 @@
 
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { execFileSync } from 'node:child_process';
 import { createRequire } from 'node:module';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { fileURLToPath } from 'node:url';
 
 import { bridgeOf } from '../../web/module.js';
+import { native, root } from './native_sim.mjs';
 
-const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
-const sim = process.env.AMBLEWORKS_SIM || path.join(root, 'build/linux/bin/ambleworks-sim');
 const modulePath = process.env.AMBLEWORKS_WEB_MODULE || path.join(root, 'build/web/bin/ambleworks-web.js');
 const require = createRequire(import.meta.url);
 
@@ -29,16 +26,6 @@ async function loadBridge() {
   const bridge = bridgeOf(module);
   bridge.putFile('/Ambleworks.ini', fs.readFileSync(path.join(root, 'Ambleworks.ini')));
   return bridge;
-}
-
-// ambleworks-sim's stdout for these arguments, whatever its exit status.
-function native(args, cwd) {
-  try {
-    return execFileSync(sim, args, { cwd, encoding: 'utf8', stdio: ['ignore', 'pipe', 'ignore'], maxBuffer: 1 << 28 });
-  } catch (error) {
-    if (typeof error.stdout === 'string' && error.status !== null) return error.stdout;
-    throw error;
-  }
 }
 
 function tempFolder() {

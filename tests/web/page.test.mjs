@@ -10,27 +10,17 @@
 
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { fileURLToPath, pathToFileURL } from 'node:url';
+import { pathToFileURL } from 'node:url';
 import { chromium } from 'playwright-core';
 
-const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
-const sim = process.env.AMBLEWORKS_SIM || path.join(root, 'build/linux/bin/ambleworks-sim');
+import { native, root, sim } from './native_sim.mjs';
+
 const pagePath = process.env.AMBLEWORKS_SETTINGS_PAGE || path.join(root, 'build/web/AmbleworksSettings.html');
 const shots = process.env.AMBLEWORKS_SCREENSHOTS || path.join(path.dirname(pagePath), 'screenshots');
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'ambleworks-page-'));
-
-function native(args, cwd) {
-  try {
-    return execFileSync(sim, args, { cwd, encoding: 'utf8', stdio: ['ignore', 'pipe', 'ignore'], maxBuffer: 1 << 28 });
-  } catch (error) {
-    if (typeof error.stdout === 'string' && error.status !== null) return error.stdout;
-    throw error;
-  }
-}
 
 let browser;
 let page;
