@@ -31,6 +31,7 @@ export class LivePlay {
     this.moving = new Set();
     this.downCodes = new Set();
     this.sinceReport = 0;
+    this.drawing = null;
     this.slowestTickMs = 0;
     this.ticks = 0;
     container.querySelector('[data-live-start]').addEventListener('click', () => this.start());
@@ -72,6 +73,7 @@ export class LivePlay {
     this.running = false;
     clearInterval(this.timer);
     await this.flush();
+    await this.drawing;
     const ended = await this.worker.request('liveStop', {});
     await this.report();
     const why = this.ticks >= longestTicks ? 'Live play stops after five minutes: press Start to play again. ' : '';
@@ -153,9 +155,17 @@ export class LivePlay {
       this.speed.textContent = `tick ${answer.last.tick} · the ped wants ${answer.last.desired.toFixed(2)} · Ambleworks: ${imposed}`;
     }
     this.sinceReport += ticks;
-    if (this.sinceReport >= reportEvery) {
+    // Drawn beside the ticks, not before the next: the page's redrawing of
+    // the chart must not hold the next tick back. One drawing at a time.
+    if (this.sinceReport >= reportEvery && !this.drawing) {
       this.sinceReport = 0;
-      await this.report();
+      this.drawing = this.report()
+        .catch((error) => {
+          this.status.textContent = `The chart could not be drawn: ${error.message || error}`;
+        })
+        .finally(() => {
+          this.drawing = null;
+        });
     }
   }
 
