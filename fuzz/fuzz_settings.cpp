@@ -32,6 +32,7 @@
 // Nothing copies a document, and the expected load looks values up on its
 // own, without the reader's lookups, and reads numbers with the C library.
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -146,9 +147,49 @@ bool sameDocument(const IniDocument& a, const IniDocument& b)
     return true;
 }
 
+// The significant hexadecimal digits of a hexadecimal number's mantissa
+// (from its first non-zero digit to its last), or 0 for a text that is no
+// hexadecimal number.
+std::size_t significantHexDigits(const char* text)
+{
+    while (*text == ' ' || (*text >= '\t' && *text <= '\r'))
+        ++text;
+    if (*text == '+' || *text == '-')
+        ++text;
+    if (text[0] != '0' || (text[1] != 'x' && text[1] != 'X'))
+        return 0;
+    std::string digits;
+    bool point = false;
+    for (text += 2; std::isxdigit(static_cast<unsigned char>(*text)) || (*text == '.' && !point); ++text) {
+        if (*text == '.')
+            point = true;
+        else
+            digits += *text;
+    }
+    const std::size_t first = digits.find_first_not_of('0');
+    return first == std::string::npos ? 0 : digits.find_last_not_of('0') - first + 1;
+}
+
+// True when a hexadecimal text that strtof read as a number below the
+// smallest normal float has more digits than that float holds. glibc's strtof
+// does not always say so (0x1.fff0e5p-127 reads as 0x1.fff0e4p-127 with no
+// ERANGE, while 0x1.8p-149 gets one). Judged exactly: a mantissa of more than
+// 15 significant digits has more than the 23 bits such a float can hold, and
+// one of 15 or fewer (at most 60 bits) is exact in a long double.
+bool hexLosesPrecisionBelowNormal(const char* start, float value)
+{
+    if (std::fpclassify(value) != FP_SUBNORMAL)
+        return false;
+    const std::size_t digits = significantHexDigits(start);
+    if (digits == 0)
+        return false;
+    return digits > 15 || std::strtold(start, nullptr) != static_cast<long double>(value);
+}
+
 // How strtof and strtol in the "C" locale read a text (this process never
 // sets another locale). NaN is refused and an infinity is out of range, so
-// that no non-finite speed is ever loaded.
+// that no non-finite speed is ever loaded; so is a number below the smallest
+// normal float that loses precision.
 ReadFailure referenceFloat(const char* start, float& value)
 {
     char* end = nullptr;
@@ -156,7 +197,7 @@ ReadFailure referenceFloat(const char* start, float& value)
     value = std::strtof(start, &end);
     if (end == start || std::isnan(value))
         return ReadFailure::invalidFloat;
-    if (errno == ERANGE || std::isinf(value))
+    if (errno == ERANGE || std::isinf(value) || hexLosesPrecisionBelowNormal(start, value))
         return ReadFailure::floatOutOfRange;
     return ReadFailure::none;
 }
